@@ -1,0 +1,69 @@
+#include "platform/uti/TypeIdentifier.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace platform::uti;
+
+TEST(TypeIdentifier, ExtensionsMapToTypes)
+{
+    const struct {
+        const char* extension;
+        const char* type;
+    } cases[] = {
+        {"txt", "public.plain-text"},   {"RTF", "public.rtf"},
+        {"rtfd", "com.apple.rtfd"},     {"html", "public.html"},
+        {"xhtml", "public.xhtml"},      {"webarchive", "com.apple.webarchive"},
+        {"doc", "com.microsoft.word.doc"},
+        {"docx", "org.openxmlformats.wordprocessingml.document"},
+        {"odt", "org.oasis-open.opendocument.text"},
+        {"wordml", "com.microsoft.word.wordml"},
+        {"py", "public.python-script"}, {"cpp", "public.c-plus-plus-source"},
+        {"svg", "public.svg-image"},    {"pdf", "com.adobe.pdf"},
+        {"unknownext", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(typeForExtension(c.extension), QString(c.type)) << c.extension;
+}
+
+TEST(TypeIdentifier, ConformanceFollowsAncestors)
+{
+    EXPECT_TRUE(conformsTo("public.python-script", "public.plain-text"));
+    EXPECT_TRUE(conformsTo("public.python-script", "public.text"));
+    EXPECT_TRUE(conformsTo("public.xhtml", "public.text"));
+    EXPECT_TRUE(conformsTo("org.openxmlformats.wordprocessingml.document.macroenabled",
+                           "org.openxmlformats.wordprocessingml.document"));
+    EXPECT_TRUE(conformsTo("public.rtf", "public.rtf"));
+    EXPECT_FALSE(conformsTo("public.rtf", "public.plain-text"));
+    EXPECT_FALSE(conformsTo("public.html", "public.plain-text"));
+    EXPECT_FALSE(conformsTo("", "public.item"));
+    EXPECT_TRUE(conformsTo("dyn.unknown", "dyn.unknown"));
+    EXPECT_FALSE(conformsTo("dyn.unknown", "public.data"));
+}
+
+TEST(TypeIdentifier, FilesWithoutExtensionAreSniffed)
+{
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* type;
+    } cases[] = {
+        {"pdf", "%PDF-1.4\n", "com.adobe.pdf"},
+        {"rtf", "{\\rtf1\\ansi hello}", "public.rtf"},
+        {"png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "public.png"},
+        {"html", "  <!DOCTYPE html><html></html>", "public.html"},
+        {"rtf.txt", "{\\rtf1 named by its extension}", "public.plain-text"},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.filePath(c.name);
+        testsupport::writeFile(path, c.bytes);
+        EXPECT_EQ(typeOfFile(path), QString(c.type)) << c.name;
+    }
+    EXPECT_EQ(typeOfFile(dir.filePath("missing")), QString());
+    QDir(dir.path()).mkdir("Folder");
+    EXPECT_EQ(typeOfFile(dir.filePath("Folder")), QString("public.folder"));
+    QDir(dir.path()).mkdir("Notes.rtfd");
+    EXPECT_EQ(typeOfFile(dir.filePath("Notes.rtfd")), QString("com.apple.rtfd"));
+}
