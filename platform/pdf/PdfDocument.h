@@ -3,6 +3,7 @@
 // document structure and writing) and Poppler (page text and rendering).
 // Every library exception is caught inside: a damaged file gives a null
 // document or a false answer, never an exception.
+#include "platform/pdf/PdfOutline.h"
 #include "platform/pdf/PdfPage.h"
 
 #include <QByteArray>
@@ -61,6 +62,11 @@ public:
     bool write(const QUrl& url, const QVariantMap& options = {}) const;
     // The document as PDF data, unencrypted, without write options.
     QByteArray dataRepresentation() const;
+
+    // The document's outline: read from the file when opened (null when it
+    // has none); set to replace it on the next write (null removes it).
+    std::shared_ptr<PdfOutline> outlineRoot() const;
+    void setOutlineRoot(const std::shared_ptr<PdfOutline>& root);
 
     // The document information dictionary's entries, by PDF key ("Title",
     // "Author", "Subject", "Keywords", "Creator", "Producer").

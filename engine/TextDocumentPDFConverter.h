@@ -1,0 +1,63 @@
+#pragma once
+// Text documents (plain text, source code, RTF, RTFD, word-processing files)
+// printed to PDF: laid out at the printable width, printed, blank pages
+// dropped.
+#include "engine/ConversionOptions.h"
+
+#include <QUrl>
+#include <QVariantMap>
+
+#include <cstdint>
+
+namespace platform::pdf {
+class PdfDocument;
+class PdfPage;
+}
+
+struct TextDocumentPDFConverter {
+    SourceFileEntries sources;
+    QUrl destination;
+    ProgressCallbackInfo progress;
+    double pageWidth = 0;
+    double pageHeight = 0;
+    double leftMargin = 0;
+    double rightMargin = 0;
+    double topMargin = 0;
+    double bottomMargin = 0;
+    std::uint64_t orientation = 0;
+    QVariantMap documentAttributes;
+    QVariantMap textAttributes;
+    unsigned char overrideRichText = 0;
+    // Set: the output is an intermediate of a merged PDF, written as printed.
+    unsigned char singlePDF = 0;
+
+    TextDocumentPDFConverter();
+    ~TextDocumentPDFConverter();
+
+    void SetOptionsFromScriboraOptions(const ScriboraConversionOptions* options);
+    void SetOptionsFromAllToPDFOptions(double pageWidth, double pageHeight, double leftMargin,
+                                       double rightMargin, double topMargin, double bottomMargin,
+                                       std::uint64_t orientation,
+                                       const QVariantMap& documentAttributes,
+                                       const QVariantMap& textAttributes,
+                                       unsigned char overrideRichText);
+    void SetTextProgress(QObject* object, const char* selector);
+
+    bool ConvertTextFileToPDF(const QUrl& source, const QUrl& destination);
+    bool ConvertTextFilesToSeparatePDFs();
+    bool ConvertTextFilesToSinglePDF();
+};
+
+// A page is blank when it has at most 5 characters of text and draws nothing
+// at half scale. False for a null page.
+bool IsBlankPDFPage(const platform::pdf::PdfPage* page);
+
+// Writes the document as it is, without write options.
+bool WritePDFDocumentToURL(const platform::pdf::PdfDocument* document, const QUrl& url);
+
+// Writes a final output: to a temporary file beside url with the write
+// options, then moved into place. Without a temporary name, or when the write
+// or the move fails, the document's data is written straight to url without
+// options, if directFallback is set.
+bool WriteFinalPDFDocument(const platform::pdf::PdfDocument* document, const QUrl& url,
+                           const QVariantMap& documentAttributes, bool directFallback);
