@@ -54,10 +54,3 @@ bool IsBlankPDFPage(const platform::pdf::PdfPage* page);
 
 // Writes the document as it is, without write options.
 bool WritePDFDocumentToURL(const platform::pdf::PdfDocument* document, const QUrl& url);
-
-// Writes a final output: to a temporary file beside url with the write
-// options, then moved into place. Without a temporary name, or when the write
-// or the move fails, the document's data is written straight to url without
-// options, if directFallback is set.
-bool WriteFinalPDFDocument(const platform::pdf::PdfDocument* document, const QUrl& url,
-                           const QVariantMap& documentAttributes, bool directFallback);
