@@ -18,7 +18,8 @@ public:
     PdfContext(const PdfContext&) = delete;
     PdfContext& operator=(const PdfContext&) = delete;
 
-    // Starts a page with the given media box (ends an open page first).
+    // Starts a page with the given media box (ends an open page first); a
+    // box without area starts none.
     void beginPage(const QRectF& mediaBox);
     // Draws page into rect of the open page: its crop box mapped onto rect
     // with the page's rotation applied and the aspect ratio kept, centred.

@@ -25,6 +25,7 @@ QSizeF textArea(const PrintSettings& settings);
 // Prints document to pdfPath; content wider than the text area is scaled down
 // to fit it. False, with nothing written, when the text area is empty or the
 // file cannot be written. Each page's boxes are exactly the turned paper size.
+// The document stays laid out for printing (page size, margin, wrapping).
 bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QString& pdfPath);
 
 // Lays attributes over characters [from, from + length): "NSFontAttributeName"

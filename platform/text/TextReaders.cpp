@@ -1,18 +1,87 @@
 #include "platform/text/TextReader.h"
 
+#include "platform/text/DocReader.h"
+#include "platform/text/DocxReader.h"
+#include "platform/text/HtmlReader.h"
+#include "platform/text/OdtReader.h"
+#include "platform/text/PlainTextReader.h"
+#include "platform/text/RtfReader.h"
+#include "platform/text/RtfdReader.h"
+#include "platform/text/WordMLReader.h"
 #include "platform/uti/TypeIdentifier.h"
 
-#include <QFileInfo>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace platform::text {
+
+namespace {
+
+// The first reader one of whose types the file's type conforms to.
+const TextReader* readerForType(const QString& type)
+{
+    if (type.isEmpty())
+        return nullptr;
+    for (const TextReader& reader : textReaders()) {
+        if (std::any_of(reader.types.begin(), reader.types.end(),
+                        [&](const QString& t) { return uti::conformsTo(type, t); }))
+            return &reader;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 const QList<TextReader>& textReaders()
 {
     // One line per reader; the first whose types the file conforms to reads it.
     static const QList<TextReader> readers = {
+        plainTextReader(),
+        htmlReader(),
+        {"RTF", {"public.rtf"}, readRtf},
+        {"RTFD", {"com.apple.rtfd"}, readRtfd},
+        docxReader(),
+        odtReader(),
+        flatOdtReader(),
+        wordMLReader(),
+        docReader(),
     };
     return readers;
+}
+
+QStringList textTypes()
+{
+    QStringList types;
+    for (const TextReader& reader : textReaders())
+        types += reader.types;
+    types.removeDuplicates();
+    return types;
+}
+
+bool readRTFDFromFile(const QString& path, QTextDocument& document)
+{
+    const QString type = uti::typeOfFile(path);
+    if (!uti::conformsTo(type, QStringLiteral("public.rtf"))
+        && !uti::conformsTo(type, QStringLiteral("com.apple.rtfd")))
+        return false;
+    const TextReader* reader = readerForType(type);
+    if (!reader)
+        return false;
+    document.clear();
+    return reader->read(path, document);
+}
+
+std::unique_ptr<QTextDocument> readDocumentFromPath(const QString& path)
+{
+    const TextReader* reader = readerForType(uti::typeOfFile(path));
+    if (!reader)
+        return nullptr;
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    if (!reader->read(path, *document))
+        return nullptr;
+    return document;
 }
 
 } // namespace platform::text

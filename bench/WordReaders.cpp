@@ -1,0 +1,110 @@
+// Our word-processing readers against LibreOffice's headless PDF export:
+// for each document, the time each takes to make a PDF and the character
+// error rate of our PDF's text against LibreOffice's (edit distance over
+// the length of LibreOffice's text, white space collapsed).
+//   bench_WordReaders <out folder> <document>...
+#include "engine/TextDocumentPDFConverter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <poppler-qt6.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QString pdfText(const QString& path)
+{
+    const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
+    if (!document)
+        return {};
+    QString text;
+    for (int i = 0; i < document->numPages(); ++i) {
+        const std::unique_ptr<Poppler::Page> page = document->page(i);
+        if (page)
+            text += page->text(QRectF()) + QLatin1Char(' ');
+    }
+    // Bullets and list numbers are drawn by one and typed by the other.
+    text.replace(QRegularExpression(QStringLiteral("[\\x{2022}\\x{25CF}\\x{25E6}\\x{25A0}\\x{F0B7}]")), QStringLiteral(" "));
+    return text.simplified();
+}
+
+// The distance is quadratic: long texts are compared over their beginnings.
+constexpr qsizetype kComparedCharacters = 20000;
+
+qint64 editDistance(const QString& a, const QString& b)
+{
+    QList<qint64> previous(b.size() + 1), current(b.size() + 1);
+    for (qsizetype j = 0; j <= b.size(); ++j)
+        previous[j] = j;
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        current[0] = i;
+        for (qsizetype j = 1; j <= b.size(); ++j)
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1,
+                                   previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        std::swap(previous, current);
+    }
+    return previous[b.size()];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        std::fprintf(stderr, "usage: bench_WordReaders <out folder> <document>...\n");
+        return 2;
+    }
+    const QDir out(args[1]);
+    out.mkpath(QStringLiteral("ours"));
+    out.mkpath(QStringLiteral("lo"));
+    double oursTotal = 0, loTotal = 0, errorTotal = 0;
+    qint64 lengthTotal = 0;
+    int count = 0;
+    std::printf("%-40s %9s %9s %8s %8s %7s\n", "document", "ours ms", "LO ms", "our chr", "LO chr", "CER");
+    for (int i = 2; i < args.size(); ++i) {
+        const QFileInfo source(args[i]);
+        const QString ours = out.filePath(QStringLiteral("ours/") + source.fileName() + QStringLiteral(".pdf"));
+        TextDocumentPDFConverter converter;
+        converter.SetOptionsFromAllToPDFOptions(595.3, 841.9, 72, 72, 72, 72, 0, {}, {}, 0);
+        QElapsedTimer timer;
+        timer.start();
+        const bool ok = converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source.absoluteFilePath()),
+                                                       QUrl::fromLocalFile(ours));
+        const double oursMs = timer.nsecsElapsed() / 1e6;
+
+        const QString loFolder = out.filePath(QStringLiteral("lo/") + source.suffix());
+        QDir().mkpath(loFolder);
+        timer.restart();
+        QProcess::execute(QStringLiteral("soffice"), {"--headless", "--convert-to", "pdf", "--outdir", loFolder,
+                                                      source.absoluteFilePath()});
+        const double loMs = timer.nsecsElapsed() / 1e6;
+        const QString lo = loFolder + QLatin1Char('/') + source.completeBaseName() + QStringLiteral(".pdf");
+
+        const QString ourText = ok ? pdfText(ours).left(kComparedCharacters) : QString();
+        const QString loText = pdfText(lo).left(kComparedCharacters);
+        const qint64 distance = editDistance(ourText, loText);
+        const double cer = loText.isEmpty() ? 0 : double(distance) / loText.size();
+        std::printf("%-40s %9.1f %9.1f %8lld %8lld %6.2f%%%s\n", qPrintable(source.fileName().left(40)), oursMs, loMs,
+                    qint64(ourText.size()), qint64(loText.size()), 100 * cer, ok ? "" : "  (ours failed)");
+        oursTotal += oursMs;
+        loTotal += loMs;
+        errorTotal += distance;
+        lengthTotal += loText.size();
+        ++count;
+    }
+    if (count > 0)
+        std::printf("%d documents: ours %.1f ms per document, LibreOffice %.1f ms per document, "
+                    "character error rate %.2f%% overall\n",
+                    count, oursTotal / count, loTotal / count, lengthTotal ? 100.0 * errorTotal / lengthTotal : 0.0);
+    return 0;
+}

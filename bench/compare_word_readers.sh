@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Our DOCX, ODT and DOC readers against LibreOffice's headless PDF export.
+# LibreOffice (libreoffice-writer-nogui) is installed by hand for this only.
+# The documents: a generated report saved by LibreOffice in each format, plus
+# the word-processing files found on this machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD:-build}
+out=bench/out/word
+rm -rf "$out" && mkdir -p "$out/src"
+
+python3 - "$out/src/report.html" <<'PY'
+import sys
+parts = ["<html><body>"]
+for s in range(1, 13):
+    parts.append(f"<h1>Section {s}: quarterly figures</h1>")
+    for p in range(4):
+        parts.append(f"<p>Paragraph {p} of section {s} with <b>bold words</b>, <i>italic words</i> and "
+                     f"<font color='#c00000'>red words</font>, long enough to wrap over more than one line "
+                     f"of the page in both programs so that line breaks are compared as well.</p>")
+    parts.append("<ul>" + "".join(f"<li>item {i} of list {s}</li>" for i in range(3)) + "</ul>")
+    parts.append("<table border=1>" + "".join(
+        f"<tr><td>row {r} left</td><td>row {r} right {r * s}</td></tr>" for r in range(3)) + "</table>")
+parts.append("</body></html>")
+open(sys.argv[1], "w").write("\n".join(parts))
+PY
+for format in docx odt doc; do
+  soffice --headless --infilter="HTML (StarWriter)" --convert-to "$format" --outdir "$out/src" \
+    "$out/src/report.html" >/dev/null 2>&1
+done
+
+files=("$out/src/report.docx" "$out/src/report.odt" "$out/src/report.doc")
+while IFS= read -r f; do files+=("$f"); done < <(
+  find /usr/share /usr/lib/libreoffice -type f \( -name '*.docx' -o -name '*.odt' -o -name '*.ott' -o -name '*.doc' \) \
+    2>/dev/null | head -40)
+"$build/bench/bench_WordReaders" "$out" "${files[@]}"

@@ -1,0 +1,298 @@
+#include "engine/HTMLToPDF.h"
+
+#include "Common UI Code/KLVUtil.h"
+#include "engine/PDFFinalWrite.h"
+#include "engine/TextDocumentPDFConverter.h"
+#include "platform/MainThread.h"
+#include "platform/pdf/PdfDocument.h"
+#include "platform/web/WebPagePrinter.h"
+
+#include <QFile>
+#include <QMarginsF>
+#include <QMutexLocker>
+#include <QPageLayout>
+#include <QPageSize>
+
+#include <cmath>
+#include <QElapsedTimer>
+#include <cstdio>
+static QElapsedTimer g_t;
+#include <vector>
+
+using platform::pdf::PdfDocument;
+using platform::web::WebPagePrinter;
+
+namespace {
+
+bool isPositiveLength(double value)
+{
+    return std::isfinite(value) && value > 0;
+}
+
+double marginLength(double value)
+{
+    return std::isfinite(value) && value > 0 ? value : 0;
+}
+
+} // namespace
+
+HTMLToPDF::HTMLToPDF() = default;
+
+HTMLToPDF::~HTMLToPDF()
+{
+    m_DestinationURL.clear();
+    WebPagePrinter::destroyLater(webView);
+    webView = nullptr;
+}
+
+void HTMLToPDF::Init(const ScriboraConversionOptions* options)
+{
+    if (options) {
+        m_SourceURLs = options->sources;
+        m_DestinationURL = options->destination;
+        m_CustomPageWidth = options->pageWidth;
+        m_CustomPageHeight = options->pageHeight;
+        m_LeftMargin = options->leftMargin;
+        m_RightMargin = options->rightMargin;
+        m_TopMargin = options->topMargin;
+        m_BottomMargin = options->bottomMargin;
+        m_Orientation = options->orientation;
+        m_PDFDocumentAttributes = options->documentAttributes;
+    }
+    platform::runOnMainThread([this] { initWebView(); }, true);
+}
+
+void HTMLToPDF::Init(double pageWidth, double pageHeight, double leftMargin, double rightMargin,
+                     double topMargin, double bottomMargin, std::uint64_t orientation,
+                     const QVariantMap& documentAttributes)
+{
+    m_SourceURLs.clear();
+    m_DestinationURL.clear();
+    m_CustomPageWidth = pageWidth;
+    m_CustomPageHeight = pageHeight;
+    m_LeftMargin = leftMargin;
+    m_RightMargin = rightMargin;
+    m_TopMargin = topMargin;
+    m_BottomMargin = bottomMargin;
+    m_Orientation = orientation;
+    m_PDFDocumentAttributes = documentAttributes;
+    platform::runOnMainThread([this] { initWebView(); }, true);
+}
+
+void HTMLToPDF::SetProgressCallbackInfo(ProgressCallbackInfo progress)
+{
+    m_ProgressCallback = progress;
+}
+
+void HTMLToPDF::SetTempDestinationURL(const QUrl& url)
+{
+    m_TempDestinationURL = url;
+}
+
+void HTMLToPDF::webViewLoadRequestOnMainThread(const QUrl& request)
+{
+    webView->load(request, {[this] { webViewDidFinishLoad(); },
+                            [this] { webViewDidFailProvisionalLoad(); },
+                            [this] { webViewDidFailLoad(); }});
+}
+
+void HTMLToPDF::SetSaveAsSinglePDF(unsigned char singlePDF)
+{
+    m_IsSaveAsSinglePDF = singlePDF;
+}
+
+void HTMLToPDF::initWebView()
+{
+    // A second initialiser call replaces the view instead of leaking it.
+    WebPagePrinter::destroyLater(webView);
+    webView = new WebPagePrinter();
+}
+
+void HTMLToPDF::webViewDidFailProvisionalLoad()
+{
+    webView->stopLoading();
+    m_IsSaveAsPDF = false;
+    unlockWithCondition();
+}
+
+void HTMLToPDF::webViewDidFailLoad()
+{
+    webView->stopLoading();
+    m_IsSaveAsPDF = false;
+    unlockWithCondition();
+}
+
+void HTMLToPDF::webViewDidFinishLoad()
+{
+    fprintf(stderr, "TMP loaded %lld\n", g_t.elapsed());
+    webView->stopLoading();
+    if (!isPositiveLength(m_CustomPageWidth) || !isPositiveLength(m_CustomPageHeight)) {
+        m_IsSaveAsPDF = false;
+        unlockWithCondition();
+        return;
+    }
+    const QPageSize paper(QSizeF(m_CustomPageWidth, m_CustomPageHeight), QPageSize::Point,
+                          QString(), QPageSize::ExactMatch);
+    const QMarginsF margins(marginLength(m_LeftMargin), marginLength(m_TopMargin),
+                            marginLength(m_RightMargin), marginLength(m_BottomMargin));
+    const QPageLayout layout(paper,
+                             m_Orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait,
+                             margins, QPageLayout::Point);
+    webView->printToPdf(layout, [this](const QByteArray& pdf) { printedOnMainThread(pdf); });
+}
+
+void HTMLToPDF::printedOnMainThread(const QByteArray& pdf)
+{
+    fprintf(stderr, "TMP printed %lld\n", g_t.elapsed());
+    m_PrintedPDF = pdf;
+    m_IsSaveAsPDF = !pdf.isEmpty();
+    unlockWithCondition();
+}
+
+void HTMLToPDF::initConditionalLock()
+{
+    condLock = std::make_shared<ConditionLock>();
+}
+
+void HTMLToPDF::lockWhenCondition()
+{
+    const std::shared_ptr<ConditionLock> lock = condLock;
+    QMutexLocker locker(&lock->mutex);
+    while (lock->condition != 1)
+        lock->changed.wait(&lock->mutex);
+}
+
+void HTMLToPDF::unlockWithCondition()
+{
+    // The worker may release the lock as soon as it wakes: keep it alive
+    // until this side is done with it.
+    const std::shared_ptr<ConditionLock> lock = condLock;
+    if (!lock)
+        return;
+    QMutexLocker locker(&lock->mutex);
+    lock->condition = 1;
+    lock->changed.wakeAll();
+}
+
+void HTMLToPDF::releaseLock()
+{
+    condLock.reset();
+}
+
+bool HTMLToPDF::writePrintedPDF()
+{
+    const std::shared_ptr<PdfDocument> document = PdfDocument::fromData(m_PrintedPDF);
+    m_PrintedPDF.clear();
+    if (!document)
+        return false;
+    // The browser rounds the paper it prints on; the job's size is exact.
+    const QSizeF paper = m_Orientation == 1 ? QSizeF(m_CustomPageHeight, m_CustomPageWidth)
+                                            : QSizeF(m_CustomPageWidth, m_CustomPageHeight);
+    for (int i = 0; i < document->pageCount(); ++i)
+        if (!document->resizePageKeepingTopLeft(i, paper))
+            return false;
+
+    if (m_IsSaveAsSinglePDF)
+        return WritePDFDocumentToURL(document.get(), m_TempDestinationURL);
+    switch (WritePDFThenMove(*document, m_TempDestinationURL, m_PDFDocumentAttributes)) {
+    case FinalWriteResult::Done:
+        return true;
+    case FinalWriteResult::NoTemporaryURL:
+        return WritePDFDataToURL(*document, m_TempDestinationURL);
+    case FinalWriteResult::WriteFailed:
+    case FinalWriteResult::MoveFailed:
+        break;
+    }
+    return false;
+}
+
+bool HTMLToPDF::SaveAsPDF(const QUrl& file)
+{
+    // The load settles on the main thread: waiting there would never end.
+    if (platform::isMainThread() || !webView || m_TempDestinationURL.isEmpty())
+        return false;
+    m_IsSaveAsPDF = false;
+    m_PrintedPDF.clear();
+    initConditionalLock();
+    g_t.start();
+    platform::runOnMainThread([this, file] { webViewLoadRequestOnMainThread(file); }, false);
+    lockWhenCondition();
+    releaseLock();
+    // The printed pages are edited and written here, off the main thread.
+    if (m_IsSaveAsPDF)
+        m_IsSaveAsPDF = writePrintedPDF();
+    m_PrintedPDF.clear();
+    fprintf(stderr, "TMP written %lld\n", g_t.elapsed());
+    return m_IsSaveAsPDF;
+}
+
+bool HTMLToPDF::SaveAsPDF()
+{
+    bool result = true;
+    for (const SourceFileEntry& entry : m_SourceURLs) {
+        if (!result)
+            break;
+        const QUrl file = entry ? entry->value(SourceFileKey::FilePath).toUrl() : QUrl();
+        m_TempDestinationURL = GetUniqueFileURLForFile(m_DestinationURL, file, "pdf", false);
+        ReportProgress(m_ProgressCallback, ConversionProgressNextInput);
+        result = SaveAsPDF(file);
+    }
+    return result;
+}
+
+bool HTMLToPDF::SaveAsTextToSinglePDF()
+{
+    const std::shared_ptr<PdfDocument> merged = PdfDocument::create();
+    // Inserted pages refer to their documents until the merged one is written.
+    std::vector<std::shared_ptr<PdfDocument>> keepAlive;
+    bool result = true;
+    int insertionIndex = 0;
+    // Intermediates are written as printed: written with the job's security
+    // they could not be opened for merging.
+    const unsigned char savedMode = m_IsSaveAsSinglePDF;
+    m_IsSaveAsSinglePDF = 1;
+
+    for (const SourceFileEntry& entry : m_SourceURLs) {
+        if (!result)
+            break;
+        const QUrl file = entry ? entry->value(SourceFileKey::FilePath).toUrl() : QUrl();
+        const QUrl temporary = GetTemporaryFileURL();
+        if (temporary.isEmpty())
+            continue;
+        m_TempDestinationURL = temporary;
+        ReportProgress(m_ProgressCallback, ConversionProgressNextInput);
+        result = SaveAsPDF(file);
+        const QString temporaryPath = temporary.toLocalFile();
+        if (result && QFile::exists(temporaryPath)) {
+            std::shared_ptr<PdfDocument> document = PdfDocument::open(temporary);
+            QFile::remove(temporaryPath);
+            if (document) {
+                const int count = document->pageCount();
+                for (int i = 0; i < count; ++i)
+                    if (!merged->insertPage(document->page(i), insertionIndex).isNull())
+                        ++insertionIndex;
+                keepAlive.push_back(std::move(document));
+            }
+        }
+        QFile::remove(temporaryPath);
+    }
+    m_IsSaveAsSinglePDF = savedMode;
+
+    ReportProgress(m_ProgressCallback, ConversionProgressSavingBegins);
+    bool written = false;
+    switch (WritePDFThenMove(*merged, m_DestinationURL, m_PDFDocumentAttributes)) {
+    case FinalWriteResult::Done:
+        written = true;
+        break;
+    case FinalWriteResult::NoTemporaryURL:
+        written = WritePDFDataToURL(*merged, m_DestinationURL);
+        break;
+    case FinalWriteResult::WriteFailed:
+    case FinalWriteResult::MoveFailed:
+        break;
+    }
+    // A failed input is not made good by a successful write.
+    result = result && written;
+    ReportProgress(m_ProgressCallback, ConversionProgressSavingEnds);
+    return result;
+}

@@ -1,0 +1,253 @@
+#include "engine/TextDocumentPDFConverter.h"
+
+#include "Common UI Code/KLVUtil.h"
+#include "engine/PDFFinalWrite.h"
+#include "platform/pdf/PdfDocument.h"
+#include "platform/text/TextPrinter.h"
+#include "platform/text/TextReader.h"
+#include "platform/uti/TypeIdentifier.h"
+
+#include <QFile>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <memory>
+
+using platform::pdf::PdfDocument;
+using platform::pdf::PdfPage;
+
+namespace {
+
+// A document is rich when its type is one of the text system's types other
+// than plain text; plain when it is none of them or has no type.
+bool IsRichTextFile(const QString& path)
+{
+    const QString type = platform::uti::typeOfFile(path);
+    if (type.isEmpty())
+        return false;
+    const QStringList types = platform::text::textTypes();
+    return std::any_of(types.begin(), types.end(), [&](const QString& candidate) {
+        return candidate != QLatin1String("public.plain-text")
+            && platform::uti::conformsTo(type, candidate);
+    });
+}
+
+// Reads the file as the text view would: RTF or RTFD first, else whatever
+// reader takes it. False when no reader accepts the file.
+bool LoadTextDocument(const QString& path, QTextDocument& document)
+{
+    if (platform::text::readRTFDFromFile(path, document))
+        return true;
+    document.clear();
+    const std::unique_ptr<QTextDocument> read = platform::text::readDocumentFromPath(path);
+    if (!read)
+        return false;
+    platform::text::appendDocument(document, *read);
+    return true;
+}
+
+void RemoveBlankPages(PdfDocument& document)
+{
+    for (int index = 0; index < document.pageCount();) {
+        const PdfPage page = document.page(index);
+        if (IsBlankPDFPage(&page))
+            document.removePage(index);
+        else
+            ++index;
+    }
+}
+
+} // namespace
+
+TextDocumentPDFConverter::TextDocumentPDFConverter() = default;
+
+TextDocumentPDFConverter::~TextDocumentPDFConverter()
+{
+    destination.clear();
+}
+
+void TextDocumentPDFConverter::SetOptionsFromScriboraOptions(const ScriboraConversionOptions* options)
+{
+    sources = options->sources;
+    destination = options->destination;
+    pageWidth = options->pageWidth;
+    pageHeight = options->pageHeight;
+    leftMargin = options->leftMargin;
+    rightMargin = options->rightMargin;
+    topMargin = options->topMargin;
+    bottomMargin = options->bottomMargin;
+    orientation = options->orientation;
+    documentAttributes = options->documentAttributes;
+    textAttributes = options->textAttributes;
+    overrideRichText = options->overrideRichText;
+}
+
+void TextDocumentPDFConverter::SetOptionsFromAllToPDFOptions(
+    double width, double height, double left, double right, double top, double bottom,
+    std::uint64_t pageOrientation, const QVariantMap& pdfAttributes,
+    const QVariantMap& attributes, unsigned char overrideRich)
+{
+    pageWidth = width;
+    pageHeight = height;
+    leftMargin = left;
+    rightMargin = right;
+    topMargin = top;
+    bottomMargin = bottom;
+    orientation = pageOrientation;
+    documentAttributes = pdfAttributes;
+    textAttributes = attributes;
+    overrideRichText = overrideRich;
+    sources.clear();
+    destination.clear();
+}
+
+void TextDocumentPDFConverter::SetTextProgress(QObject* object, const char* selector)
+{
+    progress.object = object;
+    progress.selector = selector;
+}
+
+bool TextDocumentPDFConverter::ConvertTextFileToPDF(const QUrl& source, const QUrl& output)
+{
+    const QUrl printFile = GetTemporaryFileURL();
+    if (printFile.isEmpty())
+        return false;
+    const QString printPath = printFile.toLocalFile();
+    const QString sourcePath = source.toLocalFile();
+
+    platform::text::PrintSettings settings;
+    settings.paperSize = QSizeF(pageWidth, pageHeight);
+    settings.landscape = orientation == 1;
+    settings.leftMargin = leftMargin;
+    settings.rightMargin = rightMargin;
+    settings.topMargin = topMargin;
+    settings.bottomMargin = bottomMargin;
+
+    bool printed = false;
+    {
+        QTextDocument text;
+        text.setUndoRedoEnabled(false);
+        const bool rich = IsRichTextFile(sourcePath);
+        // A file no reader takes would print as an empty page and pass for a
+        // converted document: report it as the failure it is.
+        if (!LoadTextDocument(sourcePath, text))
+            return false;
+        if (!rich || overrideRichText)
+            platform::text::addAttributes(text, textAttributes, 0,
+                                          platform::text::characterCount(text));
+        printed = platform::text::printToPDF(text, settings, printPath);
+    }
+
+    struct PrintFileRemover {
+        QString path;
+        ~PrintFileRemover() { QFile::remove(path); }
+    } remover{printPath};
+
+    if (singlePDF) {
+        if (!QFile::exists(printPath))
+            return false;
+        const std::shared_ptr<PdfDocument> document = PdfDocument::open(printFile);
+        return document && WritePDFDocumentToURL(document.get(), output);
+    }
+
+    if (!printed || !QFile::exists(printPath))
+        return false;
+    const std::shared_ptr<PdfDocument> document = PdfDocument::open(printFile);
+    if (!document)
+        return false;
+    RemoveBlankPages(*document);
+    if (WritePDFThenMove(*document, output, documentAttributes) == FinalWriteResult::Done)
+        return true;
+    return WritePDFDataToURL(*document, output);
+}
+
+bool TextDocumentPDFConverter::ConvertTextFilesToSeparatePDFs()
+{
+    singlePDF = 0;
+    bool result = true;
+    for (const SourceFileEntry& entry : sources) {
+        const QUrl file = entry->value(SourceFileKey::FilePath).toUrl();
+        const QUrl output = GetUniqueFileURLForFile(destination, file, QStringLiteral("pdf"), false);
+        ReportProgress(progress, ConversionProgressNextInput);
+        result = ConvertTextFileToPDF(file, output);
+        if (IsConversionCancelled(progress))
+            return false;
+    }
+    return result;
+}
+
+bool TextDocumentPDFConverter::ConvertTextFilesToSinglePDF()
+{
+    singlePDF = 1;
+    const std::shared_ptr<PdfDocument> merged = PdfDocument::create();
+    if (!merged)
+        return false;
+    int insertionIndex = 0;
+    for (const SourceFileEntry& entry : sources) {
+        const QUrl file = entry->value(SourceFileKey::FilePath).toUrl();
+        const QUrl intermediate = GetTemporaryFileURL();
+        if (intermediate.isEmpty())
+            continue;
+        ReportProgress(progress, ConversionProgressNextInput);
+        const QString intermediatePath = intermediate.toLocalFile();
+        if (ConvertTextFileToPDF(file, intermediate) && QFile::exists(intermediatePath)) {
+            const std::shared_ptr<PdfDocument> document = PdfDocument::open(intermediate);
+            QFile::remove(intermediatePath);
+            if (document) {
+                const int count = document->pageCount();
+                for (int index = 0; index < count; ++index)
+                    if (!merged->insertPage(document->page(index), insertionIndex).isNull())
+                        ++insertionIndex;
+            }
+        } else {
+            QFile::remove(intermediatePath);
+        }
+        if (IsConversionCancelled(progress))
+            return false;
+    }
+    if (merged->pageCount() == 0)
+        return false;
+
+    ReportProgress(progress, ConversionProgressSavingBegins);
+    bool result = false;
+    switch (WritePDFThenMove(*merged, destination, documentAttributes)) {
+    case FinalWriteResult::Done:
+        result = true;
+        break;
+    case FinalWriteResult::NoTemporaryURL:
+        result = WritePDFDataToURL(*merged, destination);
+        break;
+    case FinalWriteResult::WriteFailed:
+    case FinalWriteResult::MoveFailed:
+        result = false;
+        break;
+    }
+    ReportProgress(progress, ConversionProgressSavingEnds);
+    return result;
+}
+
+bool IsBlankPDFPage(const PdfPage* page)
+{
+    if (!page || page->isNull())
+        return false;
+    if (page->text().length() > 5)
+        return false;
+    QRectF box = page->cropBox();
+    if (box.width() == 0 || box.height() == 0)
+        box = page->mediaBox();
+    const QImage bitmap = page->render(box, 0.5);
+    if (bitmap.isNull() || bitmap.width() == 0 || bitmap.height() == 0)
+        return false;
+    const int rowBytes = bitmap.width() * 4;
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const uchar* row = bitmap.constScanLine(y);
+        if (std::any_of(row, row + rowBytes, [](uchar byte) { return byte != 0xFF; }))
+            return false;
+    }
+    return true;
+}
+
+bool WritePDFDocumentToURL(const PdfDocument* document, const QUrl& url)
+{
+    return document && document->write(url);
+}

@@ -1,0 +1,102 @@
+#pragma once
+// Private to platform/pdf: the state behind a PdfDocument, shared by the
+// files of this folder (documents, pages, outlines, drawing context).
+#include "platform/pdf/PdfDocument.h"
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjGen.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Poppler {
+class Document;
+}
+
+namespace platform::pdf {
+
+struct PdfDocument::Impl {
+    Impl();
+    ~Impl();
+
+    // The document's objects; null while the document is locked.
+    std::shared_ptr<QPDF> qpdf;
+
+    // Where it came from: a file path, or empty for created / in-memory ones.
+    QString path;
+    // The bytes of a document made from data (qpdf reads them lazily).
+    QByteArray data;
+    // The password that opened it (empty when none was needed).
+    std::string password;
+    bool encrypted = false;
+    bool locked = false;
+    bool ownerPasswordMatched = false;
+
+    // Set by every edit (pages, rotation, boxes, outline, information);
+    // Poppler then reads a fresh serialisation instead of the file.
+    bool modified = false;
+    // Call after an edit; pagesChanged drops the page list cache too.
+    void markModified(bool pagesChanged = true);
+
+    // The page objects in document order, cached until the next page edit.
+    // Empty while locked.
+    const std::vector<QPDFObjectHandle>& pages() const;
+    // Index of a page object in pages(); -1 when it is not a page of this
+    // document (any more).
+    int indexOf(QPDFObjGen page) const;
+    // The page object; an uninitialised handle when it is not a page here.
+    QPDFObjectHandle pageObject(QPDFObjGen page) const;
+    // The page object behind a handle of this document; uninitialised when
+    // the handle is null, of another document or no longer a page here.
+    QPDFObjectHandle pageObject(const PdfPage& page) const;
+
+    // Documents whose objects were copied into this one: qpdf reads their
+    // streams lazily, so they must stay alive until this one is written.
+    std::vector<std::shared_ptr<QPDF>> sources;
+
+    // Every page copied in from another document, in insertion order.
+    struct InsertedPage {
+        const Impl* source = nullptr;  // the document it came from
+        QPDFObjGen sourcePage;         // its page object there
+        QPDFObjGen copy;               // the inserted page object here
+    };
+    std::vector<InsertedPage> insertedPages;
+    // The first copy of source's page that is still a page of this document;
+    // an objgen of 0/0 when there is none.
+    QPDFObjGen copyOf(const Impl* source, QPDFObjGen sourcePage) const;
+
+    // Outline: read from the file on first use of outlineRoot();
+    // outlineReplaced once setOutlineRoot was called (a null root then
+    // removes /Outlines on write). PdfDocument::outlineRoot/setOutlineRoot
+    // live with the outline code (setOutlineRoot calls markModified(false)).
+    std::shared_ptr<PdfOutline> outline;
+    bool outlineLoaded = false;
+    bool outlineReplaced = false;
+
+    // Poppler's view of the document for text and rendering, rebuilt lazily
+    // after a modification. Null when Poppler cannot read it.
+    Poppler::Document* popplerDocument() const;
+    // Serialises the current objects, unencrypted; empty on failure.
+    QByteArray serialise() const;
+
+private:
+    mutable std::vector<QPDFObjectHandle> m_pages;
+    mutable std::map<QPDFObjGen, int> m_pageIndex;
+    mutable bool m_pagesValid = false;
+    mutable std::unique_ptr<Poppler::Document> m_poppler;
+    mutable bool m_popplerValid = false;
+};
+
+// Implemented with the outline code: when impl.outlineReplaced, replaces the
+// catalog's /Outlines by impl.outline (destinations on pages of other
+// documents resolve through impl.copyOf). Called by every write and
+// serialisation just before qpdf writes.
+void writeOutline(PdfDocument::Impl& impl);
+
+} // namespace platform::pdf

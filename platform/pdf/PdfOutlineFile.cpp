@@ -1,0 +1,271 @@
+#include "platform/pdf/PdfOutlineFile.h"
+
+#include "platform/pdf/PdfDocumentImpl.h"
+#include "platform/pdf/PdfPageBoxes.h"
+
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
+
+#include <cmath>
+#include <exception>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace platform::pdf {
+
+namespace {
+
+// Bounds for damaged or hostile files: nesting, total items and the
+// indirections of a named destination.
+constexpr int kMaxDepth = 64;
+constexpr int kMaxItems = 100000;
+constexpr int kMaxDestinationHops = 8;
+// Trees we build ourselves are not hostile, but the writer recurses.
+constexpr int kMaxWriteDepth = 1000;
+
+std::optional<double> finiteNumber(QPDFObjectHandle value)
+{
+    if (!value.isInitialized() || !value.isNumber())
+        return std::nullopt;
+    const double v = value.getNumericValue();
+    return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+}
+
+class OutlineReader {
+public:
+    explicit OutlineReader(const PdfDocument& document)
+        : m_impl(document.impl()),
+          m_self(std::const_pointer_cast<PdfDocument>(document.weak_from_this().lock()))
+    {
+    }
+
+    std::shared_ptr<PdfOutline> read()
+    {
+        QPDF& qpdf = *m_impl.qpdf;
+        QPDFObjectHandle root = qpdf.getRoot();
+        QPDFObjectHandle outlines = root.getKey("/Outlines");
+        if (!outlines.isDictionary())
+            return nullptr;
+        if (outlines.isIndirect())
+            m_visited.insert(outlines.getObjGen());
+        m_dests = root.getKey("/Dests");
+        QPDFObjectHandle names = root.getKey("/Names");
+        if (names.isDictionary())
+            m_nameTree = names.getKey("/Dests");
+        auto outlineRoot = PdfOutline::create();
+        readChildren(outlines.getKey("/First"), *outlineRoot, 1);
+        return outlineRoot->childCount() > 0 ? outlineRoot : nullptr;
+    }
+
+private:
+    void readChildren(QPDFObjectHandle first, PdfOutline& parent, int depth)
+    {
+        if (depth > kMaxDepth)
+            return;
+        for (QPDFObjectHandle node = first; node.isDictionary(); node = node.getKey("/Next")) {
+            // A node seen before closes a cycle (also one through /First).
+            if (node.isIndirect() && !m_visited.insert(node.getObjGen()).second)
+                return;
+            if (++m_items > kMaxItems)
+                return;
+            std::shared_ptr<PdfOutline> item;
+            try {
+                item = readItem(node);
+            } catch (const std::exception&) {
+                continue;
+            }
+            parent.insertChild(item, parent.childCount());
+            try {
+                readChildren(node.getKey("/First"), *item, depth + 1);
+            } catch (const std::exception&) {
+            }
+        }
+    }
+
+    std::shared_ptr<PdfOutline> readItem(QPDFObjectHandle node)
+    {
+        auto item = PdfOutline::create();
+        QPDFObjectHandle title = node.getKey("/Title");
+        if (title.isString())
+            item->setLabel(QString::fromStdString(title.getUTF8Value()));
+        QPDFObjectHandle dest = node.getKey("/Dest");
+        if (dest.isNull()) {
+            QPDFObjectHandle action = node.getKey("/A");
+            if (action.isDictionary() && action.getKey("/S").isNameAndEquals("/GoTo"))
+                dest = action.getKey("/D");
+        }
+        try {
+            setDestination(*item, dest);
+        } catch (const std::exception&) {
+            // The item stays, without a destination.
+        }
+        return item;
+    }
+
+    // A named destination's array: /Dests dictionary or name tree, by name or
+    // string (files use either spelling with either place).
+    QPDFObjectHandle lookUp(const std::string& key)
+    {
+        if (m_dests.isDictionary()) {
+            QPDFObjectHandle found = m_dests.getKey("/" + key);
+            if (!found.isNull())
+                return found;
+        }
+        if (m_nameTree.isDictionary()) {
+            QPDFNameTreeObjectHelper tree(m_nameTree, *m_impl.qpdf, false);
+            QPDFObjectHandle found;
+            if (tree.findObject(key, found))
+                return found;
+        }
+        return QPDFObjectHandle();
+    }
+
+    void setDestination(PdfOutline& item, QPDFObjectHandle dest)
+    {
+        for (int hop = 0; hop < kMaxDestinationHops; ++hop) {
+            if (dest.isName())
+                dest = lookUp(dest.getName().substr(1));
+            else if (dest.isString())
+                dest = lookUp(dest.getStringValue());
+            else if (dest.isDictionary())
+                dest = dest.getKey("/D");
+            else
+                break;
+        }
+        if (!dest.isInitialized() || !dest.isArray() || dest.getArrayNItems() < 1)
+            return;
+        QPDFObjectHandle pageObject;
+        QPDFObjectHandle target = dest.getArrayItem(0);
+        if (target.isDictionary()) {
+            pageObject = m_impl.pageObject(target.getObjGen());
+        } else if (target.isInteger()) {
+            // Some writers put a page index where a reference belongs.
+            const long long index = target.getIntValue();
+            const auto& pages = m_impl.pages();
+            if (index >= 0 && index < (long long)pages.size())
+                pageObject = pages[size_t(index)];
+        }
+        if (!pageObject.isInitialized())
+            return;
+        const QRectF crop = boxes::cropBox(pageObject);
+        double left = crop.x();
+        double top = crop.y() + crop.height();
+        const int n = dest.getArrayNItems();
+        QPDFObjectHandle mode = n > 1 ? dest.getArrayItem(1) : QPDFObjectHandle();
+        const auto arg = [&](int i) { return i < n ? finiteNumber(dest.getArrayItem(i)) : std::nullopt; };
+        if (mode.isNameAndEquals("/XYZ") || mode.isNameAndEquals("/FitR")) {
+            // [page /FitR left bottom right top]
+            const bool fitR = mode.isNameAndEquals("/FitR");
+            left = arg(2).value_or(left);
+            top = arg(fitR ? 5 : 3).value_or(top);
+        } else if (mode.isNameAndEquals("/FitH") || mode.isNameAndEquals("/FitBH")) {
+            top = arg(2).value_or(top);
+        } else if (mode.isNameAndEquals("/FitV") || mode.isNameAndEquals("/FitBV")) {
+            left = arg(2).value_or(left);
+        }
+        const QPDFObjGen og = pageObject.getObjGen();
+        item.setDestination(PdfPage(m_self, og.getObj(), og.getGen()), QPointF(left, top));
+    }
+
+    const PdfDocument::Impl& m_impl;
+    std::shared_ptr<PdfDocument> m_self;
+    QPDFObjectHandle m_dests;
+    QPDFObjectHandle m_nameTree;
+    std::set<QPDFObjGen> m_visited;
+    int m_items = 0;
+};
+
+// The page object in impl that page stands for: the page itself when it is
+// one of impl's, else the copy made when it was inserted.
+QPDFObjectHandle pageInDocument(const PdfDocument::Impl& impl, const PdfPage& page)
+{
+    const auto document = page.document();
+    if (!document)
+        return QPDFObjectHandle();
+    const PdfDocument::Impl& source = document->impl();
+    const QPDFObjGen og(page.objectId(), page.generation());
+    if (&source == &impl)
+        return impl.pageObject(og);
+    const QPDFObjGen copy = impl.copyOf(&source, og);
+    return copy.getObj() == 0 ? QPDFObjectHandle() : impl.pageObject(copy);
+}
+
+QPDFObjectHandle coordinate(double value)
+{
+    return std::isfinite(value) ? QPDFObjectHandle::newReal(value, 4, true) : QPDFObjectHandle::newNull();
+}
+
+// Writes parent's children below parentObject; answers how many items were
+// written under it (all open).
+int writeChildren(PdfDocument::Impl& impl, const PdfOutline& parent, QPDFObjectHandle parentObject,
+                  int depth)
+{
+    QPDF& qpdf = *impl.qpdf;
+    std::vector<QPDFObjectHandle> written;
+    int total = 0;
+    for (int i = 0; i < parent.childCount(); ++i) {
+        const std::shared_ptr<PdfOutline> child = parent.child(i);
+        QPDFObjectHandle object = qpdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        object.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(child->label().toStdString()));
+        object.replaceKey("/Parent", parentObject);
+        if (child->hasDestination()) {
+            QPDFObjectHandle page = pageInDocument(impl, child->destinationPage());
+            if (page.isInitialized()) {
+                const QPointF point = child->destinationPoint();
+                QPDFObjectHandle dest = QPDFObjectHandle::newArray();
+                dest.appendItem(page);
+                dest.appendItem(QPDFObjectHandle::newName("/XYZ"));
+                dest.appendItem(coordinate(point.x()));
+                dest.appendItem(coordinate(point.y()));
+                dest.appendItem(QPDFObjectHandle::newNull());
+                object.replaceKey("/Dest", dest);
+            }
+        }
+        if (!written.empty()) {
+            written.back().replaceKey("/Next", object);
+            object.replaceKey("/Prev", written.back());
+        }
+        written.push_back(object);
+        int below = 0;
+        if (depth < kMaxWriteDepth && child->childCount() > 0) {
+            below = writeChildren(impl, *child, object, depth + 1);
+            object.replaceKey("/Count", QPDFObjectHandle::newInteger(below));
+        }
+        total += 1 + below;
+    }
+    if (!written.empty()) {
+        parentObject.replaceKey("/First", written.front());
+        parentObject.replaceKey("/Last", written.back());
+    }
+    return total;
+}
+
+} // namespace
+
+std::shared_ptr<PdfOutline> readOutline(const PdfDocument& document)
+{
+    if (!document.impl().qpdf)
+        return nullptr;
+    try {
+        return OutlineReader(document).read();
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+void writeOutline(PdfDocument::Impl& impl)
+{
+    if (!impl.outlineReplaced || !impl.qpdf)
+        return;
+    QPDFObjectHandle root = impl.qpdf->getRoot();
+    root.removeKey("/Outlines");
+    if (!impl.outline || impl.outline->childCount() == 0)
+        return;
+    QPDFObjectHandle outlines = impl.qpdf->makeIndirectObject(QPDFObjectHandle::newDictionary());
+    outlines.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
+    const int count = writeChildren(impl, *impl.outline, outlines, 1);
+    outlines.replaceKey("/Count", QPDFObjectHandle::newInteger(count));
+    root.replaceKey("/Outlines", outlines);
+}
+
+} // namespace platform::pdf

@@ -1,0 +1,15 @@
+#pragma once
+// Private to platform/pdf: the outline tree read from and written to a
+// document's /Outlines.
+#include "platform/pdf/PdfDocument.h"
+#include "platform/pdf/PdfOutline.h"
+
+#include <memory>
+
+namespace platform::pdf {
+
+// The document's /Outlines as items; null when it has no readable item.
+// Never throws: items that cannot be read are left out.
+std::shared_ptr<PdfOutline> readOutline(const PdfDocument& document);
+
+} // namespace platform::pdf

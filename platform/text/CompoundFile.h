@@ -1,0 +1,45 @@
+#pragma once
+// The OLE compound file container of Word 97-2003 documents: streams found
+// by name through the sector allocation tables, every chain checked for
+// cycles and bounds.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace platform::text {
+
+class CompoundFile {
+public:
+    // Null when data is no compound file or its header or tables are damaged.
+    static std::optional<CompoundFile> parse(const QByteArray& data);
+
+    // A stream's bytes by name (any storage, first found); empty when there
+    // is none or its chain is damaged.
+    std::optional<QByteArray> stream(const QString& name) const;
+    bool hasStream(const QString& name) const;
+
+private:
+    struct Entry {
+        QString name;
+        int type = 0;
+        std::uint32_t start = 0;
+        std::uint64_t size = 0;
+    };
+    std::optional<QByteArray> chain(const QList<std::uint32_t>& table, std::uint32_t start, std::uint64_t size,
+                                    qint64 sectorSize, bool mini) const;
+    qint64 sectorOffset(std::uint32_t sector) const { return qint64(sector + 1) * sectorSize_; }
+
+    QByteArray data_;
+    qint64 sectorSize_ = 512;
+    qint64 miniSectorSize_ = 64;
+    std::uint32_t miniCutoff_ = 4096;
+    QList<std::uint32_t> fat_;
+    QList<std::uint32_t> miniFat_;
+    QByteArray miniStream_;
+    QList<Entry> entries_;
+};
+
+} // namespace platform::text

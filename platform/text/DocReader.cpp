@@ -1,0 +1,687 @@
+#include "platform/text/DocReader.h"
+
+#include "platform/text/CompoundFile.h"
+#include "platform/text/RichTextBuilder.h"
+#include "platform/text/TextFileBytes.h"
+
+#include <QColor>
+#include <QTextDocument>
+#include <QtEndian>
+
+#include <algorithm>
+
+namespace platform::text {
+
+namespace {
+
+constexpr qint64 kMaxDocFileBytes = 256LL * 1024 * 1024;
+constexpr qint64 kMaxCharacters = 32LL * 1024 * 1024;
+constexpr int kMaxFieldDepth = 64;
+constexpr int kMaxFonts = 32767;
+constexpr int kMaxLists = 32767;
+
+// Little-endian reads that answer 0 past the end of the data.
+struct Bytes {
+    const QByteArray& d;
+    bool has(qint64 at, qint64 n) const { return at >= 0 && n >= 0 && at <= d.size() && n <= d.size() - at; }
+    quint8 u8(qint64 at) const { return has(at, 1) ? quint8(d[at]) : 0; }
+    quint16 u16(qint64 at) const { return has(at, 2) ? qFromLittleEndian<quint16>(d.constData() + at) : 0; }
+    quint32 u32(qint64 at) const { return has(at, 4) ? qFromLittleEndian<quint32>(d.constData() + at) : 0; }
+    qint16 s16(qint64 at) const { return qint16(u16(at)); }
+};
+
+// Windows-1252 for the bytes where it differs from Latin-1.
+const char16_t kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                  0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+const QRgb kIcoColors[17] = {0,        0x000000, 0x0000FF, 0x00FFFF, 0x00FF00, 0xFF00FF,
+                             0xFF0000, 0xFFFF00, 0xFFFFFF, 0x000080, 0x008080, 0x008000,
+                             0x800080, 0x800000, 0x808000, 0x808080, 0xC0C0C0};
+
+struct Sprm {
+    quint16 code;
+    qint64 operand; // offset of the operand in the data
+    qint64 size;
+};
+
+// The operand size of a property modifier; -1 when it cannot be walked.
+qint64 operandSize(const Bytes& b, quint16 sprm, qint64 at)
+{
+    switch (sprm >> 13) {
+    case 0:
+    case 1: return 1;
+    case 2:
+    case 4:
+    case 5: return 2;
+    case 3: return 4;
+    case 7: return 3;
+    default:
+        if (sprm == 0xD608 || sprm == 0xD606) // table definitions: a 16-bit size
+            return b.has(at, 2) ? qint64(b.u16(at)) + 1 : -1;
+        if (sprm == 0xC615 && b.u8(at) == 255)
+            return -1;
+        return b.has(at, 1) ? qint64(b.u8(at)) + 1 : -1;
+    }
+}
+
+// Walks a list of property modifiers [from, to).
+template <typename F>
+void forEachSprm(const Bytes& b, qint64 from, qint64 to, F&& f)
+{
+    qint64 at = from;
+    while (at + 2 <= to && b.has(at, 2)) {
+        const quint16 code = b.u16(at);
+        const qint64 size = operandSize(b, code, at + 2);
+        if (size < 0 || at + 2 + size > to)
+            return;
+        qint64 operand = at + 2;
+        qint64 length = size;
+        if ((code >> 13) == 6) { // the size byte(s) precede the operand
+            const qint64 prefix = (code == 0xD608 || code == 0xD606) ? 2 : 1;
+            operand += prefix;
+            length -= prefix;
+            if (operand + length > to)
+                return;
+        }
+        f(Sprm{code, operand, length});
+        at += 2 + size;
+    }
+}
+
+struct Run {
+    quint32 fcStart, fcEnd;
+    qint64 from, to; // grpprl in the WordDocument stream
+    quint16 istd = 0;
+};
+
+struct Character {
+    char16_t c;
+    quint32 fc;
+};
+
+struct ListLevels {
+    quint32 lsid;
+    quint8 nfc[9];
+};
+
+class DocParser {
+public:
+    DocParser(const QByteArray& word, const QByteArray& table, const QByteArray& data, RichTextBuilder& builder)
+        : word_(word), table_(table), data_(data), w_{word}, t_{table}, dt_{data}, builder_(builder)
+    {
+    }
+
+    bool parse();
+
+private:
+    bool readPieces(quint32 fcClx, quint32 lcbClx, quint32 textLength);
+    void readFkps(quint32 fc, quint32 lcb, bool paragraphs);
+    void readFonts(quint32 fc, quint32 lcb);
+    void readLists(quint32 fcLst, quint32 lcbLst, quint32 fcLfo, quint32 lcbLfo);
+    const Run* find(const QList<Run>& runs, quint32 fc) const;
+    QTextCharFormat charFormat(const Run* run, qint64* picture, bool* special) const;
+    void emitParagraph(qsizetype from, qsizetype to, qsizetype mark);
+    void emitPicture(qint64 offset);
+    void flushRun(QString& text, const QTextCharFormat& format);
+
+    const QByteArray& word_;
+    const QByteArray& table_;
+    const QByteArray& data_;
+    Bytes w_, t_, dt_;
+    RichTextBuilder& builder_;
+    QList<Character> text_;
+    QList<Run> chpx_, papx_;
+    QStringList fonts_;
+    QList<ListLevels> lists_;
+    QList<quint32> lfoLsids_;
+    // Fields: for each open one, whether its result has begun.
+    QList<bool> fields_;
+    struct Level {
+        bool rowOpen = false;
+        bool cellOpen = false;
+    };
+    QList<Level> tableLevels_;
+};
+
+bool DocParser::readPieces(quint32 fcClx, quint32 lcbClx, quint32 textLength)
+{
+    if (!t_.has(fcClx, lcbClx))
+        return false;
+    qint64 at = fcClx;
+    const qint64 end = qint64(fcClx) + lcbClx;
+    while (at < end && t_.u8(at) == 0x01) { // property modifiers of pieces, not needed for text
+        at += 3 + qint64(t_.u16(at + 1));
+    }
+    if (at >= end || t_.u8(at) != 0x02)
+        return false;
+    const quint32 lcb = t_.u32(at + 1);
+    at += 5;
+    if (lcb < 4 || at + lcb > end || (lcb - 4) % 12 != 0)
+        return false;
+    const qint64 pieces = (lcb - 4) / 12;
+    const qint64 descriptors = at + (pieces + 1) * 4;
+    for (qint64 i = 0; i < pieces && text_.size() < qsizetype(textLength); ++i) {
+        const quint32 cpStart = t_.u32(at + 4 * i);
+        const quint32 cpEnd = t_.u32(at + 4 * (i + 1));
+        if (cpEnd < cpStart || cpStart != quint32(text_.size()))
+            return false;
+        const quint32 raw = t_.u32(descriptors + 8 * i + 2);
+        const bool compressed = raw & 0x40000000;
+        const quint32 fc = compressed ? (raw & 0x3FFFFFFF) / 2 : raw;
+        const qint64 count = std::min<qint64>(cpEnd - cpStart, qint64(textLength) - text_.size());
+        if (!w_.has(fc, count * (compressed ? 1 : 2)))
+            return false;
+        for (qint64 k = 0; k < count; ++k) {
+            if (compressed) {
+                const quint8 byte = w_.u8(fc + k);
+                const char16_t c = byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t(byte);
+                text_.append({c, quint32(fc + k)});
+            } else {
+                text_.append({char16_t(w_.u16(fc + 2 * k)), quint32(fc + 2 * k)});
+            }
+        }
+    }
+    return text_.size() == qsizetype(textLength);
+}
+
+void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
+{
+    if (lcb < 4 || !t_.has(fc, lcb) || (lcb - 4) % 8 != 0)
+        return;
+    const qint64 count = (lcb - 4) / 8;
+    QList<Run>& runs = paragraphs ? papx_ : chpx_;
+    for (qint64 i = 0; i < count; ++i) {
+        const quint32 page = t_.u32(fc + 4 * (count + 1) + 4 * i) & 0x3FFFFF;
+        const qint64 base = qint64(page) * 512;
+        if (!w_.has(base, 512))
+            continue;
+        const int n = w_.u8(base + 511);
+        if (n == 0 || (paragraphs ? 4 * (n + 1) + 13 * n : 4 * (n + 1) + n) > 511)
+            continue;
+        for (int k = 0; k < n; ++k) {
+            Run run{w_.u32(base + 4 * k), w_.u32(base + 4 * (k + 1)), 0, 0};
+            if (paragraphs) {
+                const qint64 offset = qint64(w_.u8(base + 4 * (n + 1) + 13 * k)) * 2;
+                if (offset == 0)
+                    continue;
+                qint64 at = base + offset;
+                qint64 size = qint64(w_.u8(at)) * 2 - 1;
+                ++at;
+                if (size < 0) { // a zero count: the size follows in the next byte
+                    size = qint64(w_.u8(at)) * 2;
+                    ++at;
+                }
+                if (size < 2 || at + size > base + 511)
+                    continue;
+                run.istd = w_.u16(at);
+                run.from = at + 2;
+                run.to = at + size;
+            } else {
+                const qint64 offset = qint64(w_.u8(base + 4 * (n + 1) + k)) * 2;
+                if (offset == 0) {
+                    run.from = run.to = 0; // no direct formatting
+                } else {
+                    const qint64 at = base + offset;
+                    const qint64 size = w_.u8(at);
+                    if (at + 1 + size > base + 511)
+                        continue;
+                    run.from = at + 1;
+                    run.to = at + 1 + size;
+                }
+            }
+            if (run.fcEnd > run.fcStart)
+                runs.append(run);
+        }
+    }
+    std::stable_sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.fcStart < b.fcStart; });
+}
+
+void DocParser::readFonts(quint32 fc, quint32 lcb)
+{
+    if (lcb < 4 || !t_.has(fc, lcb))
+        return;
+    qint64 at = fc;
+    const qint64 end = qint64(fc) + lcb;
+    qint64 count = t_.u16(at);
+    at += 2;
+    if (count == 0xFFFF) { // extended: 16-bit characters, a 32-bit count
+        count = t_.u16(at);
+        at += 2;
+    }
+    at += 2; // extra data size
+    for (qint64 i = 0; i < std::min<qint64>(count, kMaxFonts) && at < end; ++i) {
+        const qint64 size = t_.u8(at);
+        const qint64 entry = at + 1;
+        QString name;
+        for (qint64 k = entry + 39; k + 1 < entry + size && k + 1 < end; k += 2) {
+            const quint16 c = t_.u16(k);
+            if (c == 0)
+                break;
+            name.append(QChar(c));
+        }
+        fonts_.append(name);
+        at = entry + size;
+    }
+}
+
+void DocParser::readLists(quint32 fcLst, quint32 lcbLst, quint32 fcLfo, quint32 lcbLfo)
+{
+    if (lcbLst >= 2 && t_.has(fcLst, lcbLst)) {
+        const qint64 end = qint64(fcLst) + lcbLst;
+        const int count = std::min<int>(t_.s16(fcLst), kMaxLists);
+        qint64 levels = fcLst + 2 + qint64(std::max(count, 0)) * 28;
+        for (int i = 0; i < count && levels <= end; ++i) {
+            const qint64 lstf = fcLst + 2 + qint64(i) * 28;
+            ListLevels list{t_.u32(lstf), {}};
+            std::fill(std::begin(list.nfc), std::end(list.nfc), quint8(0));
+            const int levelCount = (t_.u8(lstf + 26) & 1) ? 1 : 9;
+            for (int k = 0; k < levelCount && levels + 28 <= end; ++k) {
+                list.nfc[k] = t_.u8(levels + 4);
+                const qint64 chpx = t_.u8(levels + 24);
+                const qint64 papx = t_.u8(levels + 25);
+                levels += 28 + chpx + papx;
+                levels += 2 + 2 * qint64(t_.u16(levels)); // the number text
+            }
+            lists_.append(list);
+        }
+    }
+    if (lcbLfo >= 4 && t_.has(fcLfo, lcbLfo)) {
+        const qint64 count = std::min<qint64>(t_.u32(fcLfo), (lcbLfo - 4) / 16);
+        for (qint64 i = 0; i < count; ++i)
+            lfoLsids_.append(t_.u32(fcLfo + 4 + 16 * i));
+    }
+}
+
+const Run* DocParser::find(const QList<Run>& runs, quint32 fc) const
+{
+    auto it = std::upper_bound(runs.begin(), runs.end(), fc, [](quint32 v, const Run& r) { return v < r.fcStart; });
+    if (it == runs.begin())
+        return nullptr;
+    --it;
+    return fc < it->fcEnd ? &*it : nullptr;
+}
+
+QTextCharFormat DocParser::charFormat(const Run* run, qint64* picture, bool* special) const
+{
+    QTextCharFormat f;
+    *picture = -1;
+    *special = false;
+    if (!run)
+        return f;
+    const auto toggle = [&](qint64 at) { const quint8 v = w_.u8(at); return v == 1 || v == 0x81; };
+    forEachSprm(w_, run->from, run->to, [&](const Sprm& s) {
+        switch (s.code) {
+        case 0x0835: f.setFontWeight(toggle(s.operand) ? QFont::Bold : QFont::Normal); break;
+        case 0x0836: f.setFontItalic(toggle(s.operand)); break;
+        case 0x0837:
+        case 0x2A53: f.setFontStrikeOut(toggle(s.operand)); break;
+        case 0x083A: f.setFontCapitalization(toggle(s.operand) ? QFont::SmallCaps : QFont::MixedCase); break;
+        case 0x083B: f.setFontCapitalization(toggle(s.operand) ? QFont::AllUppercase : QFont::MixedCase); break;
+        case 0x083C: f.setProperty(kHiddenTextProperty, toggle(s.operand)); break;
+        case 0x2A3E: f.setFontUnderline(w_.u8(s.operand) != 0); break;
+        case 0x2A42: {
+            const quint8 ico = w_.u8(s.operand);
+            if (ico > 0 && ico < 17)
+                f.setForeground(QColor(kIcoColors[ico]));
+            break;
+        }
+        case 0x6870: // red, green, blue and an "auto" flag
+            if (w_.u8(s.operand + 3) == 0)
+                f.setForeground(QColor(w_.u8(s.operand), w_.u8(s.operand + 1), w_.u8(s.operand + 2)));
+            break;
+        case 0x2A0C: {
+            const quint8 ico = w_.u8(s.operand);
+            if (ico > 0 && ico < 17)
+                f.setBackground(QColor(kIcoColors[ico]));
+            break;
+        }
+        case 0x4A43: {
+            const int half = w_.u16(s.operand);
+            if (half >= 2 && half <= 3276)
+                f.setFontPointSize(half / 2.0);
+            break;
+        }
+        case 0x4A4F:
+        case 0x4A51: {
+            const int index = w_.u16(s.operand);
+            if (index < fonts_.size() && !fonts_[index].isEmpty()
+                && (s.code == 0x4A4F || !f.hasProperty(QTextFormat::FontFamilies)))
+                f.setFontFamilies(QStringList{fonts_[index]});
+            break;
+        }
+        case 0x2A48: {
+            const quint8 iss = w_.u8(s.operand);
+            f.setVerticalAlignment(iss == 1   ? QTextCharFormat::AlignSuperScript
+                                   : iss == 2 ? QTextCharFormat::AlignSubScript
+                                              : QTextCharFormat::AlignNormal);
+            break;
+        }
+        case 0x0855: *special = w_.u8(s.operand) != 0; break;
+        case 0x6A03: *picture = w_.u32(s.operand); break;
+        default: break;
+        }
+    });
+    return f;
+}
+
+void DocParser::emitPicture(qint64 offset)
+{
+    // A picture descriptor, then drawing records holding the picture's data.
+    if (!dt_.has(offset, 68))
+        return;
+    const qint64 end = offset + dt_.u32(offset);
+    const qint64 header = dt_.u16(offset + 4);
+    if (end > data_.size() || header < 68 || offset + header > end)
+        return;
+    const int mx = dt_.u16(offset + 32), my = dt_.u16(offset + 34);
+    QSizeF size(dt_.s16(offset + 28) / 20.0 * (mx > 0 ? mx / 1000.0 : 1.0),
+                dt_.s16(offset + 30) / 20.0 * (my > 0 ? my / 1000.0 : 1.0));
+    qint64 at = offset + header;
+    if (dt_.u16(offset + 6) == 0x66) // a named picture
+        at += 1 + dt_.u8(at);
+    while (at + 8 <= end) {
+        const quint16 verInstance = dt_.u16(at);
+        const quint16 type = dt_.u16(at + 2);
+        const qint64 length = dt_.u32(at + 4);
+        const qint64 body = at + 8;
+        if ((verInstance & 0xF) == 0xF) { // a container: walk into it
+            at = body;
+            continue;
+        }
+        if (type == 0xF007) { // a picture store entry with the picture inside
+            at = body + 36 + dt_.u8(body + 33);
+            continue;
+        }
+        if (body + length > end)
+            return;
+        const quint16 instance = verInstance >> 4;
+        qint64 skip = -1;
+        if (type == 0xF01D || type == 0xF02A) // JPEG
+            skip = (instance == 0x46B || instance == 0x6E2) ? 17 : 33;
+        else if (type == 0xF01E) // PNG
+            skip = instance == 0x6E0 ? 17 : 33;
+        if (skip > 0 && length > skip) {
+            const QByteArray bytes = data_.mid(body + skip, length - skip);
+            if (bytes.startsWith("\x89PNG") || bytes.startsWith("\xff\xd8"))
+                builder_.addImage(bytes, size);
+            return;
+        }
+        at = body + length;
+    }
+}
+
+void DocParser::flushRun(QString& text, const QTextCharFormat& format)
+{
+    if (!text.isEmpty())
+        builder_.addText(text, format);
+    text.clear();
+}
+
+void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
+{
+    const Run* papx = mark < text_.size() ? find(papx_, text_[mark].fc) : nullptr;
+    QTextBlockFormat block;
+    bool inTable = false, rowEnd = false, innerCell = false, innerRowEnd = false;
+    int depth = 0;
+    int ilfo = 0, ilvl = 0;
+    if (papx) {
+        if (papx->istd >= 1 && papx->istd <= 9) // the built-in heading styles
+            block.setHeadingLevel(papx->istd);
+        forEachSprm(w_, papx->from, papx->to, [&](const Sprm& s) {
+            switch (s.code) {
+            case 0x2403:
+            case 0x2461: {
+                const quint8 jc = w_.u8(s.operand);
+                block.setAlignment(jc == 1   ? Qt::AlignHCenter
+                                   : jc == 2 ? Qt::AlignRight
+                                   : jc >= 3 ? Qt::AlignJustify
+                                             : Qt::AlignLeft);
+                break;
+            }
+            case 0x840F:
+            case 0x845E: block.setLeftMargin(builder_.twips(w_.s16(s.operand))); break;
+            case 0x840E:
+            case 0x845D: block.setRightMargin(builder_.twips(w_.s16(s.operand))); break;
+            case 0x8411:
+            case 0x8460: block.setTextIndent(builder_.twips(w_.s16(s.operand))); break;
+            case 0xA413: block.setTopMargin(builder_.twips(w_.u16(s.operand))); break;
+            case 0xA414: block.setBottomMargin(builder_.twips(w_.u16(s.operand))); break;
+            case 0x2407:
+                if (w_.u8(s.operand))
+                    block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+                break;
+            case 0x2416: inTable = w_.u8(s.operand) != 0; break;
+            case 0x2417: rowEnd = w_.u8(s.operand) != 0; break;
+            case 0x6649: depth = int(std::min<quint32>(w_.u32(s.operand), kMaxTableDepth + 8)); break;
+            case 0x244B: innerCell = w_.u8(s.operand) != 0; break;
+            case 0x244C: innerRowEnd = w_.u8(s.operand) != 0; break;
+            case 0x460B: ilfo = w_.s16(s.operand); break;
+            case 0x260A: ilvl = std::min<int>(w_.u8(s.operand), 8); break;
+            case 0x2640: {
+                const int level = w_.u8(s.operand);
+                if (level < 9)
+                    block.setHeadingLevel(level + 1);
+                break;
+            }
+            default: break;
+            }
+        });
+    }
+    if (inTable && depth == 0)
+        depth = 1;
+    if (!inTable)
+        depth = 0;
+
+    // Open or close tables to this paragraph's depth.
+    while (int(tableLevels_.size()) > depth) {
+        builder_.endTable();
+        tableLevels_.removeLast();
+    }
+    while (int(tableLevels_.size()) < depth) {
+        builder_.beginTable({});
+        tableLevels_.append(Level());
+    }
+    const bool isRowMark = depth > 0 && (depth == 1 ? rowEnd : innerRowEnd);
+    if (depth > 0) {
+        Level& level = tableLevels_.last();
+        if (isRowMark) {
+            if (level.rowOpen)
+                builder_.endRow();
+            level.rowOpen = false;
+            level.cellOpen = false;
+            return;
+        }
+        if (!level.rowOpen) {
+            builder_.beginRow();
+            level.rowOpen = true;
+        }
+        if (!level.cellOpen) {
+            builder_.beginCell();
+            level.cellOpen = true;
+        }
+    }
+
+    builder_.startParagraph(block, {});
+    if (ilfo > 0 && ilfo <= lfoLsids_.size()) {
+        const quint32 lsid = lfoLsids_[ilfo - 1];
+        quint8 nfc = 23;
+        for (const ListLevels& list : lists_)
+            if (list.lsid == lsid)
+                nfc = list.nfc[ilvl];
+        const QTextListFormat::Style style = nfc == 23   ? QTextListFormat::ListDisc
+                                             : nfc == 1 ? QTextListFormat::ListUpperRoman
+                                             : nfc == 2 ? QTextListFormat::ListLowerRoman
+                                             : nfc == 3 ? QTextListFormat::ListUpperAlpha
+                                             : nfc == 4 ? QTextListFormat::ListLowerAlpha
+                                                        : QTextListFormat::ListDecimal;
+        builder_.setListItem(QStringLiteral("doc:%1").arg(ilfo), ilvl, style);
+    }
+
+    QString pending;
+    QTextCharFormat pendingFormat;
+    const Run* last = nullptr;
+    QTextCharFormat format;
+    qint64 picture = -1;
+    bool special = false;
+    for (qsizetype i = from; i < to; ++i) {
+        const Character ch = text_[i];
+        const Run* run = find(chpx_, ch.fc);
+        if (run != last || i == from) {
+            format = charFormat(run, &picture, &special);
+            last = run;
+        }
+        const bool inCode = !fields_.isEmpty() && !fields_.last();
+        switch (ch.c) {
+        case 0x13:
+            if (fields_.size() < kMaxFieldDepth)
+                fields_.append(false);
+            continue;
+        case 0x14:
+            if (!fields_.isEmpty())
+                fields_.last() = true;
+            continue;
+        case 0x15:
+            if (!fields_.isEmpty())
+                fields_.removeLast();
+            continue;
+        default: break;
+        }
+        if (inCode)
+            continue;
+        if (format != pendingFormat) {
+            flushRun(pending, pendingFormat);
+            pendingFormat = format;
+        }
+        switch (ch.c) {
+        case 0x01:
+            if (special && picture >= 0) {
+                flushRun(pending, pendingFormat);
+                emitPicture(picture);
+            }
+            break;
+        case 0x0B:
+            pending.append(QChar(QChar::LineSeparator));
+            break;
+        case 0x0C:
+            flushRun(pending, pendingFormat);
+            builder_.addPageBreak();
+            break;
+        case 0x0E: pending.append(QChar(QChar::LineSeparator)); break;
+        case 0x1E: pending.append(QChar(0x2011)); break;
+        case 0x09: pending.append(QLatin1Char('\t')); break;
+        default: // note marks, drawn objects and optional hyphens fall out here
+            if (ch.c >= 0x20)
+                pending.append(QChar(ch.c));
+            break;
+        }
+    }
+    flushRun(pending, pendingFormat);
+
+    if (depth > 0) {
+        const bool cellEnd = depth == 1 ? (mark < text_.size() && text_[mark].c == 0x07) : innerCell;
+        if (cellEnd)
+            tableLevels_.last().cellOpen = false;
+    }
+}
+
+bool DocParser::parse()
+{
+    // File information block: a fixed base, then counted arrays of values.
+    if (word_.size() < 68 || w_.u16(0) != 0xA5EC || w_.u16(2) < 0xC0)
+        return false;
+    const quint16 flags = w_.u16(10);
+    if (flags & 0x0100) // encrypted or obfuscated
+        return false;
+    qint64 at = 32;
+    const qint64 csw = w_.u16(at);
+    at += 2 + csw * 2;
+    const qint64 cslw = w_.u16(at);
+    const qint64 rgLw = at + 2;
+    at = rgLw + cslw * 4;
+    const qint64 cbRgFcLcb = w_.u16(at);
+    const qint64 rgFcLcb = at + 2;
+    if (cslw < 4 || cbRgFcLcb < 75 || !w_.has(rgFcLcb, cbRgFcLcb * 8))
+        return false;
+    const auto fc = [&](int i) { return w_.u32(rgFcLcb + 8 * i); };
+    const auto lcb = [&](int i) { return w_.u32(rgFcLcb + 8 * i + 4); };
+    const qint64 ccpText = qint32(w_.u32(rgLw + 12));
+    if (ccpText < 0 || ccpText > kMaxCharacters)
+        return false;
+    if (!readPieces(fc(33), lcb(33), quint32(ccpText)))
+        return false;
+    readFkps(fc(12), lcb(12), false);
+    readFkps(fc(13), lcb(13), true);
+    readFonts(fc(15), lcb(15));
+    readLists(fc(73), lcb(73), fc(74), lcb(74));
+
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text_.size(); ++i) {
+        const char16_t c = text_[i].c;
+        if (c == 0x0D || c == 0x07) {
+            emitParagraph(start, i, i);
+            start = i + 1;
+        }
+    }
+    if (start < text_.size())
+        emitParagraph(start, text_.size(), text_.size());
+    while (!tableLevels_.isEmpty()) {
+        builder_.endTable();
+        tableLevels_.removeLast();
+    }
+    builder_.finish();
+    return true;
+}
+
+} // namespace
+
+bool readDocData(const QByteArray& bytes, QTextDocument& document)
+{
+    const std::optional<CompoundFile> file = CompoundFile::parse(bytes);
+    if (!file)
+        return false;
+    const std::optional<QByteArray> word = file->stream(QStringLiteral("WordDocument"));
+    if (!word || word->size() < 12)
+        return false;
+    const bool oneTable = qFromLittleEndian<quint16>(word->constData() + 10) & 0x0200;
+    const std::optional<QByteArray> table = file->stream(oneTable ? QStringLiteral("1Table") : QStringLiteral("0Table"));
+    if (!table)
+        return false;
+    // The picture stream is optional, but a damaged one is a damaged file.
+    QByteArray data;
+    if (file->hasStream(QStringLiteral("Data"))) {
+        const std::optional<QByteArray> stream = file->stream(QStringLiteral("Data"));
+        if (!stream)
+            return false;
+        data = *stream;
+    }
+
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPointSizeF(12);
+    document.setDefaultFont(font);
+    bool ok = false;
+    {
+        RichTextBuilder builder(document);
+        DocParser parser(*word, *table, data, builder);
+        ok = parser.parse();
+    }
+    document.setUndoRedoEnabled(undo);
+    return ok;
+}
+
+bool readDoc(const QString& path, QTextDocument& document)
+{
+    const std::optional<QByteArray> bytes = readBoundedFile(path, kMaxDocFileBytes);
+    return bytes && readDocData(*bytes, document);
+}
+
+TextReader docReader()
+{
+    return {"Word 97-2003", {QStringLiteral("com.microsoft.word.doc")}, &readDoc};
+}
+
+} // namespace platform::text

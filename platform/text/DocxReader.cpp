@@ -1,0 +1,170 @@
+#include "platform/text/DocxReader.h"
+
+#include "platform/text/RichTextBuilder.h"
+#include "platform/text/WordprocessingParser.h"
+#include "platform/text/ZipPackage.h"
+
+#include <QHash>
+#include <QTextDocument>
+#include <QXmlStreamReader>
+
+namespace platform::text {
+
+namespace {
+
+constexpr int kMaxRelationships = 10000;
+
+struct Relationship {
+    QString type;
+    QString target;
+    bool external = false;
+};
+
+// The folder part of a part name, with its slash ("word/").
+QString folderOf(const QString& part)
+{
+    const qsizetype slash = part.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : part.left(slash + 1);
+}
+
+// A relationship target made a part name: relative to base, without "..".
+QString resolvePart(const QString& base, const QString& target)
+{
+    QString path = target.startsWith(QLatin1Char('/')) ? target.mid(1) : base + target;
+    QStringList out;
+    for (const QString& piece : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (piece == u".")
+            continue;
+        if (piece == u"..") {
+            if (!out.isEmpty())
+                out.removeLast();
+            continue;
+        }
+        out.append(piece);
+    }
+    return out.join(QLatin1Char('/'));
+}
+
+QString relationshipsOf(const QString& part)
+{
+    const qsizetype slash = part.lastIndexOf(QLatin1Char('/'));
+    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) + QStringLiteral(".rels");
+}
+
+// The relationships of a part; empty when it has none, nullopt when they
+// are damaged.
+std::optional<QHash<QString, Relationship>> readRelationships(ZipPackage& zip, const QString& relsPart)
+{
+    QHash<QString, Relationship> map;
+    if (!zip.contains(relsPart))
+        return map;
+    const std::optional<QByteArray> bytes = zip.read(relsPart);
+    if (!bytes)
+        return std::nullopt;
+    QXmlStreamReader xml(*bytes);
+    if (!xml.readNextStartElement())
+        return std::nullopt;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"Relationship" && map.size() < kMaxRelationships) {
+            const QXmlStreamAttributes a = xml.attributes();
+            map.insert(a.value(QLatin1StringView("Id")).toString(),
+                       {a.value(QLatin1StringView("Type")).toString(),
+                        a.value(QLatin1StringView("Target")).toString(),
+                        a.value(QLatin1StringView("TargetMode")) == u"External"});
+        }
+        xml.skipCurrentElement();
+    }
+    if (xml.hasError())
+        return std::nullopt;
+    return map;
+}
+
+std::optional<QString> targetOfType(const QHash<QString, Relationship>& rels, QStringView typeSuffix)
+{
+    for (const Relationship& r : rels) {
+        if (!r.external && r.type.endsWith(typeSuffix))
+            return r.target;
+    }
+    return std::nullopt;
+}
+
+bool readPackage(ZipPackage& zip, QTextDocument& document)
+{
+    const auto packageRels = readRelationships(zip, QStringLiteral("_rels/.rels"));
+    if (!packageRels)
+        return false;
+    QString main = QStringLiteral("word/document.xml");
+    if (const auto target = targetOfType(*packageRels, u"/officeDocument"))
+        main = resolvePart(QString(), *target);
+    if (!zip.contains(main))
+        return false;
+    const std::optional<QByteArray> body = zip.read(main);
+    if (!body)
+        return false;
+    const auto rels = readRelationships(zip, relationshipsOf(main));
+    if (!rels)
+        return false;
+    const QString base = folderOf(main);
+
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    // Word's own defaults where the styles give none.
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPointSizeF(10);
+    document.setDefaultFont(font);
+    bool ok = true;
+    {
+        RichTextBuilder builder(document);
+        WordprocessingParser parser(builder, [&](const QString& id) -> std::optional<QByteArray> {
+            const auto it = rels->constFind(id);
+            if (it == rels->constEnd() || it->external)
+                return std::nullopt;
+            return zip.read(resolvePart(base, it->target));
+        });
+        // Optional parts: absent is fine, damaged is not.
+        for (const auto& [suffix, reader] :
+             {std::pair{u"/styles", &WordprocessingParser::readStyles},
+              std::pair{u"/numbering", &WordprocessingParser::readNumbering}}) {
+            const auto target = targetOfType(*rels, suffix);
+            if (!target)
+                continue;
+            const QString part = resolvePart(base, *target);
+            if (!zip.contains(part))
+                continue;
+            const std::optional<QByteArray> bytes = zip.read(part);
+            if (!bytes || !(parser.*reader)(*bytes)) {
+                ok = false;
+                break;
+            }
+        }
+        if (ok)
+            ok = parser.readDocument(*body, QStringLiteral("document"));
+    }
+    document.setUndoRedoEnabled(undo);
+    return ok;
+}
+
+} // namespace
+
+bool readDocx(const QString& path, QTextDocument& document)
+{
+    const std::unique_ptr<ZipPackage> zip = ZipPackage::open(path);
+    return zip && readPackage(*zip, document);
+}
+
+bool readDocxData(const QByteArray& data, QTextDocument& document)
+{
+    const std::unique_ptr<ZipPackage> zip = ZipPackage::fromData(data);
+    return zip && readPackage(*zip, document);
+}
+
+TextReader docxReader()
+{
+    return {"Office Open XML",
+            {QStringLiteral("org.openxmlformats.wordprocessingml.document"),
+             QStringLiteral("org.openxmlformats.wordprocessingml.template")},
+            &readDocx};
+}
+
+} // namespace platform::text

@@ -1,0 +1,759 @@
+#include "platform/text/OdtReader.h"
+
+#include "platform/text/RichTextBuilder.h"
+#include "platform/text/TextFileBytes.h"
+#include "platform/text/ZipPackage.h"
+
+#include <QColor>
+#include <QHash>
+#include <QRegularExpression>
+#include <QTextDocument>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <functional>
+
+namespace platform::text {
+
+namespace {
+
+constexpr int kMaxStyleDepth = 32;
+constexpr int kMaxListDepth = 10;
+constexpr double kMaxLengthPoints = 14400;
+constexpr int kMaxSpaces = 1000;
+
+// A length ("2.5cm", "0.5in", "12pt", "3mm", "1pc", "96px") in points.
+std::optional<double> lengthPoints(QStringView value)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*(-?[0-9]*\\.?[0-9]+)\\s*(cm|mm|in|inch|pt|pc|px)\\s*$"));
+    const QRegularExpressionMatch m = pattern.match(value.toString());
+    if (!m.hasMatch())
+        return std::nullopt;
+    double v = m.captured(1).toDouble();
+    const QString unit = m.captured(2);
+    if (unit == u"cm")
+        v *= 72 / 2.54;
+    else if (unit == u"mm")
+        v *= 72 / 25.4;
+    else if (unit == u"in" || unit == u"inch")
+        v *= 72;
+    else if (unit == u"pc")
+        v *= 12;
+    else if (unit == u"px")
+        v *= 0.75;
+    if (!std::isfinite(v))
+        return std::nullopt;
+    return std::clamp(v, -kMaxLengthPoints, kMaxLengthPoints);
+}
+
+std::optional<double> percent(QStringView value)
+{
+    if (!value.endsWith(u'%'))
+        return std::nullopt;
+    bool ok = false;
+    const double v = value.chopped(1).toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+QStringView attr(const QXmlStreamReader& xml, QLatin1StringView name)
+{
+    for (const QXmlStreamAttribute& a : xml.attributes()) {
+        if (a.name() == name)
+            return a.value();
+    }
+    return {};
+}
+
+QTextListFormat::Style numberStyle(QStringView format)
+{
+    if (format == u"a")
+        return QTextListFormat::ListLowerAlpha;
+    if (format == u"A")
+        return QTextListFormat::ListUpperAlpha;
+    if (format == u"i")
+        return QTextListFormat::ListLowerRoman;
+    if (format == u"I")
+        return QTextListFormat::ListUpperRoman;
+    if (format.isEmpty())
+        return QTextListFormat::ListStyleUndefined;
+    return QTextListFormat::ListDecimal;
+}
+
+struct Style {
+    QString parent;
+    QTextCharFormat chars;
+    QTextBlockFormat block;
+    QString listStyle;
+    double columnWidth = 0; // points, table columns
+};
+
+struct ResolvedStyle {
+    QTextCharFormat chars;
+    QTextBlockFormat block;
+    QString listStyle;
+    double columnWidth = 0;
+};
+
+class OdtParser {
+public:
+    OdtParser(RichTextBuilder& builder, std::function<std::optional<QByteArray>(const QString&)> parts)
+        : builder_(builder), parts_(std::move(parts))
+    {
+    }
+
+    // Reads a whole part or flat document; body says whether its text is
+    // taken. False on malformed XML or when a body is wanted and none is found.
+    bool read(const QByteArray& bytes, bool body);
+
+private:
+    enum class Kind { Other, Paragraph, Span, List, ListItem, Table, Row };
+
+    void readFontFaces(QXmlStreamReader& xml);
+    void readStyles(QXmlStreamReader& xml);
+    void readStyle(QXmlStreamReader& xml, const QString& family, bool isDefault);
+    void readListStyle(QXmlStreamReader& xml);
+    void readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f);
+    void readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat& f);
+    bool readBody(QXmlStreamReader& xml);
+    void readFrame(QXmlStreamReader& xml);
+    void readColumn(QXmlStreamReader& xml);
+
+    ResolvedStyle resolve(const QString& family, const QString& name, int depth = 0);
+    void startParagraph(const QXmlStreamReader& xml, bool heading);
+    void ensureParagraph();
+    void emitCharacters(QStringView text);
+    void addRun(const QString& text);
+    QTextCharFormat currentFormat() const { return spans_.isEmpty() ? paragraphChars_ : spans_.last(); }
+
+    RichTextBuilder& builder_;
+    std::function<std::optional<QByteArray>(const QString&)> parts_;
+    QHash<QString, QString> fontFaces_;
+    QHash<QString, Style> styles_; // "family:name"; defaults as "family:"
+    QHash<QString, QHash<int, QTextListFormat::Style>> listStyles_;
+
+    QList<Kind> stack_;
+    QList<QTextCharFormat> spans_;
+    QTextCharFormat paragraphChars_;
+    bool inParagraph_ = false;
+    bool lastWasSpace_ = true;
+    bool sawBody_ = false;
+
+    struct ListState {
+        QString style;
+        QString key;
+        bool itemHasParagraph = false;
+        bool header = false;
+    };
+    QList<ListState> lists_;
+    int listCount_ = 0;
+
+    struct TableState {
+        QList<double> columns;
+        bool started = false;
+        int coveredInRow = 0; // covered cells that a column span already counts
+    };
+    QList<TableState> tables_;
+};
+
+void OdtParser::readFontFaces(QXmlStreamReader& xml)
+{
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"font-face") {
+            QString family = attr(xml, QLatin1StringView("font-family")).toString();
+            family.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
+            fontFaces_.insert(attr(xml, QLatin1StringView("name")).toString(), family.trimmed());
+        }
+        xml.skipCurrentElement();
+    }
+}
+
+void OdtParser::readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f)
+{
+    const QStringView weight = attr(xml, QLatin1StringView("font-weight"));
+    if (!weight.isEmpty()) {
+        bool numeric = false;
+        const int w = weight.toInt(&numeric);
+        f.setFontWeight(weight == u"bold" || (numeric && w >= 600) ? QFont::Bold : QFont::Normal);
+    }
+    const QStringView style = attr(xml, QLatin1StringView("font-style"));
+    if (!style.isEmpty())
+        f.setFontItalic(style == u"italic" || style == u"oblique");
+    const QStringView underline = attr(xml, QLatin1StringView("text-underline-style"));
+    if (!underline.isEmpty())
+        f.setFontUnderline(underline != u"none");
+    const QStringView strike = attr(xml, QLatin1StringView("text-line-through-style"));
+    if (!strike.isEmpty())
+        f.setFontStrikeOut(strike != u"none");
+    const QStringView color = attr(xml, QLatin1StringView("color"));
+    if (color.startsWith(u'#') && QColor(color.toString()).isValid())
+        f.setForeground(QColor(color.toString()));
+    const QStringView background = attr(xml, QLatin1StringView("background-color"));
+    if (background.startsWith(u'#') && QColor(background.toString()).isValid())
+        f.setBackground(QColor(background.toString()));
+    if (const auto size = lengthPoints(attr(xml, QLatin1StringView("font-size"))); size && *size >= 1)
+        f.setFontPointSize(std::min(*size, 1638.0));
+    const QString fontName = attr(xml, QLatin1StringView("font-name")).toString();
+    if (!fontName.isEmpty())
+        f.setFontFamilies(QStringList{fontFaces_.value(fontName, fontName)});
+    QString family = attr(xml, QLatin1StringView("font-family")).toString();
+    family.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
+    if (!family.trimmed().isEmpty() && fontName.isEmpty())
+        f.setFontFamilies(QStringList{family.trimmed()});
+    const QStringView position = attr(xml, QLatin1StringView("text-position"));
+    if (!position.isEmpty()) {
+        const QStringView first = position.split(u' ').first();
+        if (first == u"super" || (percent(first) && *percent(first) > 0))
+            f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+        else if (first == u"sub" || (percent(first) && *percent(first) < 0))
+            f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+        else
+            f.setVerticalAlignment(QTextCharFormat::AlignNormal);
+    }
+    if (attr(xml, QLatin1StringView("font-variant")) == u"small-caps")
+        f.setFontCapitalization(QFont::SmallCaps);
+    if (attr(xml, QLatin1StringView("text-transform")) == u"uppercase")
+        f.setFontCapitalization(QFont::AllUppercase);
+    if (attr(xml, QLatin1StringView("display")) == u"none")
+        f.setProperty(kHiddenTextProperty, true);
+    xml.skipCurrentElement();
+}
+
+void OdtParser::readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat& f)
+{
+    const QStringView align = attr(xml, QLatin1StringView("text-align"));
+    if (align == u"center")
+        f.setAlignment(Qt::AlignHCenter);
+    else if (align == u"end" || align == u"right")
+        f.setAlignment(Qt::AlignRight);
+    else if (align == u"justify")
+        f.setAlignment(Qt::AlignJustify);
+    else if (align == u"start" || align == u"left")
+        f.setAlignment(Qt::AlignLeft);
+    if (const auto v = lengthPoints(attr(xml, QLatin1StringView("margin-left"))))
+        f.setLeftMargin(builder_.points(*v));
+    if (const auto v = lengthPoints(attr(xml, QLatin1StringView("margin-right"))))
+        f.setRightMargin(builder_.points(*v));
+    if (const auto v = lengthPoints(attr(xml, QLatin1StringView("text-indent"))))
+        f.setTextIndent(builder_.points(*v));
+    if (const auto v = lengthPoints(attr(xml, QLatin1StringView("margin-top"))))
+        f.setTopMargin(builder_.points(std::max(0.0, *v)));
+    if (const auto v = lengthPoints(attr(xml, QLatin1StringView("margin-bottom"))))
+        f.setBottomMargin(builder_.points(std::max(0.0, *v)));
+    if (attr(xml, QLatin1StringView("break-before")) == u"page")
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    if (attr(xml, QLatin1StringView("break-after")) == u"page")
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysAfter);
+    const QStringView lineHeight = attr(xml, QLatin1StringView("line-height"));
+    if (const auto p = percent(lineHeight); p && *p > 0)
+        f.setLineHeight(std::clamp(*p, 50.0, 1000.0), QTextBlockFormat::ProportionalHeight);
+    else if (const auto v = lengthPoints(lineHeight); v && *v > 0)
+        f.setLineHeight(builder_.points(*v), QTextBlockFormat::FixedHeight);
+    const QStringView background = attr(xml, QLatin1StringView("background-color"));
+    if (background.startsWith(u'#') && QColor(background.toString()).isValid())
+        f.setBackground(QColor(background.toString()));
+    QList<QTextOption::Tab> tabs;
+    bool sawTabs = false;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"tab-stops") {
+            sawTabs = true;
+            while (xml.readNextStartElement()) {
+                const auto pos = lengthPoints(attr(xml, QLatin1StringView("position")));
+                if (xml.name() == u"tab-stop" && pos && *pos >= 0 && tabs.size() < 64) {
+                    QTextOption::Tab tab(builder_.points(*pos), QTextOption::LeftTab);
+                    const QStringView type = attr(xml, QLatin1StringView("type"));
+                    if (type == u"right")
+                        tab.type = QTextOption::RightTab;
+                    else if (type == u"center")
+                        tab.type = QTextOption::CenterTab;
+                    else if (type == u"char") {
+                        tab.type = QTextOption::DelimiterTab;
+                        const QStringView c = attr(xml, QLatin1StringView("char"));
+                        tab.delimiter = c.isEmpty() ? QLatin1Char('.') : c.front();
+                    }
+                    tabs.append(tab);
+                }
+                xml.skipCurrentElement();
+            }
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    if (sawTabs) {
+        std::sort(tabs.begin(), tabs.end(),
+                  [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
+        f.setTabPositions(tabs);
+    }
+}
+
+void OdtParser::readStyle(QXmlStreamReader& xml, const QString& family, bool isDefault)
+{
+    const QString name = isDefault ? QString() : attr(xml, QLatin1StringView("name")).toString();
+    Style style;
+    style.parent = attr(xml, QLatin1StringView("parent-style-name")).toString();
+    style.listStyle = attr(xml, QLatin1StringView("list-style-name")).toString();
+    while (xml.readNextStartElement()) {
+        const QStringView n = xml.name();
+        if (n == u"text-properties")
+            readTextProperties(xml, style.chars);
+        else if (n == u"paragraph-properties")
+            readParagraphProperties(xml, style.block);
+        else if (n == u"table-column-properties") {
+            if (const auto w = lengthPoints(attr(xml, QLatin1StringView("column-width"))))
+                style.columnWidth = std::max(0.0, *w);
+            xml.skipCurrentElement();
+        } else
+            xml.skipCurrentElement();
+    }
+    const int level = attr(xml, QLatin1StringView("default-outline-level")).toInt();
+    if (level > 0 && level <= 9)
+        style.block.setHeadingLevel(level);
+    styles_.insert(family + QLatin1Char(':') + name, style);
+}
+
+void OdtParser::readListStyle(QXmlStreamReader& xml)
+{
+    const QString name = attr(xml, QLatin1StringView("name")).toString();
+    QHash<int, QTextListFormat::Style>& levels = listStyles_[name];
+    while (xml.readNextStartElement()) {
+        const int level = std::clamp(attr(xml, QLatin1StringView("level")).toInt(), 1, kMaxListDepth) - 1;
+        if (xml.name() == u"list-level-style-bullet") {
+            static const QTextListFormat::Style bullets[] = {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
+                                                             QTextListFormat::ListSquare};
+            levels.insert(level, bullets[level % 3]);
+        } else if (xml.name() == u"list-level-style-number") {
+            levels.insert(level, numberStyle(attr(xml, QLatin1StringView("num-format"))));
+        } else if (xml.name() == u"list-level-style-image") {
+            levels.insert(level, QTextListFormat::ListDisc);
+        }
+        xml.skipCurrentElement();
+    }
+}
+
+void OdtParser::readStyles(QXmlStreamReader& xml)
+{
+    while (xml.readNextStartElement()) {
+        const QStringView n = xml.name();
+        if (n == u"style")
+            readStyle(xml, attr(xml, QLatin1StringView("family")).toString(), false);
+        else if (n == u"default-style")
+            readStyle(xml, attr(xml, QLatin1StringView("family")).toString(), true);
+        else if (n == u"list-style")
+            readListStyle(xml);
+        else
+            xml.skipCurrentElement();
+    }
+}
+
+ResolvedStyle OdtParser::resolve(const QString& family, const QString& name, int depth)
+{
+    if (depth > kMaxStyleDepth)
+        return {};
+    ResolvedStyle r;
+    const auto it = styles_.constFind(family + QLatin1Char(':') + name);
+    if (name.isEmpty()) {
+        // The family's default style is the root of every chain.
+        if (it != styles_.constEnd()) {
+            r.chars = it->chars;
+            r.block = it->block;
+        }
+        return r;
+    }
+    if (it == styles_.constEnd())
+        return resolve(family, QString(), depth + 1);
+    r = resolve(family, it->parent == name ? QString() : it->parent, depth + 1);
+    r.chars.merge(it->chars);
+    r.block.merge(it->block);
+    if (!it->listStyle.isEmpty())
+        r.listStyle = it->listStyle;
+    r.columnWidth = it->columnWidth;
+    return r;
+}
+
+void OdtParser::startParagraph(const QXmlStreamReader& xml, bool heading)
+{
+    const ResolvedStyle style = resolve(QStringLiteral("paragraph"), attr(xml, QLatin1StringView("style-name")).toString());
+    QTextBlockFormat block = style.block;
+    if (heading) {
+        const int level = attr(xml, QLatin1StringView("outline-level")).toInt();
+        block.setHeadingLevel(std::clamp(level, 1, 9));
+    }
+    paragraphChars_ = style.chars;
+    QTextCharFormat mark = paragraphChars_;
+    mark.clearProperty(kHiddenTextProperty);
+    builder_.startParagraph(block, mark);
+    spans_.clear();
+    inParagraph_ = true;
+    lastWasSpace_ = true;
+
+    if (!lists_.isEmpty()) {
+        ListState& list = lists_.last();
+        if (!list.header && !list.itemHasParagraph) {
+            const int level = int(lists_.size()) - 1;
+            QString styleName;
+            for (const ListState& l : lists_)
+                if (!l.style.isEmpty())
+                    styleName = l.style;
+            if (styleName.isEmpty())
+                styleName = style.listStyle;
+            const auto levels = listStyles_.constFind(styleName);
+            const QTextListFormat::Style kind = levels == listStyles_.constEnd()
+                                                    ? QTextListFormat::ListDisc
+                                                    : levels->value(level, QTextListFormat::ListDisc);
+            if (kind != QTextListFormat::ListStyleUndefined)
+                builder_.setListItem(lists_.first().key, level, kind);
+        }
+        list.itemHasParagraph = true;
+    }
+}
+
+void OdtParser::ensureParagraph()
+{
+    if (!inParagraph_) {
+        builder_.startParagraph({}, {});
+        paragraphChars_ = QTextCharFormat();
+        spans_.clear();
+        inParagraph_ = true;
+        lastWasSpace_ = true;
+    }
+}
+
+void OdtParser::addRun(const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    ensureParagraph();
+    builder_.addText(text, currentFormat());
+}
+
+// White space in the text collapses to one space, none at a paragraph's start.
+void OdtParser::emitCharacters(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
+            if (!lastWasSpace_)
+                out.append(QLatin1Char(' '));
+            lastWasSpace_ = true;
+        } else {
+            out.append(c);
+            lastWasSpace_ = false;
+        }
+    }
+    addRun(out);
+}
+
+void OdtParser::readColumn(QXmlStreamReader& xml)
+{
+    if (tables_.isEmpty())
+        return;
+    const ResolvedStyle style = resolve(QStringLiteral("table-column"), attr(xml, QLatin1StringView("style-name")).toString());
+    const int repeat = std::clamp(attr(xml, QLatin1StringView("number-columns-repeated")).toInt(), 1, kMaxTableColumns);
+    for (int i = 0; i < repeat && tables_.last().columns.size() < kMaxTableColumns; ++i)
+        tables_.last().columns.append(style.columnWidth);
+}
+
+void OdtParser::readFrame(QXmlStreamReader& xml)
+{
+    QSizeF size(lengthPoints(attr(xml, QLatin1StringView("width"))).value_or(0),
+                lengthPoints(attr(xml, QLatin1StringView("height"))).value_or(0));
+    bool placed = false;
+    QString text;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+            continue;
+        }
+        if (token == QXmlStreamReader::Characters && !xml.isWhitespace()) {
+            if (!text.isEmpty())
+                text += QLatin1Char(' ');
+            text += xml.text().trimmed();
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        ++depth;
+        if (xml.name() == u"title" || xml.name() == u"desc") {
+            xml.skipCurrentElement(); // alternative text, not shown
+            --depth;
+        } else if (xml.name() == u"image" && !placed) {
+            const QString href = attr(xml, QLatin1StringView("href")).toString();
+            std::optional<QByteArray> bytes;
+            if (!href.isEmpty() && !href.contains(QLatin1StringView("://")) && parts_)
+                bytes = parts_(href.startsWith(QLatin1StringView("./")) ? href.mid(2) : href);
+            // Pictures kept in the XML itself (flat files).
+            while (!bytes && !xml.atEnd()) {
+                const auto t = xml.readNext();
+                if (t == QXmlStreamReader::EndElement) {
+                    --depth;
+                    break;
+                }
+                if (t == QXmlStreamReader::StartElement) {
+                    if (xml.name() == u"binary-data")
+                        bytes = QByteArray::fromBase64(xml.readElementText().toLatin1());
+                    else
+                        xml.skipCurrentElement();
+                }
+            }
+            if (bytes) {
+                ensureParagraph();
+                placed = builder_.addImage(*bytes, size);
+            }
+        } else if (xml.name() == u"image") {
+            xml.skipCurrentElement();
+            --depth;
+        }
+    }
+    if (!text.isEmpty()) {
+        ensureParagraph();
+        builder_.addText(text, currentFormat());
+        lastWasSpace_ = false;
+    }
+}
+
+bool OdtParser::readBody(QXmlStreamReader& xml)
+{
+    int depthAtStart = int(stack_.size());
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::Characters) {
+            if (inParagraph_)
+                emitCharacters(xml.text());
+            continue;
+        }
+        if (token == QXmlStreamReader::EndElement) {
+            if (int(stack_.size()) <= depthAtStart)
+                break; // the end of the body
+            const Kind kind = stack_.takeLast();
+            switch (kind) {
+            case Kind::Paragraph:
+                ensureParagraph();
+                inParagraph_ = false;
+                break;
+            case Kind::Span:
+                if (!spans_.isEmpty())
+                    spans_.removeLast();
+                break;
+            case Kind::List:
+                if (!lists_.isEmpty())
+                    lists_.removeLast();
+                break;
+            case Kind::ListItem:
+                if (!lists_.isEmpty())
+                    lists_.last().itemHasParagraph = false;
+                break;
+            case Kind::Row:
+                builder_.endRow();
+                break;
+            case Kind::Table:
+                if (!tables_.isEmpty()) {
+                    if (tables_.last().started)
+                        builder_.endTable();
+                    tables_.removeLast();
+                }
+                inParagraph_ = false;
+                break;
+            default:
+                break;
+            }
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        const QStringView n = xml.name();
+        Kind kind = Kind::Other;
+        if (n == u"p" || n == u"h") {
+            if (inParagraph_)
+                inParagraph_ = false; // a paragraph inside one starts afresh
+            startParagraph(xml, n == u"h");
+            kind = Kind::Paragraph;
+        } else if (n == u"span") {
+            QTextCharFormat f = currentFormat();
+            f.merge(resolve(QStringLiteral("text"), attr(xml, QLatin1StringView("style-name")).toString()).chars);
+            spans_.append(f);
+            kind = Kind::Span;
+        } else if (n == u"s") {
+            const int count = std::clamp(attr(xml, QLatin1StringView("c")).toInt(), 1, kMaxSpaces);
+            addRun(QString(count, QLatin1Char(' ')));
+            lastWasSpace_ = true;
+        } else if (n == u"tab") {
+            addRun(QStringLiteral("\t"));
+            lastWasSpace_ = true;
+        } else if (n == u"line-break") {
+            ensureParagraph();
+            builder_.addLineBreak(currentFormat());
+            lastWasSpace_ = true;
+        } else if (n == u"list") {
+            if (lists_.size() >= kMaxListDepth) {
+                kind = Kind::Other;
+            } else {
+                ListState list;
+                list.style = attr(xml, QLatin1StringView("style-name")).toString();
+                list.key = lists_.isEmpty() ? QStringLiteral("odt:%1").arg(++listCount_) : lists_.first().key;
+                lists_.append(list);
+                kind = Kind::List;
+            }
+            inParagraph_ = false;
+        } else if (n == u"list-item" || n == u"list-header") {
+            if (!lists_.isEmpty()) {
+                lists_.last().itemHasParagraph = false;
+                lists_.last().header = n == u"list-header";
+            }
+            kind = Kind::ListItem;
+        } else if (n == u"table") {
+            inParagraph_ = false;
+            tables_.append(TableState());
+            kind = Kind::Table;
+        } else if (n == u"table-column") {
+            readColumn(xml);
+            xml.skipCurrentElement();
+            continue;
+        } else if (n == u"table-row") {
+            if (!tables_.isEmpty()) {
+                if (!tables_.last().started) {
+                    builder_.beginTable(tables_.last().columns);
+                    tables_.last().started = true;
+                }
+                builder_.beginRow();
+                tables_.last().coveredInRow = 0;
+            }
+            kind = Kind::Row;
+        } else if (n == u"table-cell") {
+            const int columns = std::max(1, attr(xml, QLatin1StringView("number-columns-spanned")).toInt());
+            const int rows = std::max(1, attr(xml, QLatin1StringView("number-rows-spanned")).toInt());
+            builder_.beginCell(columns, rows, false);
+            if (!tables_.isEmpty())
+                tables_.last().coveredInRow = std::min(columns, kMaxTableColumns) - 1;
+            inParagraph_ = false;
+            // The cell is open now: its end takes no further place.
+            stack_.append(Kind::Other);
+            continue;
+        } else if (n == u"covered-table-cell") {
+            if (!tables_.isEmpty() && tables_.last().coveredInRow > 0)
+                --tables_.last().coveredInRow;
+            else
+                builder_.skipCell();
+            xml.skipCurrentElement();
+            continue;
+        } else if (n == u"frame") {
+            readFrame(xml);
+            continue;
+        } else if (n == u"note" || n == u"annotation" || n == u"tracked-changes" || n == u"sequence-decls"
+                   || n == u"forms" || n == u"table-of-content-source" || n == u"user-field-decls"
+                   || n == u"variable-decls") {
+            xml.skipCurrentElement();
+            continue;
+        } else if (n == u"text") {
+            sawBody_ = true;
+        }
+        stack_.append(kind);
+    }
+    return !xml.hasError();
+}
+
+bool OdtParser::read(const QByteArray& bytes, bool body)
+{
+    QXmlStreamReader xml(bytes);
+    if (!xml.readNextStartElement())
+        return false;
+    while (xml.readNextStartElement()) {
+        const QStringView n = xml.name();
+        if (n == u"font-face-decls")
+            readFontFaces(xml);
+        else if (n == u"styles" || n == u"automatic-styles")
+            readStyles(xml);
+        else if (n == u"body" && body) {
+            if (!readBody(xml))
+                return false;
+        } else
+            xml.skipCurrentElement();
+    }
+    builder_.finish();
+    if (xml.hasError())
+        return false;
+    return !body || sawBody_;
+}
+
+// Runs a parse over a document cleared for it.
+bool parseInto(QTextDocument& document, const std::function<bool(RichTextBuilder&)>& parse)
+{
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPointSizeF(12);
+    document.setDefaultFont(font);
+    bool ok = false;
+    {
+        RichTextBuilder builder(document);
+        ok = parse(builder);
+    }
+    document.setUndoRedoEnabled(undo);
+    return ok;
+}
+
+bool readOdtPackage(ZipPackage& zip, QTextDocument& document)
+{
+    if (!zip.contains(QStringLiteral("content.xml")))
+        return false;
+    const std::optional<QByteArray> content = zip.read(QStringLiteral("content.xml"));
+    if (!content)
+        return false;
+    std::optional<QByteArray> styles;
+    if (zip.contains(QStringLiteral("styles.xml"))) {
+        styles = zip.read(QStringLiteral("styles.xml"));
+        if (!styles)
+            return false;
+    }
+    return parseInto(document, [&](RichTextBuilder& builder) {
+        OdtParser parser(builder, [&](const QString& part) { return zip.read(part); });
+        return (!styles || parser.read(*styles, false)) && parser.read(*content, true);
+    });
+}
+
+} // namespace
+
+bool readOdt(const QString& path, QTextDocument& document)
+{
+    const std::unique_ptr<ZipPackage> zip = ZipPackage::open(path);
+    return zip && readOdtPackage(*zip, document);
+}
+
+bool readOdtData(const QByteArray& data, QTextDocument& document)
+{
+    const std::unique_ptr<ZipPackage> zip = ZipPackage::fromData(data);
+    return zip && readOdtPackage(*zip, document);
+}
+
+bool readFlatOdtData(const QByteArray& data, QTextDocument& document)
+{
+    return parseInto(document, [&](RichTextBuilder& builder) {
+        OdtParser parser(builder, {});
+        return parser.read(data, true);
+    });
+}
+
+bool readFlatOdt(const QString& path, QTextDocument& document)
+{
+    const std::optional<QByteArray> bytes = readBoundedFile(path);
+    return bytes && readFlatOdtData(*bytes, document);
+}
+
+TextReader odtReader()
+{
+    return {"OpenDocument text",
+            {QStringLiteral("org.oasis-open.opendocument.text"),
+             QStringLiteral("org.oasis-open.opendocument.text-template")},
+            &readOdt};
+}
+
+TextReader flatOdtReader()
+{
+    return {"flat OpenDocument text", {QStringLiteral("org.oasis-open.opendocument.text-flat-xml")}, &readFlatOdt};
+}
+
+} // namespace platform::text

@@ -1,0 +1,259 @@
+#pragma once
+// The RTF reader's parser: one pass over the data that builds the document
+// through a cursor, group by group.
+#include "platform/text/RtfCodePage.h"
+#include "platform/text/RtfKeywords.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QFont>
+#include <QList>
+#include <QString>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextFormat>
+#include <QTextOption>
+
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class QImage;
+class QTextDocument;
+class QTextTable;
+
+namespace platform::text::rtf {
+
+// Bounds against damaged or hostile input.
+constexpr size_t kMaxGroupDepth = 256;
+constexpr int kMaxImageSide = 20000;
+constexpr qint64 kMaxImageBytes = 256LL * 1024 * 1024;
+// All pictures of one document together: small files can hold large images.
+constexpr qint64 kMaxDocumentImageBytes = 1024LL * 1024 * 1024;
+constexpr int kMaxTableColumns = 256;
+constexpr qint64 kMaxTableCells = 500000;
+constexpr int kTableCellBatch = 4096;
+constexpr int kMaxTabStops = 128;
+constexpr int kMaxTwips = 31680;          // 22 inches: beyond that an indent is damage
+constexpr double kMaxPictureSide = 14400; // points
+constexpr int kMaxControlParameter = 1 << 30;
+
+
+// What the text of a group goes to.
+enum class Dest : uint8_t {
+    Text,
+    Footnote,   // kept inline, its paragraphs run on
+    Skip,
+    Upr,        // ANSI half of a \upr pair: skipped up to its \ud part
+    FontTable,
+    ColorTable,
+    Picture,
+    Attachment, // an RTFD attachment's file name
+};
+
+struct CharState {
+    int font = -1; // -1: the document's default font
+    int halfPoints = 24;
+    bool bold = false;
+    bool italic = false;
+    bool strike = false;
+    bool hidden = false;
+    uint8_t underline = QTextCharFormat::NoUnderline;
+    uint8_t caps = 0;   // 1 all capitals, 2 small capitals
+    uint8_t valign = 0; // 1 superscript, 2 subscript
+    int foreground = -1;
+    int background = -1;
+    bool operator==(const CharState&) const = default;
+};
+
+struct TabStop {
+    int twips = 0;
+    QTextOption::TabType type = QTextOption::LeftTab;
+    bool operator==(const TabStop&) const = default;
+};
+
+struct ParaState {
+    Qt::Alignment alignment = Qt::AlignLeft;
+    int left = 0;
+    int right = 0;
+    int first = 0;
+    int before = 0;
+    int after = 0;
+    int line = 0;
+    bool lineMultiple = false;
+    bool pageBreakBefore = false;
+    bool inTable = false;
+    QTextOption::TabType nextTab = QTextOption::LeftTab;
+    QList<TabStop> tabs;
+    bool operator==(const ParaState&) const = default;
+};
+
+// The state each group saves: closing a group restores its parent's.
+struct Group {
+    CharState chr;
+    ParaState para;
+    Dest dest = Dest::Text;
+    Dest beforeUpr = Dest::Text;
+    int uc = 1;
+};
+
+struct FontInfo {
+    QString name;
+    int codePage = 0;
+    QFont::StyleHint hint = QFont::AnyStyle;
+};
+
+struct FontDefinition {
+    int number = -1;
+    int charset = -1;
+    int codePage = 0;
+    QFont::StyleHint hint = QFont::AnyStyle;
+    QString name;
+};
+
+struct ColorDefinition {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+    bool given = false;
+};
+
+struct Picture {
+    enum Type { None, Png, Jpeg, Other } type = None;
+    int goalWidth = 0;
+    int goalHeight = 0;
+    int scaleX = 100;
+    int scaleY = 100;
+    QByteArray data;
+    int highNibble = -1;
+    bool tooLarge = false;
+};
+
+struct Attachment {
+    QString name;
+    bool nameDone = false;
+    int width = 0;
+    int height = 0;
+};
+
+inline int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+class RtfParser {
+public:
+    RtfParser(QTextDocument& document, const QString& attachmentFolder, double unitsPerPoint)
+        : document_(document), cursor_(&document), folder_(attachmentFolder),
+          unitsPerPoint_(unitsPerPoint)
+    {
+        stack_.reserve(kMaxGroupDepth + 2);
+        stack_.push_back(Group{}); // the state outside the document's group
+    }
+
+    void parse(const char* begin, const char* end);
+
+private:
+    Group& cur() { return stack_.back(); }
+    // Layout units of a length in twips or points.
+    double twips(int value) const { return value / 20.0 * unitsPerPoint_; }
+    double points(double value) const { return value * unitsPerPoint_; }
+    bool textual() { return cur().dest == Dest::Text || cur().dest == Dest::Footnote; }
+
+    void openGroup();
+    void closeGroup();
+    void controlWord();
+    void controlSymbol(char c);
+    void keyword(std::string_view name, bool hasParam, int param);
+    void textKeyword(const Keyword& entry, bool hasParam, int param);
+    void fontTableKeyword(Kw kw, int param);
+    void pictureKeyword(Kw kw, int param);
+    void pictureData();
+    void skipBinary(int count);
+
+    void textByte(unsigned char byte);
+    void textChar(qint64 codePoint);
+    bool dropPlaceholder();
+    void decodeBytes();
+    void flushText();
+    int codePage();
+    const FontInfo* fontFor(int number) const;
+    const QTextCharFormat& charFormat();
+    QTextBlockFormat blockFormat();
+
+    void prepareInsert(bool cell = false);
+    void applyBlockFormat();
+    void paragraphBreak();
+    void pageBreak();
+    void sectionBreak();
+    void cellEnd();
+    void rowEnd();
+    void openTable();
+    bool startRow();
+    void nextCell();
+    void closeTable();
+
+    void commitFont();
+    void commitColor();
+    void finishPicture();
+    void finishAttachment();
+    void insertImage(const QImage& image, QSizeF size);
+    void finish();
+
+    QTextDocument& document_;
+    QTextCursor cursor_;
+    QString folder_;
+    double unitsPerPoint_;
+    const char* p_ = nullptr;
+    const char* end_ = nullptr;
+    std::vector<Group> stack_;
+    bool finished_ = false;
+    bool ignorable_ = false;
+    int ucSkip_ = 0;
+    bool placeholderPending_ = false;
+
+    CodePageDecoder decoder_;
+    int documentCodePage_ = 1252;
+    int defaultFont_ = -1;
+    std::unordered_map<int, FontInfo> fonts_;
+    QList<std::optional<QColor>> colors_;
+    FontDefinition fontDefinition_;
+    ColorDefinition colorDefinition_;
+
+    QByteArray bytes_; // undecoded text in the current code page
+    QString text_;     // decoded text not yet in the document
+    bool charFormatValid_ = false;
+    CharState charFormatState_;
+    QTextCharFormat charFormat_;
+    bool blockFormatValid_ = false;
+    ParaState blockFormatState_;
+    QTextBlockFormat blockFormat_;
+
+    bool pageBreakPending_ = false;
+    bool sectionPending_ = false;
+    bool sectionBreaksPage_ = true;
+
+    QTextTable* table_ = nullptr;
+    int row_ = 0;
+    int column_ = 0;
+    bool rowOpen_ = false;
+    bool cellEnded_ = false;
+    bool tablesOff_ = false;
+    qint64 tableCells_ = 0;
+    QList<int> cellx_;
+    bool rowBorders_ = false;
+
+    Picture picture_;
+    Attachment attachment_;
+    int imageCount_ = 0;
+    qint64 imageBytes_ = 0;
+};
+
+} // namespace platform::text::rtf

@@ -1,0 +1,20 @@
+#pragma once
+// Rich Text Format: character and paragraph formatting, tables, embedded PNG
+// and JPEG pictures and the attachments of an RTFD folder.
+#include <QByteArray>
+#include <QString>
+
+class QTextDocument;
+
+namespace platform::text {
+
+// Reads an RTF file into document, replacing its content. False when the file
+// cannot be read or is no RTF; damaged RTF gives what could be read.
+bool readRtf(const QString& path, QTextDocument& document);
+
+// Reads RTF data into document, replacing its content. attachmentFolder is
+// where attachments named in the text live (an RTFD folder); empty for plain
+// RTF, whose attachments are then left out. False when data is no RTF.
+bool readRtfData(const QByteArray& data, QTextDocument& document, const QString& attachmentFolder);
+
+} // namespace platform::text

@@ -1,0 +1,20 @@
+#include "platform/text/RtfdReader.h"
+
+#include "platform/text/RtfReader.h"
+#include "platform/text/TextFileBytes.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace platform::text {
+
+bool readRtfd(const QString& folderPath, QTextDocument& document)
+{
+    if (!QFileInfo(folderPath).isDir())
+        return false;
+    const std::optional<QByteArray> text =
+        readBoundedFile(QDir(folderPath).filePath(QStringLiteral("TXT.rtf")), 256LL * 1024 * 1024);
+    return text && readRtfData(*text, document, folderPath);
+}
+
+} // namespace platform::text

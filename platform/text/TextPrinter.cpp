@@ -1,0 +1,373 @@
+#include "platform/text/TextPrinter.h"
+
+#include "platform/DictionaryKeys.h"
+#include "platform/pdf/PdfDocument.h"
+#include "platform/text/PdfTextMapping.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFile>
+#include <QFont>
+#include <QImage>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextOption>
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform::text {
+
+namespace {
+
+// Device resolution of the PDF: fine enough that fractional margins land
+// where they are asked for.
+constexpr int kPdfResolution = 1200;
+constexpr double kPointsPerInch = 72.0;
+// Largest page side a PDF reader is required to show, in points.
+constexpr double kMaxPaperSide = 14400.0;
+// A text view's default tab interval, in points.
+constexpr double kTabIntervalPoints = 28.0;
+// Layout units by which a line may overlap the next page after rounding.
+constexpr double kEdgeTolerance = 0.1;
+// Content wider than this many text widths is cut rather than shrunk
+// further: the text would be unreadable and the page heights unbounded.
+constexpr double kMaxShrink = 64.0;
+// Layout units a whole document may be high (a few ten thousand pages).
+constexpr double kMaxLayoutHeight = double(1 << 24);
+// Qt's own default tab distance, which no reader sets on purpose.
+constexpr double kQtDefaultTabDistance = 80.0;
+
+QSizeF turnedPaper(const PrintSettings& settings)
+{
+    return settings.landscape ? settings.paperSize.transposed() : settings.paperSize;
+}
+
+// Resolution of the units the document is laid out in: its layout's paint
+// device, else the application's default resolution (which a new image has).
+double layoutDpi(const QTextDocument& document)
+{
+    const QPaintDevice* device = document.documentLayout()->paintDevice();
+    if (device)
+        return device->logicalDpiY();
+    return QImage(1, 1, QImage::Format_Mono).logicalDpiY();
+}
+
+void prepareLayout(QTextDocument& document, double pointsPerUnit)
+{
+    document.setDocumentMargin(0);
+    document.setUseDesignMetrics(true);
+    QTextOption option = document.defaultTextOption();
+    // Long words break anywhere, as in a text view; a reader's own tab
+    // interval stays.
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    if (option.tabStopDistance() == kQtDefaultTabDistance)
+        option.setTabStopDistance(kTabIntervalPoints / pointsPerUnit);
+    document.setDefaultTextOption(option);
+}
+
+struct Pagination {
+    QSizeF page;        // one page's text area in layout units
+    double scale = 1;   // points per layout unit are multiplied by this
+    int pageCount = 0;
+};
+
+// Lays the document out at the text area's width; content wider than that
+// is laid out at its own width and the whole is scaled down to fit.
+Pagination paginate(QTextDocument& document, const QSizeF& area, double pointsPerUnit)
+{
+    const QSizeF fitted = area / pointsPerUnit;
+    Pagination result{fitted, 1, 0};
+    document.setPageSize(result.page);
+    for (int pass = 0; pass < 4; ++pass) {
+        const double needed = std::min(document.documentLayout()->documentSize().width(),
+                                       fitted.width() * kMaxShrink);
+        if (!(needed > result.page.width() * (1 + 1e-9)))
+            break;
+        result.scale = fitted.width() / needed;
+        result.page = fitted / result.scale;
+        document.setPageSize(result.page);
+    }
+    result.pageCount = document.pageCount();
+    return result;
+}
+
+// The layout keeps positions as 26.6 fixed-point numbers: beyond this height
+// they would wrap around.
+bool fitsLayoutRange(const QTextDocument& document)
+{
+    const double height = document.documentLayout()->documentSize().height();
+    return height >= 0 && height < kMaxLayoutHeight;
+}
+
+// Walks the root frame's paragraphs and frames in order, page after page,
+// to find the paragraph that a page's top edge cuts through.
+class PageEdges {
+public:
+    explicit PageEdges(const QTextDocument& document)
+        : m_layout(document.documentLayout()), m_item(document.rootFrame()->begin())
+    {
+    }
+
+    // The top-level paragraph that begins above top and goes on below it;
+    // invalid when none does. Calls come with growing tops.
+    QTextBlock blockAcross(double top)
+    {
+        for (; !m_item.atEnd(); ++m_item) {
+            QTextFrame* frame = m_item.currentFrame();
+            const QRectF rect = frame ? m_layout->frameBoundingRect(frame)
+                                      : m_layout->blockBoundingRect(m_item.currentBlock());
+            if (rect.bottom() <= top + kEdgeTolerance)
+                continue;
+            if (!frame && rect.top() < top - kEdgeTolerance)
+                return m_item.currentBlock();
+            return {};
+        }
+        return {};
+    }
+
+private:
+    QAbstractTextDocumentLayout* m_layout;
+    QTextFrame::iterator m_item;
+};
+
+// Draws the lines of a top-level paragraph that lie between top and bottom,
+// with its background there.
+void drawLinesWithin(QPainter& painter, const QTextBlock& block, double top, double bottom)
+{
+    const QTextLayout* layout = block.layout();
+    const QPointF origin = layout->position();
+    painter.save();
+    const QBrush background = block.blockFormat().background();
+    if (background.style() != Qt::NoBrush) {
+        const QRectF rect = block.document()->documentLayout()->blockBoundingRect(block);
+        painter.fillRect(rect & QRectF(rect.left(), top, rect.width(), bottom - top), background);
+    }
+    painter.setPen(Qt::black);
+    for (int i = 0; i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        const double lineTop = origin.y() + line.y();
+        if (lineTop >= top - kEdgeTolerance && lineTop + line.height() <= bottom + kEdgeTolerance)
+            line.draw(&painter, origin);
+    }
+    painter.restore();
+}
+
+// The writer rounds the paper to whole points; the pages get their exact
+// size back, with the text where it was below the top-left corner.
+bool resizePagesToPaper(const QString& pdfPath, const QSizeF& paper)
+{
+    const QUrl url = QUrl::fromLocalFile(pdfPath);
+    const std::shared_ptr<pdf::PdfDocument> document = pdf::PdfDocument::open(url);
+    if (!document)
+        return false;
+    for (int index = 0; index < document->pageCount(); ++index)
+        if (!document->resizePageKeepingTopLeft(index, paper))
+            return false;
+    return document->write(url);
+}
+
+// Images travel with the text: the other document resolves them from its
+// own folder or its own resources, and this one finds them ready.
+void copyImages(QTextDocument& document, const QTextDocument& other)
+{
+    for (const QTextFormat& format : other.allFormats()) {
+        QString name;
+        if (format.isImageFormat())
+            name = format.toImageFormat().name();
+        else if (format.hasProperty(QTextFormat::BackgroundImageUrl))
+            name = format.stringProperty(QTextFormat::BackgroundImageUrl);
+        if (name.isEmpty())
+            continue;
+        const QVariant image = other.resource(QTextDocument::ImageResource, QUrl(name));
+        if (image.isValid())
+            document.addResource(QTextDocument::ImageResource, document.baseUrl().resolved(QUrl(name)), image);
+    }
+}
+
+} // namespace
+
+QSizeF textArea(const PrintSettings& settings)
+{
+    const QSizeF paper = turnedPaper(settings);
+    return {paper.width() - settings.leftMargin - settings.rightMargin,
+            paper.height() - settings.topMargin - settings.bottomMargin};
+}
+
+bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QString& pdfPath)
+{
+    const QSizeF area = textArea(settings);
+    const QSizeF paper = turnedPaper(settings);
+    // Comparisons written so that NaN fails them.
+    if (!(area.width() > 0 && area.height() > 0))
+        return false;
+    if (!(paper.width() > 0 && paper.height() > 0 && paper.width() <= kMaxPaperSide
+          && paper.height() <= kMaxPaperSide))
+        return false;
+    if (!(std::isfinite(settings.leftMargin) && std::isfinite(settings.topMargin)))
+        return false;
+
+    const double pointsPerUnit = kPointsPerInch / layoutDpi(document);
+    prepareLayout(document, pointsPerUnit);
+    const Pagination pages = paginate(document, area, pointsPerUnit);
+    if (!fitsLayoutRange(document))
+        return false;
+
+    QPdfWriter writer(pdfPath);
+    writer.setResolution(kPdfResolution);
+    const QPageLayout pageLayout(QPageSize(paper, QPageSize::Point, QString(), QPageSize::ExactMatch),
+                                 QPageLayout::Portrait, QMarginsF());
+    if (!pageLayout.isValid() || !writer.setPageLayout(pageLayout))
+        return false;
+
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    const double devicePerPoint = kPdfResolution / kPointsPerInch;
+    const double devicePerUnit = devicePerPoint * pointsPerUnit * pages.scale;
+    painter.translate(settings.leftMargin * devicePerPoint, settings.topMargin * devicePerPoint);
+    painter.scale(devicePerUnit, devicePerUnit);
+
+    QAbstractTextDocumentLayout::PaintContext context;
+    // Text without a colour of its own prints black whatever the desktop theme.
+    context.palette.setColor(QPalette::Text, Qt::black);
+    const double pageHeight = pages.page.height();
+    // The clip spans the paper across so that nothing wider is cut at the
+    // margins, and one page's text area down.
+    const double clipLeft = -settings.leftMargin / (pointsPerUnit * pages.scale);
+    const double clipWidth = paper.width() / (pointsPerUnit * pages.scale);
+    PageEdges edges(document);
+    bool ok = true;
+    for (int index = 0; index < pages.pageCount && ok; ++index) {
+        if (index > 0 && !writer.newPage()) {
+            ok = false;
+            break;
+        }
+        const double top = index * pageHeight;
+        const double bottom = top + pageHeight;
+        painter.save();
+        painter.translate(0, -top);
+        painter.setClipRect(QRectF(clipLeft, top, clipWidth, pageHeight));
+        // The layout draws one line above its clip in every paragraph it
+        // draws; the paragraph that the page's top edge cuts through would
+        // put its last line of the page before into this page's text. That
+        // paragraph's lines are drawn here, the rest by the layout below it.
+        double layoutFrom = top;
+        const QTextBlock across = edges.blockAcross(top);
+        if (across.isValid()) {
+            drawLinesWithin(painter, across, top, bottom);
+            layoutFrom = std::max(top, document.documentLayout()->blockBoundingRect(across).bottom());
+        }
+        // Lines are skipped when they lie outside this clip; drawn and only
+        // clipped away, their text would still be in the page. It is a hair
+        // narrower than the page so that lines of the pages before and after,
+        // which may touch its edges after rounding, stay out.
+        const double clipTop = layoutFrom + kEdgeTolerance;
+        const double clipBottom = bottom - kEdgeTolerance;
+        if (clipBottom > clipTop) {
+            context.clip = QRectF(0, clipTop, pages.page.width(), clipBottom - clipTop);
+            document.documentLayout()->draw(&painter, context);
+        }
+        painter.restore();
+    }
+    ok = painter.end() && ok;
+    if (ok)
+        ok = makePdfTextPlain(pdfPath) && resizePagesToPaper(pdfPath, paper);
+    if (!ok)
+        QFile::remove(pdfPath);
+    return ok;
+}
+
+void addAttributes(QTextDocument& document, const QVariantMap& attributes, int from, int length)
+{
+    const int count = characterCount(document);
+    const int start = std::clamp(from, 0, count);
+    const int end = static_cast<int>(std::clamp<qint64>(qint64(from) + length, start, count));
+    if (end <= start)
+        return;
+
+    QTextCharFormat format;
+    const QVariant font = attributes.value(platform::keys::NSFontAttributeName);
+    if (font.metaType() == QMetaType::fromType<QFont>()) {
+        // The font as a whole replaces the old one; decorations such as
+        // underline are attributes of their own and stay.
+        const QFont value = font.value<QFont>();
+        format.setFontFamilies({value.family()});
+        if (value.pointSizeF() > 0)
+            format.setFontPointSize(value.pointSizeF());
+        format.setFontWeight(value.weight());
+        format.setFontItalic(value.italic());
+    }
+    const QVariant color = attributes.value(platform::keys::NSForegroundColorAttributeName);
+    if (color.metaType() == QMetaType::fromType<QColor>() && color.value<QColor>().isValid())
+        format.setForeground(color.value<QColor>());
+    if (format.properties().isEmpty())
+        return;
+
+    QTextCursor cursor(&document);
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.mergeCharFormat(format);
+}
+
+int characterCount(const QTextDocument& document)
+{
+    // The document counts the paragraph separator that always ends it.
+    return std::max(document.characterCount() - 1, 0);
+}
+
+void appendDocument(QTextDocument& document, const QTextDocument& other)
+{
+    if (characterCount(other) == 0 && other.rootFrame()->childFrames().isEmpty())
+        return;
+    const bool wasEmpty = document.isEmpty();
+    if (wasEmpty) {
+        // Text that relies on the other document's defaults looks the same.
+        document.setDefaultFont(other.defaultFont());
+        document.setDefaultTextOption(other.defaultTextOption());
+    }
+
+    copyImages(document, other);
+
+    QTextCursor cursor(&document);
+    cursor.movePosition(QTextCursor::End);
+    const int insertedAt = cursor.position();
+    cursor.insertFragment(QTextDocumentFragment(&other));
+
+    if (!wasEmpty && other.defaultFont() != document.defaultFont()) {
+        // The inserted text keeps the other document's default font where it
+        // names no font properties of its own. Ranges are collected first:
+        // setting formats rearranges the fragments being walked.
+        struct Run {
+            int start, end;
+            QTextCharFormat format;
+        };
+        QList<Run> runs;
+        for (QTextBlock block = document.findBlock(insertedAt); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                const int end = fragment.position() + fragment.length();
+                if (end <= insertedAt)
+                    continue;
+                QTextCharFormat merged;
+                merged.setFont(other.defaultFont(), QTextCharFormat::FontPropertiesAll);
+                merged.merge(fragment.charFormat());
+                runs.append({std::max(fragment.position(), insertedAt), end, merged});
+            }
+        }
+        QTextCursor fill(&document);
+        for (const Run& run : runs) {
+            fill.setPosition(run.start);
+            fill.setPosition(run.end, QTextCursor::KeepAnchor);
+            fill.setCharFormat(run.format);
+        }
+    }
+}
+
+} // namespace platform::text

@@ -1,0 +1,809 @@
+#include "platform/text/WordprocessingParser.h"
+
+#include "platform/text/RichTextBuilder.h"
+
+#include <QColor>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+
+namespace platform::text {
+
+namespace {
+
+constexpr int kMaxStyleDepth = 32;
+constexpr double kEmuPerPoint = 12700.0;
+constexpr double kMaxFontPoints = 1638;
+constexpr int kMaxTwips = 31680 * 20; // 22 inches
+
+// An attribute by local name, whatever its namespace (the two vocabularies
+// use different ones for the same names).
+QStringView attr(const QXmlStreamReader& xml, QLatin1StringView name)
+{
+    for (const QXmlStreamAttribute& a : xml.attributes()) {
+        if (a.name() == name)
+            return a.value();
+    }
+    return {};
+}
+
+bool hasAttr(const QXmlStreamReader& xml, QLatin1StringView name)
+{
+    for (const QXmlStreamAttribute& a : xml.attributes()) {
+        if (a.name() == name)
+            return true;
+    }
+    return false;
+}
+
+// A toggle: present without a value means on.
+bool onOff(const QXmlStreamReader& xml)
+{
+    const QStringView v = attr(xml, QLatin1StringView("val"));
+    return !(v == u"0" || v == u"false" || v == u"off" || v == u"none");
+}
+
+int intAttr(const QXmlStreamReader& xml, QLatin1StringView name, int fallback = 0)
+{
+    bool ok = false;
+    const double v = attr(xml, name).toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return fallback;
+    return int(std::clamp(v, -double(kMaxTwips), double(kMaxTwips)));
+}
+
+std::optional<QColor> hexColor(QStringView value)
+{
+    if (value.size() != 6)
+        return std::nullopt;
+    const QColor color(QLatin1Char('#') + value.toString());
+    if (!color.isValid())
+        return std::nullopt;
+    return color;
+}
+
+std::optional<QColor> highlightColor(QStringView name)
+{
+    static const QHash<QString, QColor> colors = {
+        {"yellow", QColor(255, 255, 0)},    {"green", QColor(0, 255, 0)},
+        {"cyan", QColor(0, 255, 255)},      {"magenta", QColor(255, 0, 255)},
+        {"blue", QColor(0, 0, 255)},        {"red", QColor(255, 0, 0)},
+        {"darkBlue", QColor(0, 0, 128)},    {"darkCyan", QColor(0, 128, 128)},
+        {"darkGreen", QColor(0, 128, 0)},   {"darkMagenta", QColor(128, 0, 128)},
+        {"darkRed", QColor(128, 0, 0)},     {"darkYellow", QColor(128, 128, 0)},
+        {"darkGray", QColor(128, 128, 128)}, {"lightGray", QColor(192, 192, 192)},
+        {"black", QColor(0, 0, 0)},         {"white", QColor(255, 255, 255)},
+    };
+    const auto it = colors.constFind(name.toString());
+    if (it == colors.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+QTextListFormat::Style styleForNumberFormat(QStringView format, int level)
+{
+    if (format == u"bullet") {
+        static const QTextListFormat::Style bullets[] = {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
+                                                         QTextListFormat::ListSquare};
+        return bullets[std::max(level, 0) % 3];
+    }
+    if (format == u"lowerLetter")
+        return QTextListFormat::ListLowerAlpha;
+    if (format == u"upperLetter")
+        return QTextListFormat::ListUpperAlpha;
+    if (format == u"lowerRoman")
+        return QTextListFormat::ListLowerRoman;
+    if (format == u"upperRoman")
+        return QTextListFormat::ListUpperRoman;
+    if (format == u"none")
+        return QTextListFormat::ListStyleUndefined;
+    return QTextListFormat::ListDecimal;
+}
+
+// The numeric number formats of Word 2003 XML.
+QStringView numberFormatName(int code)
+{
+    switch (code) {
+    case 1: return u"upperRoman";
+    case 2: return u"lowerRoman";
+    case 3: return u"upperLetter";
+    case 4: return u"lowerLetter";
+    case 23: return u"bullet";
+    case 255: return u"none";
+    default: return u"decimal";
+    }
+}
+
+// Heading levels of the built-in styles that carry no outline level.
+int headingLevelOfStyleId(const QString& id)
+{
+    static const QRegularExpression heading(QStringLiteral("^[Hh]eading ?([1-9])$"));
+    const QRegularExpressionMatch m = heading.match(id);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+// A CSS-like length of a VML shape ("72pt", "1in", "96px", "2.54cm") in points.
+double cssLength(QStringView value)
+{
+    static const QRegularExpression length(QStringLiteral("^\\s*([0-9.]+)\\s*(pt|in|px|cm|mm)?\\s*$"));
+    const QRegularExpressionMatch m = length.match(value.toString());
+    if (!m.hasMatch())
+        return 0;
+    double v = m.captured(1).toDouble();
+    const QString unit = m.captured(2);
+    if (unit == u"in")
+        v *= 72;
+    else if (unit == u"px")
+        v *= 0.75;
+    else if (unit == u"cm")
+        v *= 72 / 2.54;
+    else if (unit == u"mm")
+        v *= 72 / 25.4;
+    return std::isfinite(v) ? v : 0;
+}
+
+} // namespace
+
+WordprocessingParser::WordprocessingParser(RichTextBuilder& builder, PartLookup parts)
+    : builder_(builder), parts_(std::move(parts))
+{
+}
+
+WordprocessingParser::~WordprocessingParser() = default;
+
+void WordprocessingParser::readRunProperties(QXmlStreamReader& xml, QTextCharFormat& f, QString* styleId)
+{
+    while (xml.readNextStartElement()) {
+        const QStringView n = xml.name();
+        const QStringView val = attr(xml, QLatin1StringView("val"));
+        if (n == u"rStyle") {
+            if (styleId)
+                *styleId = val.toString();
+        } else if (n == u"b") {
+            f.setFontWeight(onOff(xml) ? QFont::Bold : QFont::Normal);
+        } else if (n == u"i") {
+            f.setFontItalic(onOff(xml));
+        } else if (n == u"u") {
+            f.setFontUnderline(!val.isEmpty() && val != u"none");
+        } else if (n == u"strike" || n == u"dstrike") {
+            f.setFontStrikeOut(onOff(xml));
+        } else if (n == u"color") {
+            if (const auto c = hexColor(val))
+                f.setForeground(*c);
+        } else if (n == u"highlight") {
+            if (const auto c = highlightColor(val))
+                f.setBackground(*c);
+        } else if (n == u"shd") {
+            if (const auto c = hexColor(attr(xml, QLatin1StringView("fill"))))
+                f.setBackground(*c);
+        } else if (n == u"sz") {
+            bool ok = false;
+            const double half = val.toDouble(&ok);
+            if (ok && half >= 2 && half <= 2 * kMaxFontPoints)
+                f.setFontPointSize(half / 2);
+        } else if (n == u"rFonts") {
+            QStringView family = attr(xml, QLatin1StringView("ascii"));
+            if (family.isEmpty())
+                family = attr(xml, QLatin1StringView("hAnsi"));
+            if (family.isEmpty())
+                family = attr(xml, QLatin1StringView("h-ansi"));
+            if (!family.isEmpty())
+                f.setFontFamilies(QStringList{family.toString()});
+        } else if (n == u"font") { // Word 2003 XML's resolved font
+            if (!val.isEmpty() && !f.hasProperty(QTextFormat::FontFamilies))
+                f.setFontFamilies(QStringList{val.toString()});
+        } else if (n == u"vertAlign") {
+            if (val == u"superscript")
+                f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+            else if (val == u"subscript")
+                f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+            else
+                f.setVerticalAlignment(QTextCharFormat::AlignNormal);
+        } else if (n == u"caps") {
+            f.setFontCapitalization(onOff(xml) ? QFont::AllUppercase : QFont::MixedCase);
+        } else if (n == u"smallCaps") {
+            f.setFontCapitalization(onOff(xml) ? QFont::SmallCaps : QFont::MixedCase);
+        } else if (n == u"vanish") {
+            f.setProperty(kHiddenTextProperty, onOff(xml));
+        }
+        xml.skipCurrentElement();
+    }
+}
+
+void WordprocessingParser::readParagraphProperties(QXmlStreamReader& xml, Paragraph& p)
+{
+    QTextBlockFormat& f = p.block;
+    while (xml.readNextStartElement()) {
+        const QStringView n = xml.name();
+        const QStringView val = attr(xml, QLatin1StringView("val"));
+        if (n == u"pStyle") {
+            p.styleId = val.toString();
+        } else if (n == u"jc") {
+            if (val == u"center")
+                f.setAlignment(Qt::AlignHCenter);
+            else if (val == u"right" || val == u"end")
+                f.setAlignment(Qt::AlignRight);
+            else if (val == u"both" || val == u"distribute" || val == u"justify")
+                f.setAlignment(Qt::AlignJustify);
+            else
+                f.setAlignment(Qt::AlignLeft);
+        } else if (n == u"ind") {
+            for (const char* name : {"left", "start"})
+                if (hasAttr(xml, QLatin1StringView(name)))
+                    f.setLeftMargin(builder_.twips(intAttr(xml, QLatin1StringView(name))));
+            for (const char* name : {"right", "end"})
+                if (hasAttr(xml, QLatin1StringView(name)))
+                    f.setRightMargin(builder_.twips(intAttr(xml, QLatin1StringView(name))));
+            if (hasAttr(xml, QLatin1StringView("firstLine")))
+                f.setTextIndent(builder_.twips(intAttr(xml, QLatin1StringView("firstLine"))));
+            if (hasAttr(xml, QLatin1StringView("hanging")))
+                f.setTextIndent(-builder_.twips(intAttr(xml, QLatin1StringView("hanging"))));
+        } else if (n == u"spacing") {
+            if (hasAttr(xml, QLatin1StringView("before")))
+                f.setTopMargin(builder_.twips(std::max(0, intAttr(xml, QLatin1StringView("before")))));
+            if (hasAttr(xml, QLatin1StringView("after")))
+                f.setBottomMargin(builder_.twips(std::max(0, intAttr(xml, QLatin1StringView("after")))));
+            const int line = intAttr(xml, QLatin1StringView("line"));
+            const QStringView rule = attr(xml, QLatin1StringView("lineRule"));
+            if (line > 0) {
+                if (rule == u"exact")
+                    f.setLineHeight(builder_.twips(line), QTextBlockFormat::FixedHeight);
+                else if (rule == u"atLeast" || rule == u"at-least")
+                    f.setLineHeight(builder_.twips(line), QTextBlockFormat::MinimumHeight);
+                else
+                    f.setLineHeight(std::clamp(line * 100.0 / 240.0, 50.0, 1000.0),
+                                    QTextBlockFormat::ProportionalHeight);
+            }
+        } else if (n == u"pageBreakBefore") {
+            if (onOff(xml))
+                f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        } else if (n == u"tabs") {
+            QList<QTextOption::Tab> tabs;
+            while (xml.readNextStartElement()) {
+                if (xml.name() == u"tab") {
+                    const QStringView kind = attr(xml, QLatin1StringView("val"));
+                    const int pos = intAttr(xml, QLatin1StringView("pos"), -1);
+                    if (pos >= 0 && kind != u"clear" && tabs.size() < 64) {
+                        QTextOption::Tab tab(builder_.twips(pos), QTextOption::LeftTab);
+                        if (kind == u"right" || kind == u"end")
+                            tab.type = QTextOption::RightTab;
+                        else if (kind == u"center")
+                            tab.type = QTextOption::CenterTab;
+                        else if (kind == u"decimal") {
+                            tab.type = QTextOption::DelimiterTab;
+                            tab.delimiter = QLatin1Char('.');
+                        }
+                        tabs.append(tab);
+                    }
+                }
+                xml.skipCurrentElement();
+            }
+            std::sort(tabs.begin(), tabs.end(),
+                      [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
+            f.setTabPositions(tabs);
+            continue;
+        } else if (n == u"numPr" || n == u"listPr") {
+            while (xml.readNextStartElement()) {
+                const QStringView v = attr(xml, QLatin1StringView("val"));
+                if (xml.name() == u"ilvl") {
+                    p.level = std::clamp(v.toInt(), 0, 8);
+                    p.hasNumbering = true;
+                } else if (xml.name() == u"numId" || xml.name() == u"ilfo") {
+                    p.numId = v.toString();
+                    p.hasNumbering = true;
+                }
+                xml.skipCurrentElement();
+            }
+            continue;
+        } else if (n == u"outlineLvl") {
+            const int level = val.toInt();
+            if (level >= 0 && level < 9)
+                f.setHeadingLevel(level + 1);
+        } else if (n == u"shd") {
+            if (const auto c = hexColor(attr(xml, QLatin1StringView("fill"))))
+                f.setBackground(*c);
+        } else if (n == u"rPr") {
+            readRunProperties(xml, p.mark, nullptr);
+            continue;
+        }
+        xml.skipCurrentElement();
+    }
+}
+
+void WordprocessingParser::readStylesElement(QXmlStreamReader& xml)
+{
+    while (xml.readNextStartElement()) {
+        const QStringView n = xml.name();
+        if (n == u"docDefaults") {
+            while (xml.readNextStartElement()) {
+                if (xml.name() == u"rPrDefault" || xml.name() == u"pPrDefault") {
+                    while (xml.readNextStartElement()) {
+                        if (xml.name() == u"rPr") {
+                            readRunProperties(xml, defaultChars_, nullptr);
+                        } else if (xml.name() == u"pPr") {
+                            Paragraph p;
+                            readParagraphProperties(xml, p);
+                            defaultBlock_ = p.block;
+                        } else {
+                            xml.skipCurrentElement();
+                        }
+                    }
+                } else {
+                    xml.skipCurrentElement();
+                }
+            }
+        } else if (n == u"style") {
+            const QString type = attr(xml, QLatin1StringView("type")).toString();
+            const QString id = attr(xml, QLatin1StringView("styleId")).toString();
+            const QStringView isDefault = attr(xml, QLatin1StringView("default"));
+            Style style;
+            while (xml.readNextStartElement()) {
+                const QStringView c = xml.name();
+                if (c == u"basedOn") {
+                    style.basedOn = attr(xml, QLatin1StringView("val")).toString();
+                    xml.skipCurrentElement();
+                } else if (c == u"pPr") {
+                    Paragraph p;
+                    readParagraphProperties(xml, p);
+                    style.block = p.block;
+                    style.numId = p.numId;
+                    style.level = p.level;
+                    style.hasNumbering = p.hasNumbering;
+                } else if (c == u"rPr") {
+                    readRunProperties(xml, style.chars, nullptr);
+                } else {
+                    xml.skipCurrentElement();
+                }
+            }
+            if (type == u"paragraph" && !style.block.hasProperty(QTextFormat::HeadingLevel)) {
+                if (const int level = headingLevelOfStyleId(id))
+                    style.block.setHeadingLevel(level);
+            }
+            if (type == u"paragraph" && (isDefault == u"1" || isDefault == u"on" || isDefault == u"true"))
+                defaultParagraphStyle_ = id;
+            if (!id.isEmpty() && (type == u"paragraph" || type == u"character"))
+                styles_.insert(id, style);
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    resolved_.clear();
+}
+
+void WordprocessingParser::readNumberingElement(QXmlStreamReader& xml)
+{
+    while (xml.readNextStartElement()) {
+        const QStringView n = xml.name();
+        if (n == u"abstractNum" || n == u"listDef") {
+            const QString id = attr(xml, n == u"abstractNum" ? QLatin1StringView("abstractNumId")
+                                                             : QLatin1StringView("listDefId"))
+                                   .toString();
+            QHash<int, QTextListFormat::Style>& levels = abstractLevels_[id];
+            while (xml.readNextStartElement()) {
+                if (xml.name() == u"lvl") {
+                    const int level = std::clamp(attr(xml, QLatin1StringView("ilvl")).toInt(), 0, 8);
+                    QString format = QStringLiteral("decimal");
+                    while (xml.readNextStartElement()) {
+                        if (xml.name() == u"numFmt")
+                            format = attr(xml, QLatin1StringView("val")).toString();
+                        else if (xml.name() == u"nfc")
+                            format = numberFormatName(attr(xml, QLatin1StringView("val")).toInt()).toString();
+                        xml.skipCurrentElement();
+                    }
+                    levels.insert(level, styleForNumberFormat(format, level));
+                } else {
+                    xml.skipCurrentElement();
+                }
+            }
+        } else if (n == u"num" || n == u"list") {
+            const QString id = attr(xml, n == u"num" ? QLatin1StringView("numId") : QLatin1StringView("ilfo"))
+                                   .toString();
+            while (xml.readNextStartElement()) {
+                if (xml.name() == u"abstractNumId" || xml.name() == u"ilst")
+                    numToAbstract_.insert(id, attr(xml, QLatin1StringView("val")).toString());
+                xml.skipCurrentElement();
+            }
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+}
+
+bool WordprocessingParser::readStyles(const QByteArray& bytes)
+{
+    QXmlStreamReader xml(bytes);
+    if (xml.readNextStartElement())
+        readStylesElement(xml);
+    return !xml.hasError();
+}
+
+bool WordprocessingParser::readNumbering(const QByteArray& bytes)
+{
+    QXmlStreamReader xml(bytes);
+    if (xml.readNextStartElement())
+        readNumberingElement(xml);
+    return !xml.hasError();
+}
+
+WordprocessingParser::ResolvedStyle WordprocessingParser::resolve(const QString& styleId, int depth)
+{
+    if (styleId.isEmpty() || depth > kMaxStyleDepth)
+        return {};
+    const auto cached = resolved_.constFind(styleId);
+    if (cached != resolved_.constEnd())
+        return *cached;
+    const auto it = styles_.constFind(styleId);
+    if (it == styles_.constEnd())
+        return {};
+    // A style based on itself, directly or not, stops at the depth bound.
+    ResolvedStyle r = it->basedOn == styleId ? ResolvedStyle{} : resolve(it->basedOn, depth + 1);
+    r.block.merge(it->block);
+    r.chars.merge(it->chars);
+    if (it->hasNumbering) {
+        if (!it->numId.isEmpty())
+            r.numId = it->numId;
+        if (it->level >= 0)
+            r.level = it->level;
+        r.hasNumbering = true;
+    }
+    if (depth == 0)
+        resolved_.insert(styleId, r);
+    return r;
+}
+
+QTextListFormat::Style WordprocessingParser::listStyle(const QString& numId, int level) const
+{
+    const QString abstract = numToAbstract_.value(numId, numId);
+    const auto levels = abstractLevels_.constFind(abstract);
+    if (levels == abstractLevels_.constEnd())
+        return QTextListFormat::ListDisc;
+    return levels->value(level, QTextListFormat::ListDisc);
+}
+
+void WordprocessingParser::ensureTable()
+{
+    if (tables_.isEmpty() || tables_.last().started)
+        return;
+    // A nested table opens the cell that holds it first.
+    if (tables_.size() >= 2) {
+        TableState& parent = tables_[tables_.size() - 2];
+        if (parent.cellOpen && !parent.cellStarted) {
+            builder_.beginCell(parent.span, 1, parent.continuesMerge);
+            parent.cellStarted = true;
+        }
+    }
+    builder_.beginTable(tables_.last().grid);
+    tables_.last().started = true;
+}
+
+void WordprocessingParser::ensureCell()
+{
+    if (tables_.isEmpty())
+        return;
+    ensureTable();
+    TableState& t = tables_.last();
+    if (t.cellOpen && !t.cellStarted) {
+        builder_.beginCell(t.span, 1, t.continuesMerge);
+        t.cellStarted = true;
+    }
+}
+
+void WordprocessingParser::ensureParagraph()
+{
+    if (paragraphStarted_)
+        return;
+    ensureCell();
+    const QString styleId = paragraph_.styleId.isEmpty() ? defaultParagraphStyle_ : paragraph_.styleId;
+    const ResolvedStyle style = resolve(styleId);
+    QTextBlockFormat block = defaultBlock_;
+    block.merge(style.block);
+    block.merge(paragraph_.block);
+    paragraphChars_ = defaultChars_;
+    paragraphChars_.merge(style.chars);
+    QTextCharFormat mark = paragraphChars_;
+    mark.merge(paragraph_.mark);
+    mark.clearProperty(kHiddenTextProperty);
+    builder_.startParagraph(block, mark);
+    paragraphStarted_ = true;
+    runFormatValid_ = false;
+
+    QString numId = style.numId;
+    int level = style.level;
+    bool numbered = style.hasNumbering;
+    if (paragraph_.hasNumbering) {
+        numbered = true;
+        if (!paragraph_.numId.isEmpty())
+            numId = paragraph_.numId;
+        if (paragraph_.level >= 0)
+            level = paragraph_.level;
+    }
+    if (numbered && !numId.isEmpty() && numId != u"0") {
+        const QTextListFormat::Style kind = listStyle(numId, std::max(level, 0));
+        if (kind != QTextListFormat::ListStyleUndefined)
+            builder_.setListItem(QStringLiteral("w:") + numId, std::max(level, 0), kind);
+    }
+}
+
+QTextCharFormat WordprocessingParser::runFormat()
+{
+    if (!runFormatValid_) {
+        runFormat_ = paragraphChars_;
+        if (!runStyle_.isEmpty())
+            runFormat_.merge(resolve(runStyle_).chars);
+        runFormat_.merge(runDirect_);
+        runFormatValid_ = true;
+    }
+    return runFormat_;
+}
+
+void WordprocessingParser::emitText(const QString& text)
+{
+    ensureParagraph();
+    builder_.addText(text, runFormat());
+}
+
+void WordprocessingParser::readCellProperties(QXmlStreamReader& xml, TableState& t)
+{
+    while (xml.readNextStartElement()) {
+        const QStringView n = xml.name();
+        if (n == u"gridSpan") {
+            t.span = std::clamp(attr(xml, QLatin1StringView("val")).toInt(), 1, kMaxTableColumns);
+        } else if (n == u"vMerge" || n == u"vmerge") {
+            const QStringView v = attr(xml, QLatin1StringView("val"));
+            t.continuesMerge = v != u"restart";
+        }
+        xml.skipCurrentElement();
+    }
+}
+
+void WordprocessingParser::readGrid(QXmlStreamReader& xml, TableState& t)
+{
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"gridCol" && t.grid.size() < kMaxTableColumns)
+            t.grid.append(std::max(0, intAttr(xml, QLatin1StringView("w"))));
+        xml.skipCurrentElement();
+    }
+}
+
+void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
+{
+    QSizeF size;
+    QString embed;
+    QString text;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        ++depth;
+        const QStringView n = xml.name();
+        if (n == u"extent" && size.isEmpty()) {
+            size = QSizeF(attr(xml, QLatin1StringView("cx")).toDouble() / kEmuPerPoint,
+                          attr(xml, QLatin1StringView("cy")).toDouble() / kEmuPerPoint);
+        } else if (n == u"blip" && embed.isEmpty()) {
+            embed = attr(xml, QLatin1StringView("embed")).toString();
+        } else if (n == u"t") {
+            if (!text.isEmpty())
+                text += QLatin1Char(' ');
+            text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            --depth;
+        } else if (n == u"p" && !text.isEmpty()) {
+            text += QLatin1Char(' ');
+        }
+    }
+    if (!embed.isEmpty() && parts_) {
+        if (const std::optional<QByteArray> bytes = parts_(embed)) {
+            ensureParagraph();
+            builder_.addImage(*bytes, size);
+        }
+    }
+    if (!text.trimmed().isEmpty())
+        emitText(text.trimmed());
+}
+
+void WordprocessingParser::readPicture(QXmlStreamReader& xml)
+{
+    QSizeF size;
+    QString relationship;
+    QString source;
+    QString text;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement) {
+            --depth;
+            continue;
+        }
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        ++depth;
+        const QStringView n = xml.name();
+        if ((n == u"shape" || n == u"rect") && size.isEmpty()) {
+            double width = 0, height = 0;
+            for (QStringView item : attr(xml, QLatin1StringView("style")).split(u';')) {
+                const qsizetype colon = item.indexOf(u':');
+                if (colon < 0)
+                    continue;
+                const QStringView key = item.left(colon).trimmed();
+                if (key == u"width")
+                    width = cssLength(item.mid(colon + 1));
+                else if (key == u"height")
+                    height = cssLength(item.mid(colon + 1));
+            }
+            size = QSizeF(width, height);
+        } else if (n == u"imagedata") {
+            if (relationship.isEmpty())
+                relationship = attr(xml, QLatin1StringView("id")).toString();
+            if (source.isEmpty())
+                source = attr(xml, QLatin1StringView("src")).toString();
+        } else if (n == u"binData") {
+            const QString name = attr(xml, QLatin1StringView("name")).toString();
+            const QString data = xml.readElementText();
+            --depth;
+            if (binaryData_.size() < 4096)
+                binaryData_.insert(name, QByteArray::fromBase64(data.toLatin1()));
+            if (source.isEmpty())
+                source = name;
+        } else if (n == u"t") {
+            if (!text.isEmpty())
+                text += QLatin1Char(' ');
+            text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+            --depth;
+        }
+    }
+    std::optional<QByteArray> bytes;
+    if (!relationship.isEmpty() && parts_)
+        bytes = parts_(relationship);
+    if (!bytes && binaryData_.contains(source))
+        bytes = binaryData_.value(source);
+    if (bytes) {
+        ensureParagraph();
+        builder_.addImage(*bytes, size);
+    }
+    if (!text.trimmed().isEmpty())
+        emitText(text.trimmed());
+}
+
+bool WordprocessingParser::readBody(QXmlStreamReader& xml)
+{
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            const QStringView n = xml.name();
+            if (n == u"p") {
+                if (inParagraph_)
+                    ensureParagraph(); // a paragraph inside one: keep both
+                paragraph_ = Paragraph();
+                inParagraph_ = true;
+                paragraphStarted_ = false;
+            } else if (n == u"pPr") {
+                if (inParagraph_ && !paragraphStarted_)
+                    readParagraphProperties(xml, paragraph_);
+                else
+                    xml.skipCurrentElement();
+            } else if (n == u"r") {
+                runDirect_ = QTextCharFormat();
+                runStyle_.clear();
+                runFormatValid_ = false;
+            } else if (n == u"rPr") {
+                readRunProperties(xml, runDirect_, &runStyle_);
+                runFormatValid_ = false;
+            } else if (n == u"t") {
+                emitText(xml.readElementText(QXmlStreamReader::IncludeChildElements));
+            } else if (n == u"tab" || n == u"ptab") {
+                emitText(QStringLiteral("\t"));
+            } else if (n == u"br" || n == u"cr") {
+                if (attr(xml, QLatin1StringView("type")) == u"page") {
+                    ensureParagraph();
+                    builder_.addPageBreak();
+                } else {
+                    ensureParagraph();
+                    builder_.addLineBreak(runFormat());
+                }
+            } else if (n == u"noBreakHyphen") {
+                emitText(QString(QChar(0x2011)));
+            } else if (n == u"sym") {
+                bool ok = false;
+                uint code = attr(xml, QLatin1StringView("char")).toUInt(&ok, 16);
+                if (ok && code >= 0xF000 && code <= 0xF0FF)
+                    code -= 0xF000;
+                if (ok && code >= 0x20 && code < 0xD800)
+                    emitText(QString(QChar(char16_t(code))));
+            } else if (n == u"drawing") {
+                readDrawing(xml);
+            } else if (n == u"pict" || n == u"object") {
+                readPicture(xml);
+            } else if (n == u"tbl") {
+                if (inParagraph_)
+                    ensureParagraph();
+                inParagraph_ = false;
+                paragraphStarted_ = false;
+                if (!tables_.isEmpty())
+                    ensureCell();
+                tables_.append(TableState());
+            } else if (n == u"tblGrid") {
+                if (!tables_.isEmpty())
+                    readGrid(xml, tables_.last());
+                else
+                    xml.skipCurrentElement();
+            } else if (n == u"tr") {
+                if (!tables_.isEmpty()) {
+                    ensureTable();
+                    builder_.beginRow();
+                    tables_.last().cellOpen = false;
+                }
+            } else if (n == u"tc") {
+                if (!tables_.isEmpty()) {
+                    TableState& t = tables_.last();
+                    t.cellOpen = true;
+                    t.cellStarted = false;
+                    t.span = 1;
+                    t.continuesMerge = false;
+                }
+            } else if (n == u"tcPr") {
+                if (!tables_.isEmpty() && tables_.last().cellOpen && !tables_.last().cellStarted)
+                    readCellProperties(xml, tables_.last());
+                else
+                    xml.skipCurrentElement();
+            } else if (n == u"styles") {
+                readStylesElement(xml);
+            } else if (n == u"lists" || n == u"numbering") {
+                readNumberingElement(xml);
+            } else if (n == u"instrText" || n == u"delText" || n == u"delInstrText" || n == u"del"
+                       || n == u"moveFrom" || n == u"sectPr" || n == u"tblPr" || n == u"trPr"
+                       || n == u"tblPrEx" || n == u"sdtPr" || n == u"sdtEndPr" || n == u"Fallback"
+                       || n == u"footnoteReference" || n == u"endnoteReference" || n == u"rt"
+                       || n == u"fonts" || n == u"docPr" || n == u"DocumentProperties"
+                       || n == u"CustomDocumentProperties" || n == u"background" || n == u"bgPict"
+                       || n == u"hdr" || n == u"ftr" || n == u"footnotePr" || n == u"endnotePr") {
+                xml.skipCurrentElement();
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            const QStringView n = xml.name();
+            if (n == u"p") {
+                if (inParagraph_)
+                    ensureParagraph();
+                inParagraph_ = false;
+                paragraphStarted_ = false;
+            } else if (n == u"r") {
+                runDirect_ = QTextCharFormat();
+                runStyle_.clear();
+                runFormatValid_ = false;
+            } else if (n == u"tc") {
+                if (!tables_.isEmpty()) {
+                    ensureCell();
+                    tables_.last().cellOpen = false;
+                }
+            } else if (n == u"tr") {
+                if (!tables_.isEmpty() && tables_.last().started)
+                    builder_.endRow();
+            } else if (n == u"tbl") {
+                if (!tables_.isEmpty()) {
+                    if (tables_.last().started)
+                        builder_.endTable();
+                    tables_.removeLast();
+                    inParagraph_ = false;
+                    paragraphStarted_ = false;
+                }
+            }
+        }
+    }
+    return !xml.hasError();
+}
+
+bool WordprocessingParser::readDocument(const QByteArray& bytes, const QString& rootName)
+{
+    QXmlStreamReader xml(bytes);
+    if (!xml.readNextStartElement() || xml.name() != rootName)
+        return false;
+    const bool ok = readBody(xml);
+    builder_.finish();
+    return ok;
+}
+
+} // namespace platform::text

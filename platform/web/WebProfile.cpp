@@ -1,0 +1,120 @@
+#include "platform/web/WebProfile.h"
+
+#include "platform/web/WebArchiveStore.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
+
+namespace platform::web {
+
+namespace {
+
+// Serves the resources of registered archives; never fetches anything.
+class ArchiveSchemeHandler : public QWebEngineUrlSchemeHandler {
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+
+    void requestStarted(QWebEngineUrlRequestJob* job) override
+    {
+        if (job->requestMethod() != "GET") {
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+            return;
+        }
+        const std::optional<ServedResource> resource =
+            WebArchiveStore::instance().find(job->requestUrl());
+        if (!resource) {
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+            return;
+        }
+        auto* buffer = new QBuffer(job); // lives as long as the job reads it
+        buffer->setData(resource->data);
+        job->reply(resource->contentType, buffer);
+    }
+};
+
+// Local documents stay local: anything that would reach the network is
+// blocked, except an archived page asking for one of its own resources by
+// its original address, which is answered from the archive.
+class LocalOnlyRequestFilter : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        const QUrl url = info.requestUrl();
+        const QString scheme = url.scheme().toLower();
+        if (scheme == QLatin1String("file") || scheme == QLatin1String("data")
+            || scheme == QLatin1String("blob") || scheme == QLatin1String("about")
+            || scheme == QLatin1String(kArchiveScheme))
+            return;
+        const QUrl firstParty = info.firstPartyUrl();
+        if (firstParty.scheme() == QLatin1String(kArchiveScheme)) {
+            const QUrl serving = WebArchiveStore::instance().servingUrl(firstParty.host(), url);
+            if (!serving.isEmpty()) {
+                info.redirect(serving);
+                return;
+            }
+        }
+        info.block(true);
+    }
+};
+
+QWebEngineProfile* g_profile = nullptr;
+
+void destroyProfile()
+{
+    // Pages still waiting for a queued deletion go first: a profile must
+    // outlive its pages.
+    if (g_profile)
+        qDeleteAll(g_profile->findChildren<QWebEnginePage*>(Qt::FindDirectChildrenOnly));
+    delete g_profile;
+    g_profile = nullptr;
+}
+
+// Scheme registration and context sharing have to precede the application
+// object.
+const bool g_schemesRegistered = [] {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    registerWebSchemes();
+    return true;
+}();
+
+} // namespace
+
+void registerWebSchemes()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    QWebEngineUrlScheme scheme(kArchiveScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+QWebEngineProfile* sharedWebProfile()
+{
+    if (g_profile)
+        return g_profile;
+    (void)g_schemesRegistered;
+    // No storage name: off the record, nothing kept on disk.
+    g_profile = new QWebEngineProfile();
+    g_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    g_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    g_profile->setSpellCheckEnabled(false);
+    g_profile->setUrlRequestInterceptor(new LocalOnlyRequestFilter(g_profile));
+    g_profile->installUrlSchemeHandler(kArchiveScheme, new ArchiveSchemeHandler(g_profile));
+    // Registered after the engine's own clean-up, so it runs before it.
+    qAddPostRoutine(destroyProfile);
+    return g_profile;
+}
+
+} // namespace platform::web

@@ -1,0 +1,447 @@
+#include "engine/HTMLToPDF.h"
+
+#include "platform/DictionaryKeys.h"
+#include "platform/PropertyList.h"
+#include "platform/pdf/PdfDocument.h"
+#include "tests/support/PdfInspection.h"
+#include "tests/support/ProgressRecorder.h"
+#include "tests/support/TestSupport.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QVariantList>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace platform;
+using testsupport::inspectPdf;
+using testsupport::renderPdfPage;
+
+namespace {
+
+constexpr double kA4Width = 595.2756;
+constexpr double kA4Height = 841.8898;
+constexpr double kMargin = 72;
+
+QByteArray pngBytes(const QColor& color, int size = 120)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// Colours are compared loosely: the printed image may be resampled.
+bool near(const QColor& a, const QColor& b)
+{
+    return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40
+        && std::abs(a.blue() - b.blue()) < 40;
+}
+
+int countPixels(const QImage& image, const QColor& color)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (near(image.pixelColor(x, y), color))
+                ++count;
+    return count;
+}
+
+// The bounding box of everything that is not white paper.
+QRect inkBounds(const QImage& image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() < 240 || c.green() < 240 || c.blue() < 240)
+                bounds |= QRect(x, y, 1, 1);
+        }
+    return bounds;
+}
+
+class HTMLToPDFTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QUrl url(const QString& name) const { return QUrl::fromLocalFile(path(name)); }
+
+    QUrl write(const QString& name, const QByteArray& bytes)
+    {
+        return testsupport::writeFile(path(name), bytes);
+    }
+
+    // A page long enough for several A4 pages, with a style sheet that
+    // paints a blue band and a red local image.
+    QUrl writeStyledPage(const QString& name = QStringLiteral("page.html"))
+    {
+        write(QStringLiteral("style.css"),
+              ".band { background: rgb(0, 0, 255); height: 40px; }\n"
+              "p { font: 12pt 'DejaVu Sans'; }\n");
+        write(QStringLiteral("images/red.png"), pngBytes(QColor(255, 0, 0)));
+        QByteArray html = "<!DOCTYPE html><html><head><link rel=stylesheet href=style.css>"
+                          "</head><body><div class=band></div>"
+                          "<img src='images/red.png' width=120 height=120>";
+        for (int i = 1; i <= 120; ++i)
+            html += "<p>Paragraph number " + QByteArray::number(i) + " of the document.</p>";
+        html += "</body></html>";
+        return write(name, html);
+    }
+
+    bool convert(const QUrl& source, const QUrl& destination, std::uint64_t orientation = 0,
+                 const QVariantMap& attributes = {}, unsigned char single = 0)
+    {
+        bool result = false;
+        testsupport::runOnWorker([&] {
+            HTMLToPDF converter;
+            converter.Init(kA4Width, kA4Height, kMargin, kMargin, kMargin, kMargin,
+                           orientation, attributes);
+            converter.SetTempDestinationURL(destination);
+            converter.SetSaveAsSinglePDF(single);
+            result = converter.SaveAsPDF(source);
+        });
+        return result;
+    }
+
+    QTemporaryDir dir;
+};
+
+void expectPagesOfSize(const testsupport::PdfFacts& facts, double width, double height)
+{
+    for (const QSizeF& size : facts.pageSizes) {
+        EXPECT_NEAR(size.width(), width, 0.01);
+        EXPECT_NEAR(size.height(), height, 0.01);
+    }
+}
+
+TEST_F(HTMLToPDFTest, StyledPageWithImagePrintsOnA4WithinMargins)
+{
+    const QUrl source = writeStyledPage();
+    ASSERT_TRUE(convert(source, url("out.pdf")));
+
+    const auto facts = inspectPdf(path("out.pdf"));
+    ASSERT_TRUE(facts);
+    EXPECT_GE(facts->pageCount, 3);
+    expectPagesOfSize(*facts, kA4Width, kA4Height);
+    EXPECT_TRUE(facts->pageTexts.first().contains("Paragraph number 1 of"));
+    EXPECT_TRUE(facts->pageTexts.last().contains("Paragraph number 120 of"));
+    EXPECT_FALSE(facts->encrypted);
+
+    const QImage first = renderPdfPage(path("out.pdf"), 0, 72);
+    EXPECT_GT(countPixels(first, QColor(0, 0, 255)), 1000) << "style sheet not applied";
+    EXPECT_GT(countPixels(first, QColor(255, 0, 0)), 3000) << "local image missing";
+    // Nothing is printed in the margins (one pixel of slack for rounding).
+    const QRect ink = inkBounds(first);
+    EXPECT_GE(ink.left(), kMargin - 1);
+    EXPECT_GE(ink.top(), kMargin - 1);
+    EXPECT_LE(ink.right(), kA4Width - kMargin + 1);
+    EXPECT_LE(ink.bottom(), kA4Height - kMargin + 1);
+}
+
+TEST_F(HTMLToPDFTest, LandscapeSwapsThePage)
+{
+    const QUrl source = writeStyledPage();
+    ASSERT_TRUE(convert(source, url("out.pdf"), 1));
+    const auto facts = inspectPdf(path("out.pdf"));
+    ASSERT_TRUE(facts);
+    expectPagesOfSize(*facts, kA4Height, kA4Width);
+    // The band runs across the wider printable width.
+    const QImage first = renderPdfPage(path("out.pdf"), 0, 72);
+    EXPECT_GT(inkBounds(first).width(), kA4Width - 2 * kMargin);
+}
+
+TEST_F(HTMLToPDFTest, OddPaperSizeIsKeptExactly)
+{
+    write(QStringLiteral("small.html"), "<p>Small paper</p>");
+    bool result = false;
+    testsupport::runOnWorker([&] {
+        HTMLToPDF converter;
+        converter.Init(300.37, 400.61, 20, 20, 20, 20, 0, {});
+        converter.SetTempDestinationURL(url("out.pdf"));
+        result = converter.SaveAsPDF(url("small.html"));
+    });
+    ASSERT_TRUE(result);
+    const auto facts = inspectPdf(path("out.pdf"));
+    ASSERT_TRUE(facts);
+    expectPagesOfSize(*facts, 300.37, 400.61);
+    EXPECT_TRUE(facts->pageTexts.first().contains("Small paper"));
+}
+
+TEST_F(HTMLToPDFTest, UnloadableInputsAnswerNoAndWriteNothing)
+{
+    write(QStringLiteral("broken.webarchive"), "not a property list");
+    QDir().mkpath(path("folder.html"));
+    const struct {
+        const char* name;
+        QUrl source;
+    } cases[] = {
+        {"missing file", url("missing.html")},
+        {"folder", url("folder.html")},
+        {"damaged web archive", url("broken.webarchive")},
+        {"remote address", QUrl(QStringLiteral("http://127.0.0.1:9/page.html"))},
+        {"empty URL", QUrl()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(convert(c.source, url("out.pdf")));
+        EXPECT_FALSE(QFile::exists(path("out.pdf")));
+    }
+}
+
+TEST_F(HTMLToPDFTest, SvgAndXhtmlPrint)
+{
+    write(QStringLiteral("drawing.svg"),
+          "<svg xmlns='http://www.w3.org/2000/svg' width='300' height='200'>"
+          "<rect width='300' height='150' fill='rgb(0,0,255)'/>"
+          "<text x='10' y='180' font-family='DejaVu Sans' font-size='20'>Vector text</text>"
+          "</svg>");
+    // CDATA content is text only to an XML parser; an HTML parser drops it.
+    write(QStringLiteral("page.xhtml"),
+          "<?xml version='1.0' encoding='UTF-8'?>\n"
+          "<html xmlns='http://www.w3.org/1999/xhtml'><head><title>x</title></head>"
+          "<body><p>Plain part</p><p><![CDATA[Parsed as XML]]></p></body></html>");
+
+    ASSERT_TRUE(convert(url("drawing.svg"), url("svg.pdf")));
+    const auto svg = inspectPdf(path("svg.pdf"));
+    ASSERT_TRUE(svg);
+    EXPECT_TRUE(svg->pageTexts.first().contains("Vector text"));
+    EXPECT_GT(countPixels(renderPdfPage(path("svg.pdf"), 0, 72), QColor(0, 0, 255)), 10000);
+
+    ASSERT_TRUE(convert(url("page.xhtml"), url("xhtml.pdf")));
+    const auto xhtml = inspectPdf(path("xhtml.pdf"));
+    ASSERT_TRUE(xhtml);
+    EXPECT_TRUE(xhtml->pageTexts.first().contains("Plain part"));
+    EXPECT_TRUE(xhtml->pageTexts.first().contains("Parsed as XML"));
+}
+
+QVariantMap resource(const QString& url, const QString& mime, const QByteArray& data)
+{
+    return {{"WebResourceURL", url}, {"WebResourceMIMEType", mime}, {"WebResourceData", data}};
+}
+
+TEST_F(HTMLToPDFTest, WebArchivePrintsFromItsOwnData)
+{
+    // One image by a relative reference, one by its absolute original address.
+    const QByteArray html =
+        "<html><body><p>Archived page</p>"
+        "<img src='pics/red.png' width=120 height=120>"
+        "<img src='http://example.com/site/green.png' width=120 height=120>"
+        "</body></html>";
+    QVariantMap main = resource("http://example.com/site/index.html", "text/html", html);
+    main.insert("WebResourceTextEncodingName", "UTF-8");
+    const QVariantMap archive{
+        {"WebMainResource", main},
+        {"WebSubresources",
+         QVariantList{resource("http://example.com/site/pics/red.png", "image/png",
+                               pngBytes(QColor(255, 0, 0))),
+                      resource("http://example.com/site/green.png", "image/png",
+                               pngBytes(QColor(0, 255, 0)))}}};
+    QDir().mkpath(path("in"));
+    write(QStringLiteral("in/page.webarchive"),
+          writePropertyList(archive, PropertyListFormat::Binary));
+
+    ASSERT_TRUE(convert(url("in/page.webarchive"), url("out.pdf")));
+    const auto facts = inspectPdf(path("out.pdf"));
+    ASSERT_TRUE(facts);
+    EXPECT_TRUE(facts->pageTexts.first().contains("Archived page"));
+    const QImage first = renderPdfPage(path("out.pdf"), 0, 72);
+    EXPECT_GT(countPixels(first, QColor(255, 0, 0)), 3000);
+    EXPECT_GT(countPixels(first, QColor(0, 255, 0)), 3000);
+    // Served from memory: nothing of the archive was unpacked beside it.
+    EXPECT_EQ(QDir(path("in")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{"page.webarchive"});
+}
+
+QVariantMap securedAttributes()
+{
+    return {{keys::kCGPDFContextTitle, QStringLiteral("Web title")},
+            {keys::kCGPDFContextAuthor, QStringLiteral("Web author")},
+            {keys::kCGPDFContextUserPassword, QStringLiteral("user")},
+            {keys::kCGPDFContextOwnerPassword, QStringLiteral("owner")},
+            {keys::kCGPDFContextAllowsPrinting, false},
+            {keys::kCGPDFContextAllowsCopying, true},
+            {keys::kCGPDFContextEncryptionKeyLength, 128}};
+}
+
+TEST_F(HTMLToPDFTest, FinalModeCarriesTheJobsAttributesIntermediateNone)
+{
+    write(QStringLiteral("page.html"), "<p>Secured text</p>");
+
+    ASSERT_TRUE(convert(url("page.html"), url("final.pdf"), 0, securedAttributes()));
+    EXPECT_TRUE(testsupport::needsPassword(path("final.pdf")));
+    const auto final = inspectPdf(path("final.pdf"), QStringLiteral("user"));
+    ASSERT_TRUE(final);
+    EXPECT_EQ(final->title, "Web title");
+    EXPECT_EQ(final->author, "Web author");
+    EXPECT_FALSE(final->okToPrint);
+    EXPECT_TRUE(final->pageTexts.first().contains("Secured text"));
+
+    ASSERT_TRUE(convert(url("page.html"), url("intermediate.pdf"),
+                        0, securedAttributes(), 1));
+    const auto intermediate = inspectPdf(path("intermediate.pdf"));
+    ASSERT_TRUE(intermediate);
+    EXPECT_FALSE(intermediate->encrypted);
+    EXPECT_NE(intermediate->title, "Web title");
+    EXPECT_TRUE(intermediate->okToPrint);
+    expectPagesOfSize(*intermediate, kA4Width, kA4Height);
+}
+
+TEST_F(HTMLToPDFTest, FinalModeReplacesAnExistingFile)
+{
+    write(QStringLiteral("page.html"), "<p>New content</p>");
+    write(QStringLiteral("out.pdf"), "old bytes");
+    ASSERT_TRUE(convert(url("page.html"), url("out.pdf")));
+    const auto facts = inspectPdf(path("out.pdf"));
+    ASSERT_TRUE(facts);
+    EXPECT_TRUE(facts->pageTexts.first().contains("New content"));
+}
+
+TEST_F(HTMLToPDFTest, OneObjectConvertsSeveralDocumentsInTurn)
+{
+    for (int i = 0; i < 3; ++i)
+        write(QStringLiteral("doc%1.html").arg(i),
+              "<p>Document " + QByteArray::number(i) + "</p>");
+    QList<bool> results;
+    testsupport::runOnWorker([&] {
+        HTMLToPDF converter;
+        converter.Init(kA4Width, kA4Height, kMargin, kMargin, kMargin, kMargin, 0, {});
+        for (int i = 0; i < 3; ++i) {
+            // A failure in the middle leaves the next conversion unharmed.
+            const QUrl source = i == 1 ? url("missing.html") : url(QStringLiteral("doc%1.html").arg(i));
+            converter.SetTempDestinationURL(url(QStringLiteral("out%1.pdf").arg(i)));
+            results << converter.SaveAsPDF(source);
+        }
+    });
+    EXPECT_EQ(results, (QList<bool>{true, false, true}));
+    for (int i : {0, 2}) {
+        const auto facts = inspectPdf(path(QStringLiteral("out%1.pdf").arg(i)));
+        ASSERT_TRUE(facts);
+        EXPECT_TRUE(facts->pageTexts.first().contains(QStringLiteral("Document %1").arg(i)));
+    }
+}
+
+TEST_F(HTMLToPDFTest, ConversionOnTheMainThreadAnswersNoAtOnce)
+{
+    write(QStringLiteral("page.html"), "<p>x</p>");
+    HTMLToPDF converter;
+    converter.Init(kA4Width, kA4Height, kMargin, kMargin, kMargin, kMargin, 0, {});
+    converter.SetTempDestinationURL(url("out.pdf"));
+    EXPECT_FALSE(converter.SaveAsPDF(url("page.html")));
+    EXPECT_FALSE(QFile::exists(path("out.pdf")));
+}
+
+TEST_F(HTMLToPDFTest, ObjectMadeOnMainThreadConvertsOnWorker)
+{
+    write(QStringLiteral("page.html"), "<p>Made on main</p>");
+    HTMLToPDF converter;
+    converter.Init(kA4Width, kA4Height, kMargin, kMargin, kMargin, kMargin, 0, {});
+    converter.SetTempDestinationURL(url("out.pdf"));
+    bool result = false;
+    testsupport::runOnWorker([&] { result = converter.SaveAsPDF(url("page.html")); });
+    EXPECT_TRUE(result);
+}
+
+class HTMLToPDFBatchTest : public HTMLToPDFTest {
+protected:
+    SourceFileEntries entries(const QStringList& names)
+    {
+        SourceFileEntries list;
+        for (const QString& name : names)
+            list << MakeSourceFileEntry(url(name), FileKindWeb);
+        return list;
+    }
+
+    bool run(const SourceFileEntries& sources, const QUrl& destination,
+             testsupport::ProgressRecorder& recorder, bool merged, QVariantMap attributes = {})
+    {
+        ScriboraConversionOptions options;
+        options.sources = sources;
+        options.destination = destination;
+        options.pageWidth = kA4Width;
+        options.pageHeight = kA4Height;
+        options.leftMargin = options.rightMargin = options.topMargin = options.bottomMargin = kMargin;
+        options.documentAttributes = attributes;
+        bool result = false;
+        testsupport::runOnWorker([&] {
+            HTMLToPDF converter;
+            converter.Init(&options);
+            converter.SetProgressCallbackInfo({&recorder, "ChangeProgressStatus"});
+            result = merged ? converter.SaveAsTextToSinglePDF() : converter.SaveAsPDF();
+        });
+        return result;
+    }
+
+    void SetUp() override
+    {
+        write(QStringLiteral("one.html"), "<p>First input</p>");
+        write(QStringLiteral("two.html"), "<p>Second input</p>");
+        write(QStringLiteral("three.html"), "<p>Third input</p>");
+        QDir().mkpath(path("out"));
+    }
+
+    QStringList outputs() const
+    {
+        return QDir(path("out")).entryList(QDir::Files, QDir::Name);
+    }
+};
+
+TEST_F(HTMLToPDFBatchTest, OnePdfPerEntryStopsAtTheFirstFailure)
+{
+    testsupport::ProgressRecorder all, failing, none;
+    EXPECT_TRUE(run(entries({"one.html", "two.html"}), url("out"), all, false));
+    EXPECT_EQ(outputs(), (QStringList{"one.pdf", "two.pdf"}));
+    EXPECT_EQ(all.statuses(), (QList<int>{3, 3}));
+
+    // Existing outputs are kept: the next run picks new names.
+    EXPECT_FALSE(run(entries({"one.html", "missing.html", "three.html"}), url("out"), failing,
+                     false));
+    EXPECT_EQ(outputs(), (QStringList{"one 1.pdf", "one.pdf", "two.pdf"}));
+    EXPECT_EQ(failing.statuses(), (QList<int>{3, 3}));
+
+    EXPECT_TRUE(run({}, url("out"), none, false));
+    EXPECT_TRUE(none.statuses().isEmpty());
+}
+
+TEST_F(HTMLToPDFBatchTest, AllEntriesInOnePdf)
+{
+    testsupport::ProgressRecorder recorder;
+    ASSERT_TRUE(run(entries({"one.html", "two.html", "three.html"}), url("out/all.pdf"), recorder,
+                    true, securedAttributes()));
+    EXPECT_EQ(recorder.statuses(), (QList<int>{3, 3, 3, 6, 7}));
+    EXPECT_TRUE(recorder.reportsOnMainThread());
+    const auto facts = inspectPdf(path("out/all.pdf"), QStringLiteral("user"));
+    ASSERT_TRUE(facts);
+    ASSERT_EQ(facts->pageCount, 3);
+    EXPECT_EQ(facts->title, "Web title");
+    EXPECT_TRUE(facts->pageTexts[0].contains("First input"));
+    EXPECT_TRUE(facts->pageTexts[1].contains("Second input"));
+    EXPECT_TRUE(facts->pageTexts[2].contains("Third input"));
+    expectPagesOfSize(*facts, kA4Width, kA4Height);
+    // No intermediate is left behind.
+    EXPECT_EQ(outputs(), QStringList{"all.pdf"});
+}
+
+TEST_F(HTMLToPDFBatchTest, MergedRunWithAFailureStillSavesButAnswersNo)
+{
+    testsupport::ProgressRecorder recorder, empty;
+    EXPECT_FALSE(run(entries({"one.html", "missing.html", "three.html"}), url("out/all.pdf"),
+                     recorder, true));
+    EXPECT_EQ(recorder.statuses(), (QList<int>{3, 3, 6, 7}));
+    const auto facts = inspectPdf(path("out/all.pdf"));
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->pageCount, 1);
+
+    // Saving is reported even with nothing to merge.
+    EXPECT_TRUE(run({}, url("out/none.pdf"), empty, true));
+    EXPECT_EQ(empty.statuses(), (QList<int>{6, 7}));
+}
+
+} // namespace

@@ -1,0 +1,361 @@
+#include "engine/TextDocumentPDFConverter.h"
+
+#include "platform/DictionaryKeys.h"
+#include "platform/pdf/PdfDocument.h"
+#include "tests/support/PdfInspection.h"
+#include "tests/support/ProgressRecorder.h"
+#include "tests/support/TestSupport.h"
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace platform;
+using testsupport::inspectPdf;
+
+namespace {
+
+constexpr double kA4Width = 595.3;
+constexpr double kA4Height = 841.9;
+
+QVariantMap jobTextAttributes()
+{
+    QFont font(QStringLiteral("DejaVu Serif"));
+    font.setPointSizeF(14);
+    return {{keys::NSFontAttributeName, font},
+            {keys::NSForegroundColorAttributeName, QColor(255, 0, 0)}};
+}
+
+TextDocumentPDFConverter makeConverter(std::uint64_t orientation = 0, double margin = 72,
+                                       QVariantMap documentAttributes = {},
+                                       unsigned char overrideRich = 0)
+{
+    TextDocumentPDFConverter converter;
+    converter.SetOptionsFromAllToPDFOptions(kA4Width, kA4Height, margin, margin, margin, margin,
+                                            orientation, documentAttributes, jobTextAttributes(),
+                                            overrideRich);
+    return converter;
+}
+
+bool hasFont(const testsupport::PdfFacts& facts, const QString& name)
+{
+    for (const QString& font : facts.fontNames)
+        if (font.contains(name))
+            return true;
+    return false;
+}
+
+bool hasRedPixel(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 200 && c.green() < 90 && c.blue() < 90)
+                return true;
+        }
+    return false;
+}
+
+// A one-page PDF drawn by the test: text in the given colour.
+QString writePdfWithText(const QString& path, const QString& text, const QColor& colour)
+{
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    QPainter painter(&writer);
+    painter.setPen(colour);
+    painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+    painter.drawText(QPointF(500, 500), text);
+    painter.end();
+    return path;
+}
+
+class TextDocumentPDFConverterTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QUrl file(const QString& name, const QByteArray& bytes) const
+    {
+        return testsupport::writeFile(path(name), bytes);
+    }
+    QUrl out(const QString& name) const { return QUrl::fromLocalFile(path(name)); }
+};
+
+} // namespace
+
+TEST_F(TextDocumentPDFConverterTest, LandscapePagesHaveTheTurnedPaperSize)
+{
+    QByteArray text;
+    for (int i = 0; i < 200; ++i)
+        text += "Line " + QByteArray::number(i) + " of a plain text file.\n";
+    TextDocumentPDFConverter converter = makeConverter(1);
+    ASSERT_TRUE(converter.ConvertTextFileToPDF(file("long.txt", text), out("long.pdf")));
+
+    const auto facts = inspectPdf(path("long.pdf"));
+    ASSERT_TRUE(facts);
+    ASSERT_GT(facts->pageCount, 1);
+    for (const QSizeF& size : facts->pageSizes) {
+        EXPECT_NEAR(size.width(), kA4Height, 0.01);
+        EXPECT_NEAR(size.height(), kA4Width, 0.01);
+    }
+    const QString all = facts->pageTexts.join('\n');
+    EXPECT_TRUE(all.contains("Line 0 of a plain text file."));
+    EXPECT_TRUE(all.contains("Line 199 of a plain text file."));
+}
+
+TEST_F(TextDocumentPDFConverterTest, PortraitKeepsThePaperSize)
+{
+    TextDocumentPDFConverter converter = makeConverter(0);
+    ASSERT_TRUE(converter.ConvertTextFileToPDF(file("short.txt", "Some words here."), out("s.pdf")));
+    const auto facts = inspectPdf(path("s.pdf"));
+    ASSERT_TRUE(facts);
+    ASSERT_EQ(facts->pageCount, 1);
+    EXPECT_NEAR(facts->pageSizes[0].width(), kA4Width, 0.01);
+    EXPECT_NEAR(facts->pageSizes[0].height(), kA4Height, 0.01);
+}
+
+TEST_F(TextDocumentPDFConverterTest, PlainTextTakesTheJobsFontAndColour)
+{
+    TextDocumentPDFConverter converter = makeConverter();
+    ASSERT_TRUE(converter.ConvertTextFileToPDF(file("plain.txt", "Plain text in the job's font."),
+                                               out("plain.pdf")));
+    const auto facts = inspectPdf(path("plain.pdf"));
+    ASSERT_TRUE(facts);
+    EXPECT_TRUE(hasFont(*facts, "DejaVuSerif")) << facts->fontNames.join(',').toStdString();
+    EXPECT_TRUE(hasRedPixel(testsupport::renderPdfPage(path("plain.pdf"), 0)));
+}
+
+TEST_F(TextDocumentPDFConverterTest, RichTextKeepsItsFontsUnlessOverridden)
+{
+    const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans Mono;}}"
+                           "\\f0\\fs24 Rich text in its own font.\\par}";
+    const QUrl source = file("rich.rtf", rtf);
+    const struct {
+        unsigned char overrideRich;
+        const char* expectedFont;
+        const char* absentFont;
+        bool red;
+    } cases[] = {
+        {0, "DejaVuSansMono", "DejaVuSerif", false},
+        {1, "DejaVuSerif", "DejaVuSansMono", true},
+    };
+    for (const auto& c : cases) {
+        TextDocumentPDFConverter converter = makeConverter(0, 72, {}, c.overrideRich);
+        const QString name = QStringLiteral("rich-%1.pdf").arg(c.overrideRich);
+        ASSERT_TRUE(converter.ConvertTextFileToPDF(source, out(name)));
+        const auto facts = inspectPdf(path(name));
+        ASSERT_TRUE(facts);
+        EXPECT_TRUE(facts->pageTexts.join(' ').contains("Rich text in its own font."));
+        EXPECT_TRUE(hasFont(*facts, c.expectedFont)) << int(c.overrideRich);
+        EXPECT_FALSE(hasFont(*facts, c.absentFont)) << int(c.overrideRich);
+        EXPECT_EQ(hasRedPixel(testsupport::renderPdfPage(path(name), 0)), c.red);
+    }
+}
+
+TEST_F(TextDocumentPDFConverterTest, BlankPagesAreDroppedOnlyFromFinalOutputs)
+{
+    // White text of three characters prints a page that looks empty.
+    QVariantMap white = jobTextAttributes();
+    white.insert(keys::NSForegroundColorAttributeName, QColor(Qt::white));
+    const QUrl source = file("white.txt", "abc");
+
+    TextDocumentPDFConverter final;
+    final.SetOptionsFromAllToPDFOptions(kA4Width, kA4Height, 72, 72, 72, 72, 0, {}, white, 0);
+    ASSERT_TRUE(final.ConvertTextFileToPDF(source, out("final.pdf")));
+    const auto finalFacts = inspectPdf(path("final.pdf"));
+    ASSERT_TRUE(finalFacts); // written all the same, without pages
+    EXPECT_EQ(finalFacts->pageCount, 0);
+
+    TextDocumentPDFConverter intermediate;
+    intermediate.SetOptionsFromAllToPDFOptions(kA4Width, kA4Height, 72, 72, 72, 72, 0,
+                                               {{keys::kCGPDFContextTitle, "Ignored"}}, white, 0);
+    intermediate.singlePDF = 1;
+    ASSERT_TRUE(intermediate.ConvertTextFileToPDF(source, out("intermediate.pdf")));
+    const auto intermediateFacts = inspectPdf(path("intermediate.pdf"));
+    ASSERT_TRUE(intermediateFacts);
+    EXPECT_EQ(intermediateFacts->pageCount, 1);
+    EXPECT_TRUE(intermediateFacts->title.isEmpty());
+}
+
+TEST_F(TextDocumentPDFConverterTest, FinalOutputCarriesInformationAndSecurity)
+{
+    const QVariantMap attributes = {
+        {keys::kCGPDFContextTitle, QStringLiteral("Quarterly Ünïcode report")},
+        {keys::kCGPDFContextAuthor, QStringLiteral("A. Writer")},
+        {keys::kCGPDFContextSubject, QStringLiteral("Numbers")},
+        {keys::kCGPDFContextKeywords, QStringLiteral("one, two")},
+        {keys::kCGPDFContextOwnerPassword, QStringLiteral("owner")},
+        {keys::kCGPDFContextUserPassword, QStringLiteral("user")},
+        {keys::kCGPDFContextAllowsPrinting, false},
+        {keys::kCGPDFContextAllowsCopying, false},
+        {keys::kCGPDFContextEncryptionKeyLength, 128},
+    };
+    TextDocumentPDFConverter converter = makeConverter(0, 72, attributes);
+    ASSERT_TRUE(converter.ConvertTextFileToPDF(file("secret.txt", "Secret words."), out("secret.pdf")));
+
+    EXPECT_TRUE(testsupport::needsPassword(path("secret.pdf")));
+    EXPECT_FALSE(inspectPdf(path("secret.pdf"), "wrong"));
+    const auto facts = inspectPdf(path("secret.pdf"), "user");
+    ASSERT_TRUE(facts);
+    EXPECT_TRUE(facts->encrypted);
+    EXPECT_EQ(facts->title, QStringLiteral("Quarterly Ünïcode report"));
+    EXPECT_EQ(facts->author, QStringLiteral("A. Writer"));
+    EXPECT_EQ(facts->subject, QStringLiteral("Numbers"));
+    EXPECT_EQ(facts->keywords, QStringLiteral("one, two"));
+    EXPECT_FALSE(facts->okToPrint);
+    EXPECT_FALSE(facts->okToCopy);
+    EXPECT_TRUE(facts->pageTexts.join(' ').contains("Secret words."));
+}
+
+TEST_F(TextDocumentPDFConverterTest, FailuresWriteNothing)
+{
+    const QUrl text = file("some.txt", "Some text.");
+    const QUrl garbage = file("noise.bin", QByteArray("\x01\x02\xff\xfe\x00\x13", 6).repeated(50));
+    const struct {
+        const char* name;
+        QUrl source;
+        double margin;
+    } cases[] = {
+        {"missing file", out("missing.txt"), 72},
+        {"no reader takes it", garbage, 72},
+        {"margins as wide as the paper", text, 300},
+        {"negative text area", text, 600},
+    };
+    for (const auto& c : cases) {
+        TextDocumentPDFConverter converter = makeConverter(1, c.margin);
+        const QUrl output = out(QStringLiteral("%1.pdf").arg(c.name));
+        EXPECT_FALSE(converter.ConvertTextFileToPDF(c.source, output)) << c.name;
+        EXPECT_FALSE(QFile::exists(output.toLocalFile())) << c.name;
+    }
+}
+
+TEST_F(TextDocumentPDFConverterTest, DamagedRichTextNeverCrashes)
+{
+    const QByteArray damaged[] = {
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}\\f0 Unclosed group",
+        "{\\rtf1 \\u-70000? \\'zz \\bin999999999 }",
+        QByteArray("{\\rtf1 ") + QByteArray(5000, '{') + "deep",
+    };
+    int index = 0;
+    for (const QByteArray& bytes : damaged) {
+        const QString name = QStringLiteral("damaged%1").arg(index++);
+        TextDocumentPDFConverter converter = makeConverter();
+        const bool ok = converter.ConvertTextFileToPDF(file(name + ".rtf", bytes), out(name + ".pdf"));
+        // Either answer is fine; an answer of YES must come with a readable PDF.
+        EXPECT_EQ(ok, inspectPdf(path(name + ".pdf")).has_value()) << name.toStdString();
+    }
+}
+
+TEST_F(TextDocumentPDFConverterTest, SeparateRunNamesOutputsUniquely)
+{
+    ScriboraConversionOptions options;
+    options.sources = {MakeSourceFileEntry(file("a/Notes.rtf", "{\\rtf1 First notes.}"), 2),
+                       MakeSourceFileEntry(file("b/Notes.txt", "Second notes."), 2)};
+    QDir(dir.path()).mkdir("out");
+    options.destination = out("out");
+    options.pageWidth = kA4Width;
+    options.pageHeight = kA4Height;
+    options.leftMargin = options.rightMargin = options.topMargin = options.bottomMargin = 36;
+    testsupport::ProgressRecorder recorder;
+    bool ok = false;
+    testsupport::runOnWorker([&] {
+        TextDocumentPDFConverter converter;
+        converter.SetOptionsFromScriboraOptions(&options);
+        converter.SetTextProgress(&recorder, "ChangeProgressStatus");
+        ok = converter.ConvertTextFilesToSeparatePDFs();
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(recorder.statuses(), QList<int>({3, 3}));
+    EXPECT_TRUE(recorder.reportsOnMainThread());
+    const auto first = inspectPdf(path("out/Notes.pdf"));
+    const auto second = inspectPdf(path("out/Notes 1.pdf"));
+    ASSERT_TRUE(first && second);
+    EXPECT_TRUE(first->pageTexts.join(' ').contains("First notes."));
+    EXPECT_TRUE(second->pageTexts.join(' ').contains("Second notes."));
+}
+
+TEST_F(TextDocumentPDFConverterTest, MergedRunCollectsPagesAndHonoursCancel)
+{
+    ScriboraConversionOptions options;
+    options.sources = {MakeSourceFileEntry(file("one.txt", "Page one."), 2),
+                       MakeSourceFileEntry(file("two.txt", "Page two."), 2),
+                       MakeSourceFileEntry(out("absent.txt"), 2)};
+    options.destination = out("merged.pdf");
+    options.pageWidth = kA4Width;
+    options.pageHeight = kA4Height;
+    options.documentAttributes = {{keys::kCGPDFContextTitle, QStringLiteral("Merged")}};
+
+    const struct {
+        int cancelAfter;
+        bool ok;
+        QList<int> statuses;
+    } cases[] = {
+        {0, true, {3, 3, 3, 6, 7}},
+        {1, false, {3}},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(path("merged.pdf"));
+        testsupport::ProgressRecorder recorder(c.cancelAfter);
+        bool ok = !c.ok;
+        testsupport::runOnWorker([&] {
+            TextDocumentPDFConverter converter;
+            converter.SetOptionsFromScriboraOptions(&options);
+            converter.SetTextProgress(&recorder, "ChangeProgressStatus");
+            ok = converter.ConvertTextFilesToSinglePDF();
+        });
+        EXPECT_EQ(ok, c.ok);
+        EXPECT_EQ(recorder.statuses(), c.statuses);
+        const auto facts = inspectPdf(path("merged.pdf"));
+        EXPECT_EQ(facts.has_value(), c.ok);
+        if (facts) {
+            EXPECT_EQ(facts->pageCount, 2);
+            EXPECT_EQ(facts->title, QStringLiteral("Merged"));
+            EXPECT_TRUE(facts->pageTexts.value(1).contains("Page two."));
+        }
+    }
+}
+
+TEST_F(TextDocumentPDFConverterTest, MergedRunWithoutPagesWritesNothing)
+{
+    ScriboraConversionOptions options;
+    options.sources = {MakeSourceFileEntry(out("absent.txt"), 2)};
+    options.destination = out("none.pdf");
+    options.pageWidth = kA4Width;
+    options.pageHeight = kA4Height;
+    testsupport::ProgressRecorder recorder;
+    bool ok = true;
+    testsupport::runOnWorker([&] {
+        TextDocumentPDFConverter converter;
+        converter.SetOptionsFromScriboraOptions(&options);
+        converter.SetTextProgress(&recorder, "ChangeProgressStatus");
+        ok = converter.ConvertTextFilesToSinglePDF();
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(recorder.statuses(), QList<int>({3}));
+    EXPECT_FALSE(QFile::exists(path("none.pdf")));
+}
+
+TEST_F(TextDocumentPDFConverterTest, BlankPageTest)
+{
+    writePdfWithText(path("white.pdf"), "abc", Qt::white);
+    writePdfWithText(path("whitelong.pdf"), "invisible words", Qt::white);
+    writePdfWithText(path("dark.pdf"), "ab", Qt::black);
+    const struct {
+        const char* name;
+        bool blank;
+    } cases[] = {{"white.pdf", true}, {"whitelong.pdf", false}, {"dark.pdf", false}};
+    for (const auto& c : cases) {
+        const auto document = pdf::PdfDocument::open(out(c.name));
+        ASSERT_TRUE(document) << c.name;
+        const pdf::PdfPage page = document->page(0);
+        EXPECT_EQ(IsBlankPDFPage(&page), c.blank) << c.name;
+    }
+    EXPECT_FALSE(IsBlankPDFPage(nullptr));
+    const pdf::PdfPage null;
+    EXPECT_FALSE(IsBlankPDFPage(&null));
+}

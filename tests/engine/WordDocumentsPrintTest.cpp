@@ -1,0 +1,155 @@
+#include "engine/TextDocumentPDFConverter.h"
+#include "platform/DictionaryKeys.h"
+#include "tests/support/PdfInspection.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/WordDocumentFixtures.h"
+
+#include <QColor>
+#include <QFile>
+#include <QFont>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace platform;
+
+namespace {
+
+struct Format {
+    const char* name;
+    const char* extension;
+    std::function<QByteArray()> sample;
+};
+
+const Format kFormats[] = {
+    {"docx", "docx", testsupport::sampleDocx}, {"odt", "odt", testsupport::sampleOdt},
+    {"fodt", "fodt", testsupport::sampleFlatOdt}, {"wordml", "wordml", testsupport::sampleWordML},
+    {"doc", "doc", testsupport::sampleDoc},
+};
+
+const QColor kJobColour(0, 160, 0);
+
+TextDocumentPDFConverter makeConverter(unsigned char overrideRich)
+{
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPointSizeF(13);
+    TextDocumentPDFConverter converter;
+    converter.SetOptionsFromAllToPDFOptions(
+        595.3, 841.9, 54, 54, 54, 54, 0, {},
+        {{keys::NSFontAttributeName, font}, {keys::NSForegroundColorAttributeName, kJobColour}}, overrideRich);
+    return converter;
+}
+
+int countPixels(const QImage& image, const std::function<bool(QColor)>& match)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += match(image.pixelColor(x, y)) ? 1 : 0;
+    return count;
+}
+
+bool isBlue(QColor c)
+{
+    return c.blue() > 200 && c.red() < 60 && c.green() < 60;
+}
+
+bool isJobColour(QColor c)
+{
+    return c.green() > 120 && c.red() < 60 && c.blue() < 60;
+}
+
+class WordDocumentsPrintTest : public ::testing::TestWithParam<Format> {
+protected:
+    QString write(const QByteArray& bytes, const QString& stem = QStringLiteral("sample"))
+    {
+        const QString path = dir.filePath(stem + QLatin1Char('.') + GetParam().extension);
+        testsupport::writeFile(path, bytes);
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_P(WordDocumentsPrintTest, PrintsTextInOrderWithThePicture)
+{
+    const QString pdf = dir.filePath("out.pdf");
+    TextDocumentPDFConverter converter = makeConverter(0);
+    ASSERT_TRUE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(write(GetParam().sample())), QUrl::fromLocalFile(pdf)));
+    const auto facts = testsupport::inspectPdf(pdf);
+    ASSERT_TRUE(facts.has_value());
+    QString text = facts->pageTexts.join(QLatin1Char(' '));
+    text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+    qsizetype at = 0;
+    for (const QString& words : testsupport::sampleWords()) {
+        const qsizetype found = text.indexOf(words, at);
+        EXPECT_GE(found, at) << qPrintable(words) << " in " << qPrintable(text);
+        if (found >= 0)
+            at = found + words.size();
+    }
+    EXPECT_FALSE(text.contains("hidden words"));
+
+    int blue = 0;
+    for (int page = 0; page < facts->pageCount; ++page)
+        blue += countPixels(testsupport::renderPdfPage(pdf, page, 72), isBlue);
+    // The 40-point picture, whole, at 72 dpi.
+    EXPECT_GT(blue, 30 * 30);
+    for (const QString& font : facts->fontNames)
+        EXPECT_FALSE(font.contains("Mono")) << qPrintable(font);
+}
+
+TEST_P(WordDocumentsPrintTest, OverrideLaysTheJobsFontAndColourOver)
+{
+    const QString pdf = dir.filePath("override.pdf");
+    TextDocumentPDFConverter converter = makeConverter(1);
+    ASSERT_TRUE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(write(GetParam().sample())), QUrl::fromLocalFile(pdf)));
+    const auto facts = testsupport::inspectPdf(pdf);
+    ASSERT_TRUE(facts.has_value());
+    EXPECT_TRUE(facts->pageTexts.join(' ').contains("bold words"));
+    bool mono = false;
+    for (const QString& font : facts->fontNames)
+        mono = mono || font.contains("DejaVuSansMono");
+    EXPECT_TRUE(mono) << qPrintable(facts->fontNames.join(','));
+    EXPECT_GT(countPixels(testsupport::renderPdfPage(pdf, 0, 72), isJobColour), 50);
+}
+
+TEST_P(WordDocumentsPrintTest, DamagedFilesWriteNothing)
+{
+    const QByteArray sample = GetParam().sample();
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"truncated", sample.left(sample.size() / 2)},
+        {"empty", QByteArray()},
+        {"garbage", QByteArray(3000, '\x5a')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString pdf = dir.filePath(QStringLiteral("damaged-%1.pdf").arg(c.name));
+        TextDocumentPDFConverter converter = makeConverter(0);
+        EXPECT_FALSE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(write(c.bytes, c.name)), QUrl::fromLocalFile(pdf)));
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, WordDocumentsPrintTest, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WordDocumentsPrintBombTest, AZipEntryInflatingPastTheLimitWritesNothing)
+{
+    auto entries = testsupport::sampleDocxEntries();
+    for (auto& entry : entries)
+        if (entry.first == "word/document.xml")
+            entry.second.insert(entry.second.indexOf("<w:body>"), QByteArray(80 * 1024 * 1024, ' '));
+    QTemporaryDir dir;
+    const QString source = dir.filePath("bomb.docx");
+    testsupport::writeFile(source, testsupport::zipBytes(entries));
+    const QString pdf = dir.filePath("bomb.pdf");
+    TextDocumentPDFConverter converter = makeConverter(0);
+    EXPECT_FALSE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)));
+    EXPECT_FALSE(QFile::exists(pdf));
+}

@@ -1,0 +1,488 @@
+#include "platform/DictionaryKeys.h"
+#include "platform/text/TextPrinter.h"
+#include "platform/text/TextReader.h"
+#include "tests/support/PdfInspection.h"
+#include "tests/support/TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFont>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QMap>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+#include <poppler-qt6.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+using platform::text::PrintSettings;
+
+namespace {
+
+PrintSettings a4(bool landscape = false, double margin = 72)
+{
+    PrintSettings settings;
+    settings.paperSize = QSizeF(595.3, 841.9);
+    settings.landscape = landscape;
+    settings.leftMargin = settings.rightMargin = margin;
+    settings.topMargin = settings.bottomMargin = margin;
+    return settings;
+}
+
+std::unique_ptr<QTextDocument> plainDocument(const QString& text)
+{
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+    document->setPlainText(text);
+    return document;
+}
+
+// Bounding box of the pixels where pick() holds; null when there are none.
+template <typename Pick>
+QRect pixelsWhere(const QImage& image, Pick pick)
+{
+    QRect box;
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            if (pick(QColor(rgb.pixel(x, y))))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+bool isRed(const QColor& c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; }
+bool isDark(const QColor& c) { return c.lightness() < 128; }
+
+class TextPrinterTest : public ::testing::Test {
+protected:
+    QString pdfPath(const QString& name = QStringLiteral("out.pdf")) const
+    {
+        return dir.filePath(name);
+    }
+    QTemporaryDir dir;
+};
+
+TEST(TextAreaTest, IsTheTurnedPaperLessTheMargins)
+{
+    struct Case {
+        const char* name;
+        PrintSettings settings;
+        QSizeF area;
+    };
+    PrintSettings uneven = a4();
+    uneven.leftMargin = 10.25;
+    uneven.rightMargin = 20.5;
+    uneven.topMargin = 0;
+    uneven.bottomMargin = 41.9;
+    const Case cases[] = {
+        {"portrait", a4(false), QSizeF(451.3, 697.9)},
+        {"landscape", a4(true), QSizeF(697.9, 451.3)},
+        {"uneven margins", uneven, QSizeF(564.55, 800)},
+        {"margins fill the paper", a4(false, 297.65), QSizeF(0, 246.6)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QSizeF area = platform::text::textArea(c.settings);
+        EXPECT_NEAR(area.width(), c.area.width(), 1e-9);
+        EXPECT_NEAR(area.height(), c.area.height(), 1e-9);
+    }
+}
+
+TEST_F(TextPrinterTest, PagesHaveExactlyTheTurnedPaperSize)
+{
+    struct Case {
+        const char* name;
+        PrintSettings settings;
+        QSizeF page;
+    };
+    PrintSettings letter;
+    letter.paperSize = QSizeF(612.45, 791.6);
+    letter.leftMargin = 36.5;
+    letter.rightMargin = 18.25;
+    letter.topMargin = 50.75;
+    letter.bottomMargin = 12.125;
+    const Case cases[] = {
+        {"A4 portrait", a4(false), QSizeF(595.3, 841.9)},
+        {"A4 landscape", a4(true), QSizeF(841.9, 595.3)},
+        {"fractional paper and margins", letter, QSizeF(612.45, 791.6)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto document = plainDocument(QStringLiteral("Some text\n").repeated(120));
+        const QString path = pdfPath(QString::fromLatin1(c.name) + QStringLiteral(".pdf"));
+        ASSERT_TRUE(platform::text::printToPDF(*document, c.settings, path));
+        const auto facts = testsupport::inspectPdf(path);
+        ASSERT_TRUE(facts);
+        ASSERT_GE(facts->pageCount, 2);
+        for (const QSizeF& size : facts->pageSizes) {
+            EXPECT_NEAR(size.width(), c.page.width(), 0.01);
+            EXPECT_NEAR(size.height(), c.page.height(), 0.01);
+        }
+    }
+}
+
+TEST_F(TextPrinterTest, TextStartsAtTheFractionalMarginsAndFillsTheTextArea)
+{
+    // A wide dark rule as the first line shows where the text area begins
+    // and how wide it is.
+    PrintSettings settings = a4(true);
+    settings.leftMargin = 100.5;
+    settings.rightMargin = 43.4;
+    settings.topMargin = 80.25;
+    QTextDocument document;
+    document.setHtml(QStringLiteral("<table width='100%' cellspacing='0' cellpadding='0' "
+                                    "bgcolor='#000000'><tr><td height='40'></td></tr></table>"));
+    ASSERT_TRUE(platform::text::printToPDF(document, settings, pdfPath()));
+    const QImage page = testsupport::renderPdfPage(pdfPath(), 0, 144);
+    const QRect dark = pixelsWhere(page, isDark);
+    ASSERT_FALSE(dark.isNull());
+    const double pixelsPerPoint = 2;
+    EXPECT_NEAR(dark.left(), settings.leftMargin * pixelsPerPoint, 1.5);
+    EXPECT_NEAR(dark.top(), settings.topMargin * pixelsPerPoint, 1.5);
+    EXPECT_NEAR(dark.right() + 1, (841.9 - settings.rightMargin) * pixelsPerPoint, 1.5);
+}
+
+TEST_F(TextPrinterTest, PrintedTextIsSelectableAndEqualToTheInput)
+{
+    // The serif font draws "fi", "fl", "ff" and "ffi" as single ligature
+    // glyphs; they must still read as their letters.
+    const QString text = QStringLiteral("Selectable text: caf\u00e9, \u00fcber, 42 \u20ac; first office flow.");
+    for (const char* family : {"DejaVu Sans", "DejaVu Serif"}) {
+        SCOPED_TRACE(family);
+        auto document = plainDocument(text);
+        document->setDefaultFont(QFont(QString::fromLatin1(family), 12));
+        ASSERT_TRUE(platform::text::printToPDF(*document, a4(), pdfPath()));
+        const auto facts = testsupport::inspectPdf(pdfPath());
+        ASSERT_TRUE(facts);
+        ASSERT_EQ(facts->pageCount, 1);
+        EXPECT_EQ(facts->pageTexts.at(0).trimmed().toStdString(), text.toStdString());
+        EXPECT_FALSE(facts->fontNames.isEmpty()) << "fonts are embedded";
+    }
+}
+
+TEST_F(TextPrinterTest, LongTextRunsOverManyPagesWithoutCuttingLines)
+{
+    QStringList lines;
+    for (int i = 0; i < 1500; ++i)
+        lines << QStringLiteral("Line %1 of the long text").arg(i, 4, 10, QLatin1Char('0'));
+    // A long paragraph that wraps over many lines and so crosses page ends.
+    lines << QStringLiteral("wrapping words ").repeated(2000).trimmed();
+    auto document = plainDocument(lines.join(QLatin1Char('\n')));
+    const PrintSettings settings = a4();
+    ASSERT_TRUE(platform::text::printToPDF(*document, settings, pdfPath()));
+
+    std::unique_ptr<Poppler::Document> pdf = Poppler::Document::load(pdfPath());
+    ASSERT_TRUE(pdf);
+    ASSERT_GT(pdf->numPages(), 30);
+    QStringList seen;
+    int wrappingWords = 0;
+    for (int p = 0; p < pdf->numPages(); ++p) {
+        std::unique_ptr<Poppler::Page> page = pdf->page(p);
+        for (const auto& box : page->textList()) {
+            // Every word lies wholly inside the text area: a line that was
+            // cut at a page end would stick out of it (and show twice).
+            const QRectF r = box->boundingBox();
+            EXPECT_GE(r.top(), settings.topMargin - 0.5) << "page " << p;
+            EXPECT_LE(r.bottom(), 841.9 - settings.bottomMargin + 0.5) << "page " << p;
+            if (box->text() == QLatin1String("Line"))
+                seen << box->nextWord()->text();
+            else if (box->text() == QLatin1String("wrapping"))
+                ++wrappingWords;
+        }
+    }
+    ASSERT_EQ(seen.size(), 1500) << "each line printed exactly once";
+    for (int i = 0; i < seen.size(); ++i)
+        ASSERT_EQ(seen.at(i).toInt(), i);
+    EXPECT_EQ(wrappingWords, 2000);
+}
+
+TEST_F(TextPrinterTest, TabsAndLongWordsLayOutLikeATextView)
+{
+    // Tab stops every 28 points from the text area's left edge; a word longer
+    // than a line breaks inside it rather than shrinking the page to fit.
+    auto document = plainDocument(QStringLiteral("a\tb\t\tc\n") + QStringLiteral("x").repeated(3000));
+    const PrintSettings settings = a4();
+    ASSERT_TRUE(platform::text::printToPDF(*document, settings, pdfPath()));
+    std::unique_ptr<Poppler::Document> pdf = Poppler::Document::load(pdfPath());
+    ASSERT_TRUE(pdf);
+    std::unique_ptr<Poppler::Page> page = pdf->page(0);
+    QMap<QString, QRectF> boxes;
+    int longLines = 0;
+    for (const auto& box : page->textList()) {
+        const QRectF r = box->boundingBox();
+        EXPECT_GE(r.left(), settings.leftMargin - 0.5);
+        EXPECT_LE(r.right(), 595.3 - settings.rightMargin + 0.5);
+        if (box->text().startsWith(QLatin1Char('x'))) {
+            ++longLines;
+            EXPECT_NEAR(r.height(), 14, 1.5) << "12-point text, not scaled down";
+        }
+        boxes.insert(box->text(), r);
+    }
+    EXPECT_GT(longLines, 30);
+    EXPECT_NEAR(boxes.value(QStringLiteral("b")).left(), settings.leftMargin + 28, 0.5);
+    EXPECT_NEAR(boxes.value(QStringLiteral("c")).left(), settings.leftMargin + 84, 0.5);
+}
+
+TEST_F(TextPrinterTest, PrintingTimeGrowsWithTheTextNotFaster)
+{
+    // A quarter and a whole megabyte of text (some 70 and 290 pages): work
+    // per page that grew with the whole document would make the larger one
+    // take far more than four times as long. Compared, not timed absolutely,
+    // so that the test holds in sanitizer builds too.
+    const auto timePrinting = [&](qsizetype characters, int* pageCount) {
+        QString text;
+        for (int i = 0; text.size() < characters; ++i)
+            text += QStringLiteral("Line %1: the quick brown fox jumps over the lazy dog again and again.\n").arg(i);
+        auto document = plainDocument(text);
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_TRUE(platform::text::printToPDF(*document, a4(), pdfPath()));
+        const qint64 elapsed = timer.elapsed();
+        const auto facts = testsupport::inspectPdf(pdfPath());
+        *pageCount = facts ? facts->pageCount : 0;
+        return elapsed;
+    };
+    int smallPages = 0, largePages = 0;
+    const qint64 small = timePrinting(250'000, &smallPages);
+    const qint64 large = timePrinting(1'000'000, &largePages);
+    EXPECT_GT(largePages, 250);
+    EXPECT_GT(largePages, 3 * smallPages);
+    EXPECT_LT(large, 8 * small + 200);
+    std::printf("[ info ] %d pages in %lld ms, %d pages in %lld ms\n", smallPages,
+                static_cast<long long>(small), largePages, static_cast<long long>(large));
+}
+
+TEST_F(TextPrinterTest, FontAndColourFromAttributesReachThePdf)
+{
+    auto document = plainDocument(QStringLiteral("Red serif words in bold italic"));
+    QVariantMap attributes;
+    QFont font(QStringLiteral("DejaVu Serif"), 30);
+    font.setBold(true);
+    font.setItalic(true);
+    attributes.insert(platform::keys::NSFontAttributeName, font);
+    attributes.insert(platform::keys::NSForegroundColorAttributeName, QColor(Qt::red));
+    platform::text::addAttributes(*document, attributes, 0, platform::text::characterCount(*document));
+    ASSERT_TRUE(platform::text::printToPDF(*document, a4(), pdfPath()));
+
+    const auto facts = testsupport::inspectPdf(pdfPath());
+    ASSERT_TRUE(facts);
+    EXPECT_TRUE(facts->fontNames.join(' ').contains(QLatin1String("DejaVuSerif-BoldItalic")))
+        << facts->fontNames.join(' ').toStdString();
+    const QRect red = pixelsWhere(testsupport::renderPdfPage(pdfPath(), 0, 72), isRed);
+    ASSERT_FALSE(red.isNull());
+    EXPECT_GT(red.height(), 18) << "30-point glyphs";
+}
+
+TEST_F(TextPrinterTest, EmptyTextAreaOrPaperWritesNothing)
+{
+    struct Case {
+        const char* name;
+        QSizeF paper;
+        bool landscape;
+        double horizontal, vertical;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {"margins as wide as the paper", QSizeF(595.3, 841.9), false, 297.65, 10},
+        {"margins as high as the turned paper", QSizeF(595.3, 841.9), true, 10, 297.65},
+        {"margins beyond the paper", QSizeF(200, 200), false, 150, 10},
+        {"no paper", QSizeF(0, 0), false, 0, 0},
+        {"negative paper with negative margins", QSizeF(-100, -100), false, -100, -100},
+        {"not a number", QSizeF(nan, 841.9), false, 10, 10},
+        {"paper larger than a PDF page can be", QSizeF(1e9, 1e9), false, 10, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PrintSettings settings;
+        settings.paperSize = c.paper;
+        settings.landscape = c.landscape;
+        settings.leftMargin = settings.rightMargin = c.horizontal;
+        settings.topMargin = settings.bottomMargin = c.vertical;
+        auto document = plainDocument(QStringLiteral("text"));
+        EXPECT_FALSE(platform::text::printToPDF(*document, settings, pdfPath()));
+        EXPECT_FALSE(QFile::exists(pdfPath()));
+    }
+}
+
+TEST_F(TextPrinterTest, DocumentTooTallToLayOutFails)
+{
+    // Tens of thousands of pages of huge lines: refused, not printed with
+    // positions that have wrapped around.
+    auto document = plainDocument(QStringLiteral("x\n").repeated(160000));
+    document->setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 100));
+    EXPECT_FALSE(platform::text::printToPDF(*document, a4(), pdfPath()));
+    EXPECT_FALSE(QFile::exists(pdfPath()));
+}
+
+TEST_F(TextPrinterTest, UnwritablePathFails)
+{
+    auto document = plainDocument(QStringLiteral("text"));
+    EXPECT_FALSE(platform::text::printToPDF(*document, a4(), dir.filePath(QStringLiteral("no/such/folder/out.pdf"))));
+}
+
+TEST_F(TextPrinterTest, PageBreaksStartNewPages)
+{
+    const QString htmlPath = dir.filePath(QStringLiteral("breaks.html"));
+    testsupport::writeFile(htmlPath, "<p>first</p><p style='page-break-before: always'>second</p>"
+                                     "<p style='page-break-after: always'>third</p><p>fourth</p>");
+    const QString rtfPath = dir.filePath(QStringLiteral("breaks.rtf"));
+    testsupport::writeFile(rtfPath, "{\\rtf1\\ansi first\\page second\\par third\\page fourth\\par}");
+    for (const QString& path : {htmlPath, rtfPath}) {
+        SCOPED_TRACE(path.toStdString());
+        const std::unique_ptr<QTextDocument> document = platform::text::readDocumentFromPath(path);
+        ASSERT_TRUE(document);
+        ASSERT_TRUE(platform::text::printToPDF(*document, a4(), pdfPath()));
+        const auto facts = testsupport::inspectPdf(pdfPath());
+        ASSERT_TRUE(facts);
+        ASSERT_EQ(facts->pageCount, 3);
+        const auto text = [&](int page) { return facts->pageTexts.at(page).simplified().toStdString(); };
+        EXPECT_EQ(text(0), "first");
+        EXPECT_EQ(text(1), "second third");
+        EXPECT_EQ(text(2), "fourth");
+    }
+}
+
+TEST_F(TextPrinterTest, WideContentIsScaledDownToTheTextWidth)
+{
+    struct Case {
+        const char* name;
+        QString html;
+    };
+    const Case cases[] = {
+        {"wide image", QStringLiteral("<p>before</p><img src='wide.png'><p>after</p>")},
+        {"wide table", QStringLiteral("<table width='2400' cellspacing='0' bgcolor='#ff0000'>"
+                                      "<tr><td height='100'>cell</td></tr></table>")},
+    };
+    QImage wide(2400, 100, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    const PrintSettings settings = a4();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        document.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("wide.png")), wide);
+        document.setHtml(c.html);
+        ASSERT_TRUE(platform::text::printToPDF(document, settings, pdfPath()));
+        const auto facts = testsupport::inspectPdf(pdfPath());
+        ASSERT_TRUE(facts);
+        EXPECT_EQ(facts->pageCount, 1);
+        const QRect red = pixelsWhere(testsupport::renderPdfPage(pdfPath(), 0, 72), isRed);
+        ASSERT_FALSE(red.isNull());
+        EXPECT_NEAR(red.left(), settings.leftMargin, 1.5);
+        EXPECT_NEAR(red.right() + 1, 595.3 - settings.rightMargin, 1.5);
+        EXPECT_GE(facts->pageTexts.at(0).size(), 4) << "text stays text when scaled";
+    }
+}
+
+TEST(AddAttributesTest, SetsOnlyWhatItNamesOverTheRange)
+{
+    QFont big(QStringLiteral("DejaVu Serif"), 20);
+    big.setWeight(QFont::Bold);
+    QVariantMap fontOnly{{platform::keys::NSFontAttributeName, big}};
+    QVariantMap colourOnly{{platform::keys::NSForegroundColorAttributeName, QColor(Qt::blue)}};
+    QVariantMap unrelated{{QStringLiteral("NSUnderlineStyleAttributeName"), 1},
+                          {platform::keys::NSForegroundColorAttributeName, QStringLiteral("red")}};
+
+    struct Case {
+        const char* name;
+        QVariantMap attributes;
+        int from, length;
+        int firstChanged, endChanged; // expected range that changed
+    };
+    const Case cases[] = {
+        {"font inside", fontOnly, 2, 3, 2, 5},
+        {"colour to the end", colourOnly, 4, 100, 4, 10},
+        {"negative start is clamped", colourOnly, -5, 7, 0, 2},
+        {"zero length", fontOnly, 3, 0, 0, 0},
+        {"start past the end", fontOnly, 50, 5, 0, 0},
+        {"values of the wrong kind are ignored", unrelated, 0, 10, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        document.setPlainText(QStringLiteral("0123456789"));
+        // Underlined, italic, green text: the attributes must leave what
+        // they do not name.
+        QTextCharFormat original;
+        original.setFontUnderline(true);
+        original.setFontItalic(true);
+        original.setForeground(QColor(Qt::green));
+        QTextCursor all(&document);
+        all.select(QTextCursor::Document);
+        all.setCharFormat(original);
+
+        platform::text::addAttributes(document, c.attributes, c.from, c.length);
+        for (int position = 0; position < 10; ++position) {
+            SCOPED_TRACE(position);
+            QTextCursor cursor(&document);
+            cursor.setPosition(position + 1);
+            const QTextCharFormat format = cursor.charFormat();
+            const bool changed = position >= c.firstChanged && position < c.endChanged;
+            EXPECT_TRUE(format.fontUnderline());
+            if (changed && c.attributes.contains(platform::keys::NSFontAttributeName)) {
+                EXPECT_EQ(format.font().family(), QLatin1String("DejaVu Serif"));
+                EXPECT_EQ(format.fontPointSize(), 20);
+                EXPECT_EQ(format.fontWeight(), QFont::Bold);
+                EXPECT_FALSE(format.fontItalic()) << "the font's own style replaces the old one";
+            } else {
+                EXPECT_TRUE(format.fontItalic());
+            }
+            const QColor expected = changed && c.attributes.value(platform::keys::NSForegroundColorAttributeName).metaType()
+                                                   == QMetaType::fromType<QColor>()
+                ? QColor(Qt::blue)
+                : QColor(Qt::green);
+            EXPECT_EQ(format.foreground().color(), expected);
+        }
+    }
+}
+
+TEST(CharacterCountTest, CountsTheTextWithoutTheClosingSeparator)
+{
+    const struct {
+        QString text;
+        int count;
+    } cases[] = {{QString(), 0}, {QStringLiteral("a"), 1}, {QStringLiteral("ab\ncd"), 5}};
+    for (const auto& c : cases) {
+        QTextDocument document;
+        document.setPlainText(c.text);
+        EXPECT_EQ(platform::text::characterCount(document), c.count) << c.text.toStdString();
+    }
+}
+
+TEST(AppendDocumentTest, CarriesTextDefaultsAndImages)
+{
+    QTextDocument source;
+    source.setDefaultFont(QFont(QStringLiteral("DejaVu Serif"), 17));
+    QImage image(30, 20, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    source.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("pic.png")), image);
+    source.setHtml(QStringLiteral("<p>plain</p><p><b>bold</b><img src='pic.png'></p>"));
+
+    QTextDocument empty;
+    platform::text::appendDocument(empty, source);
+    EXPECT_EQ(empty.toPlainText(), source.toPlainText());
+    EXPECT_EQ(empty.defaultFont().pointSize(), 17);
+    const QImage carried = empty.resource(QTextDocument::ImageResource, QUrl(QStringLiteral("pic.png"))).value<QImage>();
+    EXPECT_EQ(carried.size(), QSize(30, 20));
+
+    QTextDocument filled;
+    filled.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    filled.setPlainText(QStringLiteral("already here"));
+    platform::text::appendDocument(filled, source);
+    EXPECT_TRUE(filled.toPlainText().startsWith(QLatin1String("already here")));
+    EXPECT_TRUE(filled.toPlainText().endsWith(source.toPlainText()));
+    QTextCursor first(&filled);
+    first.setPosition(3);
+    EXPECT_EQ(first.charFormat().font().pointSize(), 9) << "old text keeps its look";
+    QTextCursor appended(filled.find(QStringLiteral("bold")));
+    EXPECT_EQ(appended.charFormat().font().pointSize(), 17) << "appended text keeps its look";
+    EXPECT_EQ(appended.charFormat().fontWeight(), QFont::Bold);
+}
+
+} // namespace
