@@ -14,9 +14,6 @@
 #include <QPageSize>
 
 #include <cmath>
-#include <QElapsedTimer>
-#include <cstdio>
-static QElapsedTimer g_t;
 #include <vector>
 
 using platform::pdf::PdfDocument;
@@ -124,7 +121,6 @@ void HTMLToPDF::webViewDidFailLoad()
 
 void HTMLToPDF::webViewDidFinishLoad()
 {
-    fprintf(stderr, "TMP loaded %lld\n", g_t.elapsed());
     webView->stopLoading();
     if (!isPositiveLength(m_CustomPageWidth) || !isPositiveLength(m_CustomPageHeight)) {
         m_IsSaveAsPDF = false;
@@ -143,7 +139,6 @@ void HTMLToPDF::webViewDidFinishLoad()
 
 void HTMLToPDF::printedOnMainThread(const QByteArray& pdf)
 {
-    fprintf(stderr, "TMP printed %lld\n", g_t.elapsed());
     m_PrintedPDF = pdf;
     m_IsSaveAsPDF = !pdf.isEmpty();
     unlockWithCondition();
@@ -214,7 +209,6 @@ bool HTMLToPDF::SaveAsPDF(const QUrl& file)
     m_IsSaveAsPDF = false;
     m_PrintedPDF.clear();
     initConditionalLock();
-    g_t.start();
     platform::runOnMainThread([this, file] { webViewLoadRequestOnMainThread(file); }, false);
     lockWhenCondition();
     releaseLock();
@@ -222,7 +216,6 @@ bool HTMLToPDF::SaveAsPDF(const QUrl& file)
     if (m_IsSaveAsPDF)
         m_IsSaveAsPDF = writePrintedPDF();
     m_PrintedPDF.clear();
-    fprintf(stderr, "TMP written %lld\n", g_t.elapsed());
     return m_IsSaveAsPDF;
 }
 

@@ -189,9 +189,6 @@ void applySecurity(QPDFWriter& writer, const QVariantMap& options)
 
 } // namespace
 
-// Until the outline code is linked in, documents keep the outline they have.
-__attribute__((weak)) void writeOutline(PdfDocument::Impl&) {}
-
 // ---- Impl ----
 
 PdfDocument::Impl::Impl() = default;

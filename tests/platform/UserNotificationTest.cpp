@@ -3,7 +3,6 @@
 
 #include <QDBusConnection>
 #include <QDBusContext>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
 #include <QStandardPaths>
@@ -36,13 +35,10 @@ public slots:
 
 } // namespace
 
-TEST(UserNotification, NoBusPostsNothingAndReturnsPromptly)
+TEST(UserNotification, NoBusPostsNothing)
 {
-    QElapsedTimer timer;
-    timer.start();
     EXPECT_FALSE(platform::postUserNotification("app", "Title", "Body",
                                                 "unix:path=/nonexistent/klv-bus-socket"));
-    EXPECT_LT(timer.elapsed(), 5000);
 }
 
 TEST(UserNotification, DeliversToTheNotificationService)

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -439,12 +438,9 @@ TEST(PdfOutlineReading, MalformedOutlinesOpenWithoutHanging)
         const QByteArray bytes = editedPdf(1, [&](QPDF& qpdf, std::vector<QPDFObjectHandle>&) {
             c.build(qpdf, installOutlines(qpdf));
         });
-        QElapsedTimer timer;
-        timer.start();
         auto doc = PdfDocument::fromData(bytes);
         ASSERT_TRUE(doc);
         auto root = doc->outlineRoot();
-        EXPECT_LT(timer.elapsed(), 5000);
         EXPECT_EQ(root ? totalItems(*root) : 0, c.items);
         EXPECT_EQ(root ? depth(*root) : 0, c.depth);
         EXPECT_EQ(doc->pageCount(), 1);

