@@ -82,7 +82,8 @@ int main(int argc, char** argv)
     if (getuid() == 0 && !std::getenv("QTWEBENGINE_DISABLE_SANDBOX"))
         setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
     QApplication app(argc, argv);
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench/out/html");
+    const QString folder = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                         : QStringLiteral("bench/out/html")).absolutePath();
     const QString outFolder = folder + "/ours";
     writeInputs(folder);
     QDir().mkpath(outFolder);

@@ -85,8 +85,12 @@ int main(int argc, char** argv)
         const QString loFolder = out.filePath(QStringLiteral("lo/") + source.suffix());
         QDir().mkpath(loFolder);
         timer.restart();
-        QProcess::execute(QStringLiteral("soffice"), {"--headless", "--convert-to", "pdf", "--outdir", loFolder,
-                                                      source.absoluteFilePath()});
+        QProcess soffice;
+        soffice.setStandardOutputFile(QProcess::nullDevice());
+        soffice.setStandardErrorFile(QProcess::nullDevice());
+        soffice.start(QStringLiteral("soffice"), {"--headless", "--convert-to", "pdf", "--outdir", loFolder,
+                                                  source.absoluteFilePath()});
+        soffice.waitForFinished(300000);
         const double loMs = timer.nsecsElapsed() / 1e6;
         const QString lo = loFolder + QLatin1Char('/') + source.completeBaseName() + QStringLiteral(".pdf");
 

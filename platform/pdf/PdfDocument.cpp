@@ -194,16 +194,30 @@ void applySecurity(QPDFWriter& writer, const QVariantMap& options)
 PdfDocument::Impl::Impl() = default;
 PdfDocument::Impl::~Impl() = default;
 
-void PdfDocument::Impl::markModified(bool pagesChanged)
+void PdfDocument::Impl::markModified(bool pagesChanged, bool textsChanged)
 {
     modified = true;
     m_popplerValid = false;
     m_poppler.reset();
+    if (textsChanged) {
+        m_pageTextsValid = false;
+        m_pageTexts.clear();
+    }
     if (pagesChanged) {
         m_pagesValid = false;
         m_pages.clear();
         m_pageIndex.clear();
     }
+}
+
+void PdfDocument::Impl::markPageAppended(const QPDFObjectHandle& page)
+{
+    const bool listed = m_pagesValid;
+    markModified(false, false);
+    if (listed && m_pageIndex.emplace(page.getObjGen(), int(m_pages.size())).second)
+        m_pages.push_back(page);
+    else
+        markModified(true, false);
 }
 
 const std::vector<QPDFObjectHandle>& PdfDocument::Impl::pages() const
@@ -429,7 +443,7 @@ bool PdfDocument::removePage(int index)
         d->markModified();
         return false;
     }
-    d->markModified();
+    d->markModified(true, false);
     return true;
 }
 
@@ -448,15 +462,17 @@ PdfPage PdfDocument::insertPage(const PdfPage& page, int index)
     try {
         QPDFPageDocumentHelper helper(*d->qpdf);
         // A page already in this document is added as a shallow copy by qpdf.
-        if (index == count)
+        if (index == count) {
             helper.addPage(QPDFPageObjectHelper(object), false);
-        else
+            d->markPageAppended(d->qpdf->getAllPages().back());
+        } else {
             helper.addPageAt(QPDFPageObjectHelper(object), true, QPDFPageObjectHelper(d->pages()[size_t(index)]));
+            d->markModified(true, false);
+        }
     } catch (const std::exception&) {
         d->markModified();
         return PdfPage();
     }
-    d->markModified();
     if (foreign) {
         // The source's streams are read when this document is written.
         if (std::find(d->sources.begin(), d->sources.end(), src.qpdf) == d->sources.end())

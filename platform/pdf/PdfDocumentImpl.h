@@ -41,8 +41,14 @@ struct PdfDocument::Impl {
     // Set by every edit (pages, rotation, boxes, outline, information);
     // Poppler then reads a fresh serialisation instead of the file.
     bool modified = false;
-    // Call after an edit; pagesChanged drops the page list cache too.
-    void markModified(bool pagesChanged = true);
+    // Call after an edit; pagesChanged drops the page list cache too, and
+    // textsChanged the pages' extracted texts (kept across removals and
+    // rotations, which leave every remaining page's text as it was).
+    void markModified(bool pagesChanged = true, bool textsChanged = true);
+
+    // After a page was added at the end: extends the page list cache instead
+    // of dropping it, so that appending n pages costs O(n), not O(n^2).
+    void markPageAppended(const QPDFObjectHandle& page);
 
     // The page objects in document order, cached until the next page edit.
     // Empty while locked.
@@ -82,6 +88,9 @@ struct PdfDocument::Impl {
     // Poppler's view of the document for text and rendering, rebuilt lazily
     // after a modification. Null when Poppler cannot read it.
     Poppler::Document* popplerDocument() const;
+    // The text of a page of this document, extracted for all pages at once
+    // (on several threads) and cached by page object.
+    QString pageText(QPDFObjGen page) const;
     // Serialises the current objects, unencrypted; empty on failure.
     QByteArray serialise() const;
 
@@ -91,6 +100,8 @@ private:
     mutable bool m_pagesValid = false;
     mutable std::unique_ptr<Poppler::Document> m_poppler;
     mutable bool m_popplerValid = false;
+    mutable std::map<QPDFObjGen, QString> m_pageTexts;
+    mutable bool m_pageTextsValid = false;
 };
 
 // Implemented with the outline code: when impl.outlineReplaced, replaces the

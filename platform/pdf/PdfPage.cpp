@@ -105,7 +105,7 @@ void PdfPage::setRotation(int degrees)
     } catch (const std::exception&) {
         return;
     }
-    doc->impl().markModified(false);
+    doc->impl().markModified(false, false);
 }
 
 QRectF PdfPage::mediaBox() const
@@ -131,18 +131,9 @@ QString PdfPage::text() const
     const auto doc = document();
     if (!doc)
         return {};
-    const int i = index();
-    if (i < 0)
+    if (index() < 0)
         return {};
-    try {
-        Poppler::Document* poppler = doc->impl().popplerDocument();
-        if (!poppler)
-            return {};
-        const std::unique_ptr<Poppler::Page> page = poppler->page(i);
-        return page ? page->text(QRectF()) : QString();
-    } catch (const std::exception&) {
-        return {};
-    }
+    return doc->impl().pageText(QPDFObjGen(m_objectId, m_generation));
 }
 
 QImage PdfPage::render(const QRectF& box, double scale) const

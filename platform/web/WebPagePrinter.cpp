@@ -188,6 +188,8 @@ void WebPagePrinter::load(const QUrl& url, LoadHandlers handlers)
             d->settleLoad(1);
             return;
         }
+        // The browser needs an absolute address.
+        target = QUrl::fromLocalFile(file.absoluteFilePath());
         if (isWebArchive(file)) {
             std::optional<WebArchive> archive;
             if (file.size() <= kMaxArchiveFileSize)

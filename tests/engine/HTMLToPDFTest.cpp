@@ -10,6 +10,8 @@
 #include <QBuffer>
 #include <QColor>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -326,6 +328,18 @@ TEST_F(HTMLToPDFTest, OneObjectConvertsSeveralDocumentsInTurn)
         ASSERT_TRUE(facts);
         EXPECT_TRUE(facts->pageTexts.first().contains(QStringLiteral("Document %1").arg(i)));
     }
+}
+
+TEST_F(HTMLToPDFTest, PageActivityAfterReleaseIsHarmless)
+{
+    // The page keeps navigating after it was printed and the object is gone.
+    write(QStringLiteral("busy.html"),
+          "<p>Busy</p><script>setInterval(() => location.reload(), 20)</script>");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(convert(url("busy.html"), url(QStringLiteral("out%1.pdf").arg(i))));
+    QEventLoop loop;
+    QTimer::singleShot(500, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 TEST_F(HTMLToPDFTest, ConversionOnTheMainThreadAnswersNoAtOnce)

@@ -2,6 +2,7 @@
 
 #include "tests/support/TestSupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPageSize>
@@ -182,6 +183,19 @@ TEST_F(WebPagePrinterTest, PageThatNeverFinishesFailsAtTheTimeLimit)
     printer.load(write("fine.html", "<p>fine</p>"), recordInto(next));
     ASSERT_TRUE(spinUntil([&] { return next.total() > 0; }, 30000));
     EXPECT_EQ(next.finished, 1);
+}
+
+TEST_F(WebPagePrinterTest, RelativeFileAddressLoads)
+{
+    write("relative.html", "<p>x</p>");
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    WebPagePrinter printer;
+    Outcome outcome;
+    printer.load(QUrl::fromLocalFile("relative.html"), recordInto(outcome));
+    QDir::setCurrent(previous);
+    ASSERT_TRUE(spinUntil([&] { return outcome.total() > 0; }, 20000));
+    EXPECT_EQ(outcome.finished, 1);
 }
 
 TEST_F(WebPagePrinterTest, PrintsTheLoadedPageOnly)

@@ -1,0 +1,102 @@
+// Page texts for a whole document at once. Extraction is the slow part of
+// looking at many pages (a blank-page test walks every page of a printed
+// document), so the pages are shared out among threads, each with a Poppler
+// document of its own over the same bytes.
+#include "platform/pdf/PdfDocumentImpl.h"
+
+#include <poppler/qt6/poppler-qt6.h>
+
+#include <QThread>
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+namespace platform::pdf {
+
+namespace {
+
+struct PopplerSource {
+    QString path;
+    QByteArray data;
+    QByteArray password;
+
+    std::unique_ptr<Poppler::Document> load() const
+    {
+        std::unique_ptr<Poppler::Document> document =
+            path.isEmpty() ? Poppler::Document::loadFromData(data, password, password)
+                           : Poppler::Document::load(path, password, password);
+        if (document && document->isLocked())
+            document.reset();
+        return document;
+    }
+};
+
+// Texts of the pages whose indexes are first, first + step, ...
+void extractTexts(const PopplerSource& source, int first, int step, std::vector<QString>& texts)
+{
+    try {
+        const std::unique_ptr<Poppler::Document> document = source.load();
+        if (!document)
+            return;
+        for (int index = first; index < int(texts.size()); index += step) {
+            const std::unique_ptr<Poppler::Page> page = document->page(index);
+            if (page)
+                texts[size_t(index)] = page->text(QRectF());
+        }
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace
+
+QString PdfDocument::Impl::pageText(QPDFObjGen page) const
+{
+    if (!m_pageTextsValid || m_pageTexts.find(page) == m_pageTexts.end()) {
+        m_pageTexts.clear();
+        m_pageTextsValid = true;
+        const auto& objects = pages();
+        if (objects.empty())
+            return {};
+
+        PopplerSource source;
+        if (!modified && !path.isEmpty()) {
+            source.path = path;
+            source.password = QByteArray::fromStdString(password);
+        } else if (!modified && !data.isEmpty()) {
+            source.data = data;
+            source.password = QByteArray::fromStdString(password);
+        } else {
+            source.data = serialise();
+            if (source.data.isEmpty())
+                return {};
+        }
+
+        std::vector<QString> texts(objects.size());
+        // Below a few dozen pages a thread costs more than it saves.
+        const int threads = std::clamp(int(objects.size()) / 24, 1,
+                                       std::clamp(QThread::idealThreadCount(), 1, 8));
+        if (threads == 1) {
+            extractTexts(source, 0, 1, texts);
+        } else {
+            // Each worker writes only its own elements of texts.
+            QList<QThread*> workers;
+            for (int t = 0; t < threads; ++t) {
+                workers << QThread::create([&source, &texts, t, threads] {
+                    extractTexts(source, t, threads, texts);
+                });
+                workers.back()->start();
+            }
+            for (QThread* worker : workers) {
+                worker->wait();
+                delete worker;
+            }
+        }
+        for (size_t i = 0; i < objects.size(); ++i)
+            m_pageTexts[objects[i].getObjGen()] = texts[i];
+    }
+    const auto found = m_pageTexts.find(page);
+    return found == m_pageTexts.end() ? QString() : found->second;
+}
+
+} // namespace platform::pdf
