@@ -25,13 +25,14 @@ namespace {
 
 constexpr std::size_t kCopyChunk = 20000000;
 
-// Fills length bytes unless the file ends or read fails: answers the count
-// read, or -1 when read itself failed.
-ssize_t readFully(int fd, char* buffer, std::size_t length)
+// Moves length bytes through call (read or write) unless the file ends or the
+// call fails: answers the count moved, or -1 when the call itself failed.
+template <typename Buffer, typename Call>
+ssize_t transferFully(int fd, Buffer* buffer, std::size_t length, Call call)
 {
     std::size_t done = 0;
     while (done < length) {
-        const ssize_t n = ::read(fd, buffer + done, length - done);
+        const ssize_t n = call(fd, buffer + done, length - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -44,21 +45,14 @@ ssize_t readFully(int fd, char* buffer, std::size_t length)
     return ssize_t(done);
 }
 
+ssize_t readFully(int fd, char* buffer, std::size_t length)
+{
+    return transferFully(fd, buffer, length, ::read);
+}
+
 ssize_t writeFully(int fd, const char* buffer, std::size_t length)
 {
-    std::size_t done = 0;
-    while (done < length) {
-        const ssize_t n = ::write(fd, buffer + done, length - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += std::size_t(n);
-    }
-    return ssize_t(done);
+    return transferFully(fd, buffer, length, ::write);
 }
 
 // 0 when all length bytes moved; 5 otherwise, with the message only for a

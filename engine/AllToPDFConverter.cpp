@@ -2,6 +2,7 @@
 
 #include "Common UI Code/KLVUtil.h"
 #include "engine/HTMLToPDF.h"
+#include "engine/MergedPDF.h"
 #include "engine/PDFFinalWrite.h"
 #include "engine/TextDocumentPDFConverter.h"
 #include "platform/pdf/PdfDocument.h"
@@ -323,18 +324,7 @@ bool AllToPDFConverter::ConvertAllToSinglePDF()
     ReportProgress(options.progress, ConversionProgressSavingBegins);
     if (state.outlineRoot->childCount() > 0)
         state.merged->setOutlineRoot(state.outlineRoot);
-    bool result = false;
-    switch (WritePDFThenMove(*state.merged, options.destination, options.documentAttributes)) {
-    case FinalWriteResult::Done:
-        result = true;
-        break;
-    case FinalWriteResult::NoTemporaryURL:
-        result = WritePDFDataToURL(*state.merged, options.destination);
-        break;
-    case FinalWriteResult::WriteFailed:
-    case FinalWriteResult::MoveFailed:
-        break;
-    }
+    const bool result = WriteMergedPDF(*state.merged, options.destination, options.documentAttributes);
     state.merged.reset();
     state.keepAlive.clear();
     ReportProgress(options.progress, ConversionProgressSavingEnds);

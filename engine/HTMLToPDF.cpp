@@ -1,6 +1,7 @@
 #include "engine/HTMLToPDF.h"
 
 #include "Common UI Code/KLVUtil.h"
+#include "engine/MergedPDF.h"
 #include "engine/PDFFinalWrite.h"
 #include "engine/TextDocumentPDFConverter.h"
 #include "platform/MainThread.h"
@@ -260,10 +261,7 @@ bool HTMLToPDF::SaveAsTextToSinglePDF()
             std::shared_ptr<PdfDocument> document = PdfDocument::open(temporary);
             QFile::remove(temporaryPath);
             if (document) {
-                const int count = document->pageCount();
-                for (int i = 0; i < count; ++i)
-                    if (!merged->insertPage(document->page(i), insertionIndex).isNull())
-                        ++insertionIndex;
+                InsertAllPages(*merged, *document, insertionIndex);
                 keepAlive.push_back(std::move(document));
             }
         }
@@ -272,18 +270,7 @@ bool HTMLToPDF::SaveAsTextToSinglePDF()
     m_IsSaveAsSinglePDF = savedMode;
 
     ReportProgress(m_ProgressCallback, ConversionProgressSavingBegins);
-    bool written = false;
-    switch (WritePDFThenMove(*merged, m_DestinationURL, m_PDFDocumentAttributes)) {
-    case FinalWriteResult::Done:
-        written = true;
-        break;
-    case FinalWriteResult::NoTemporaryURL:
-        written = WritePDFDataToURL(*merged, m_DestinationURL);
-        break;
-    case FinalWriteResult::WriteFailed:
-    case FinalWriteResult::MoveFailed:
-        break;
-    }
+    const bool written = WriteMergedPDF(*merged, m_DestinationURL, m_PDFDocumentAttributes);
     // A failed input is not made good by a successful write.
     result = result && written;
     ReportProgress(m_ProgressCallback, ConversionProgressSavingEnds);

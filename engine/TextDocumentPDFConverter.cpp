@@ -1,6 +1,7 @@
 #include "engine/TextDocumentPDFConverter.h"
 
 #include "Common UI Code/KLVUtil.h"
+#include "engine/MergedPDF.h"
 #include "engine/PDFFinalWrite.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/text/TextPrinter.h"
@@ -193,12 +194,8 @@ bool TextDocumentPDFConverter::ConvertTextFilesToSinglePDF()
         if (ConvertTextFileToPDF(file, intermediate) && QFile::exists(intermediatePath)) {
             const std::shared_ptr<PdfDocument> document = PdfDocument::open(intermediate);
             QFile::remove(intermediatePath);
-            if (document) {
-                const int count = document->pageCount();
-                for (int index = 0; index < count; ++index)
-                    if (!merged->insertPage(document->page(index), insertionIndex).isNull())
-                        ++insertionIndex;
-            }
+            if (document)
+                InsertAllPages(*merged, *document, insertionIndex);
         } else {
             QFile::remove(intermediatePath);
         }
@@ -209,19 +206,7 @@ bool TextDocumentPDFConverter::ConvertTextFilesToSinglePDF()
         return false;
 
     ReportProgress(progress, ConversionProgressSavingBegins);
-    bool result = false;
-    switch (WritePDFThenMove(*merged, destination, documentAttributes)) {
-    case FinalWriteResult::Done:
-        result = true;
-        break;
-    case FinalWriteResult::NoTemporaryURL:
-        result = WritePDFDataToURL(*merged, destination);
-        break;
-    case FinalWriteResult::WriteFailed:
-    case FinalWriteResult::MoveFailed:
-        result = false;
-        break;
-    }
+    const bool result = WriteMergedPDF(*merged, destination, documentAttributes);
     ReportProgress(progress, ConversionProgressSavingEnds);
     return result;
 }

@@ -30,15 +30,9 @@ constexpr double kA4Width = 595.2756;
 constexpr double kA4Height = 841.8898;
 constexpr double kMargin = 72;
 
-QByteArray pngBytes(const QColor& color, int size = 120)
+QByteArray pngBytes(const QColor& color)
 {
-    QImage image(size, size, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return testsupport::pngBytes(QSize(120, 120), color);
 }
 
 // Colours are compared loosely: the printed image may be resampled.

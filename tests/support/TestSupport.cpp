@@ -1,6 +1,8 @@
 #include "tests/support/TestSupport.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QImage>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -29,6 +31,17 @@ QUrl writeFile(const QString& path, const QByteArray& bytes)
         return {};
     file.write(bytes);
     return QUrl::fromLocalFile(path);
+}
+
+QByteArray pngBytes(const QSize& size, const QColor& colour)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 QByteArray readFile(const QString& path)

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the test programs.
 #include <QByteArray>
+#include <QColor>
+#include <QSize>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -15,6 +17,9 @@ void runOnWorker(const std::function<void()>& fn);
 
 // Writes bytes to a file, creating its folder; returns the file's URL.
 QUrl writeFile(const QString& path, const QByteArray& bytes);
+
+// PNG data of an image of one colour.
+QByteArray pngBytes(const QSize& size, const QColor& colour = Qt::blue);
 
 // Reads a whole file; empty when it cannot be read.
 QByteArray readFile(const QString& path);

@@ -1,7 +1,7 @@
 #include "platform/text/HtmlReader.h"
 #include "platform/text/TextPrinter.h"
 #include "tests/support/PdfInspection.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/TemporaryFolderTest.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
@@ -12,27 +12,8 @@
 
 namespace {
 
-class HtmlReaderTest : public ::testing::Test {
-protected:
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        testsupport::writeFile(path, bytes);
-        return path;
-    }
-    QTemporaryDir dir;
-};
+class HtmlReaderTest : public testsupport::TemporaryFolderTest {};
 
-QByteArray png(const QSize& size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 QSizeF imageSizeOf(QTextDocument& document, const QString& name)
 {
@@ -92,8 +73,8 @@ TEST_F(HtmlReaderTest, ReadsXhtml)
 
 TEST_F(HtmlReaderTest, LoadsImagesFromTheDocumentsFolderOnly)
 {
-    write(QStringLiteral("site/img/pic.png"), png(QSize(37, 21)));
-    write(QStringLiteral("elsewhere.png"), png(QSize(5, 5)));
+    write(QStringLiteral("site/img/pic.png"), testsupport::pngBytes(QSize(37, 21)));
+    write(QStringLiteral("elsewhere.png"), testsupport::pngBytes(QSize(5, 5)));
     const QString page = write(QStringLiteral("site/page.html"),
                                "<p><img src=\"img/pic.png\"><img src=\"http://127.0.0.1:9/remote.png\">"
                                "<img src=\"/dev/zero\"><img src=\"missing.png\"></p>");
@@ -109,7 +90,7 @@ TEST_F(HtmlReaderTest, LoadsImagesFromTheDocumentsFolderOnly)
 TEST_F(HtmlReaderTest, RelativeImagesPrintAfterTheDocumentIsAppended)
 {
     // As a job does: read, append into its own document, print.
-    write(QStringLiteral("site/img/pic.png"), png(QSize(120, 80)));
+    write(QStringLiteral("site/img/pic.png"), testsupport::pngBytes(QSize(120, 80)));
     const std::unique_ptr<QTextDocument> read = platform::text::readDocumentFromPath(
         write(QStringLiteral("site/page.html"), "<p>Picture:</p><p><img src=\"img/pic.png\"></p>"));
     ASSERT_TRUE(read);

@@ -17,16 +17,6 @@ using namespace platform::text;
 
 namespace {
 
-QByteArray pngBytes(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::green);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 double units(double points)
 {
@@ -92,7 +82,7 @@ TEST(RtfdReader, AttachmentsBecomeImages)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const RtfdFolder folder(c.rtf);
-        folder.add(c.file, pngBytes(40, 20));
+        folder.add(c.file, testsupport::pngBytes(QSize(40, 20), Qt::green));
         QTextDocument document;
         ASSERT_TRUE(readRtfd(folder.path(), document));
         const QList<QTextImageFormat> images = imagesOf(document);
@@ -126,7 +116,7 @@ TEST(RtfdReader, AttachmentsThatCannotBeShownAreLeftOut)
         SCOPED_TRACE(c.name);
         const RtfdFolder folder("");
         folder.add("TXT.rtf", withAttachment(c.graphic).replace("%ROOT%", folder.root().toUtf8()));
-        testsupport::writeFile(folder.root() + "/outside.png", pngBytes(4, 4));
+        testsupport::writeFile(folder.root() + "/outside.png", testsupport::pngBytes(QSize(4, 4), Qt::green));
         QFile::link(folder.root() + "/outside.png", folder.path() + "/link.png");
         folder.add("notes.txt", "text");
         QDir(folder.path()).mkdir("sub");

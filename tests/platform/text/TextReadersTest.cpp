@@ -1,6 +1,6 @@
 #include "platform/text/TextReader.h"
 #include "platform/text/TextFileBytes.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/TemporaryFolderTest.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,16 +9,7 @@
 
 namespace {
 
-class TextReadersTest : public ::testing::Test {
-protected:
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        testsupport::writeFile(path, bytes);
-        return path;
-    }
-    QTemporaryDir dir;
-};
+class TextReadersTest : public testsupport::TemporaryFolderTest {};
 
 TEST_F(TextReadersTest, TypesAreTheUnionOfTheReadersTypes)
 {
