@@ -18,6 +18,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <sys/resource.h>
+
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -349,8 +351,25 @@ std::shared_ptr<PdfDocument> openImpl(std::unique_ptr<PdfDocument::Impl> impl,
 
 } // namespace
 
+namespace {
+
+// A document keeps its file open until every document that took pages from
+// it has been written; merging a thousand inputs must not run out of
+// descriptors at the desktop's usual soft limit of 1024.
+void raiseOpenFileLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+} // namespace
+
 std::shared_ptr<PdfDocument> PdfDocument::open(const QUrl& url)
 {
+    raiseOpenFileLimit();
     if (!url.isLocalFile())
         return nullptr;
     const QString path = url.toLocalFile();

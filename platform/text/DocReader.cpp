@@ -15,7 +15,7 @@ namespace platform::text {
 namespace {
 
 constexpr qint64 kMaxDocFileBytes = 256LL * 1024 * 1024;
-constexpr qint64 kMaxCharacters = 32LL * 1024 * 1024;
+constexpr qint64 kMaxCharacters = 8LL * 1024 * 1024; // some four thousand pages
 constexpr int kMaxFieldDepth = 64;
 constexpr int kMaxFonts = 32767;
 constexpr int kMaxLists = 32767;
@@ -269,7 +269,8 @@ void DocParser::readFonts(quint32 fc, quint32 lcb)
 void DocParser::readLists(quint32 fcLst, quint32 lcbLst, quint32 fcLfo, quint32 lcbLfo)
 {
     if (lcbLst >= 2 && t_.has(fcLst, lcbLst)) {
-        const qint64 end = qint64(fcLst) + lcbLst;
+        // The levels follow the list table, outside its counted size.
+        const qint64 end = table_.size();
         const int count = std::min<int>(t_.s16(fcLst), kMaxLists);
         qint64 levels = fcLst + 2 + qint64(std::max(count, 0)) * 28;
         for (int i = 0; i < count && levels <= end; ++i) {

@@ -11,6 +11,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace platform::text {
@@ -644,7 +645,8 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             continue;
         } else if (n == u"note" || n == u"annotation" || n == u"tracked-changes" || n == u"sequence-decls"
                    || n == u"forms" || n == u"table-of-content-source" || n == u"user-field-decls"
-                   || n == u"variable-decls") {
+                   || n == u"variable-decls"
+                   || n == u"placeholder") { // prompts to the writer, not printed
             xml.skipCurrentElement();
             continue;
         } else if (n == u"text") {

@@ -7,6 +7,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <cmath>
 
 namespace platform::text {
 

@@ -435,7 +435,8 @@ public:
         QByteArray lvlf(28, '\0');
         lvlf[4] = char(23);
         lst += lvlf + le16(1) + le16(0xF0B7);
-        fcLcb(73, quint32(table.size()), quint32(lst.size()));
+        // As Word writes it, the levels follow the counted list table.
+        fcLcb(73, quint32(table.size()), 2 + 28);
         table += lst;
         QByteArray lfo = le32(1) + le32(0x1234) + QByteArray(12, '\0');
         fcLcb(74, quint32(table.size()), quint32(lfo.size()));

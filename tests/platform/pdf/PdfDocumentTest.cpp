@@ -13,6 +13,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QThread>
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
 
 using platform::pdf::PdfDocument;
 using platform::pdf::PdfPage;
@@ -392,3 +395,26 @@ TEST_F(PdfDocumentTest, DocumentsOnDifferentThreadsWorkConcurrently)
 }
 
 } // namespace
+
+TEST_F(PdfDocumentTest, MergesMoreInputsThanTheSoftDescriptorLimit)
+{
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    if (saved.rlim_max < 1024)
+        GTEST_SKIP() << "the hard descriptor limit is too low to tell";
+    rlimit low = saved;
+    low.rlim_cur = 128;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+
+    const QByteArray bytes = pdftest::makeNumberedPdf(1);
+    const auto merged = PdfDocument::create();
+    for (int i = 0; i < 300; ++i) {
+        const auto doc = PdfDocument::open(testsupport::writeFile(path(QStringLiteral("fd%1.pdf").arg(i)), bytes));
+        ASSERT_TRUE(doc) << i;
+        merged->insertPage(doc->page(0), merged->pageCount());
+    }
+    const bool written = merged->write(url(QStringLiteral("many.pdf")));
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(qpdfPageCount(path(QStringLiteral("many.pdf"))), 300);
+}
