@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Side by side: our web-document printing against Chromium's headless
 # print-to-pdf of the same 50 files, one browser start per file as a
-# command-line conversion needs. Chromium is installed by hand for this only.
+# command-line conversion needs. Both print A4 with 72-point margins: the
+# files' @page rule gives Chromium the paper and margins our bench passes to
+# the converter. chromium and pdfinfo (poppler-utils) are installed by hand,
+# for this benchmark only; the project's setup does not install them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD:-build}

@@ -1,25 +1,81 @@
 #include "platform/web/WebPagePrinter.h"
 
 #include "platform/MainThread.h"
-#include "platform/web/WebArchive.h"
-#include "platform/web/WebArchiveStore.h"
 #include "platform/web/WebProfile.h"
 
 #include <QColor>
-#include <QFileInfo>
 #include <QList>
 #include <QPointer>
+#include <QRectF>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 
 namespace platform::web {
 
 namespace {
 
-// Larger archives are not read into memory.
-constexpr qint64 kMaxArchiveFileSize = qint64(512) << 20;
+// Run in the page before it is printed, called with the printable width in
+// CSS pixels. The job's paper wins over the page's @page sizes (its margins
+// already do). Content wider than the printable width is zoomed out to fit:
+// the browser alone would shrink it only so far and cut off the rest. A page
+// without a view has an empty viewport, so the root's scroll width is the
+// width its content needs once the root is as wide as the printed page.
+constexpr char kPrepareForPrint[] = R"(
+(function (printableWidth) {
+    const dropPageSizes = sheet => {
+        let rules;
+        try {
+            rules = sheet.cssRules;
+        } catch (e) {
+            return; // another origin's style sheet
+        }
+        for (const rule of rules) {
+            if (rule instanceof CSSPageRule)
+                rule.style.removeProperty('size');
+            else if (rule instanceof CSSImportRule)
+                rule.styleSheet && dropPageSizes(rule.styleSheet);
+            else if (rule.cssRules)
+                dropPageSizes(rule);
+        }
+    };
+    for (const sheet of [...document.styleSheets, ...document.adoptedStyleSheets])
+        dropPageSizes(sheet);
+
+    const root = document.documentElement;
+    if (!root || !root.style)
+        return;
+    // What the page hides sideways (an off-screen menu) is not content: the
+    // root's overflow, or the body's when the root leaves it visible, is the
+    // page's own.
+    const body = document.body;
+    const overflowOf = element => getComputedStyle(element).overflowX;
+    const pageOverflow =
+        overflowOf(root) === 'visible' && body ? overflowOf(body) : overflowOf(root);
+    if (pageOverflow === 'hidden' || pageOverflow === 'clip')
+        return;
+    const style = root.style;
+    // A second print starts again from the page's own zoom.
+    if (window.ownZoom)
+        style.setProperty('zoom', ...window.ownZoom);
+    else
+        window.ownZoom = [style.getPropertyValue('zoom'), style.getPropertyPriority('zoom')];
+    const zoom = parseFloat(getComputedStyle(root).zoom) || 1;
+    let needed;
+    if (root instanceof HTMLHtmlElement) {
+        const width = [style.getPropertyValue('width'), style.getPropertyPriority('width')];
+        style.setProperty('width', printableWidth / zoom + 'px', 'important');
+        needed = root.scrollWidth;
+        style.setProperty('width', ...width);
+    } else {
+        needed = root.scrollWidth;
+    }
+    if (needed > printableWidth)
+        style.setProperty('zoom', String(zoom * printableWidth / needed), 'important');
+})
+)";
 
 // A page that shows nothing to anyone: script dialogs answer at once, new
 // windows are refused, console output is dropped.
@@ -56,17 +112,13 @@ void configure(QWebEnginePage& page)
     page.setBackgroundColor(Qt::transparent);
 }
 
-bool isWebArchive(const QFileInfo& file)
-{
-    return file.suffix().compare(QLatin1String("webarchive"), Qt::CaseInsensitive) == 0;
-}
-
 } // namespace
 
 struct WebPagePrinter::Impl {
     QPointer<QWebEnginePage> page; // a child of the profile
     QList<QMetaObject::Connection> connections;
-    QString archiveHost;
+    // What the page shows; keeps a web archive served.
+    WebDocument document;
     QTimer timer;
     int timeLimit = kDefaultTimeLimit;
 
@@ -109,10 +161,7 @@ struct WebPagePrinter::Impl {
                 delete page;
             page = nullptr;
         }
-        if (!archiveHost.isEmpty()) {
-            WebArchiveStore::instance().remove(archiveHost);
-            archiveHost.clear();
-        }
+        document = {};
     }
 
     void createPage()
@@ -172,44 +221,26 @@ WebPagePrinter::WebPagePrinter() : d(std::make_unique<Impl>()) {}
 
 WebPagePrinter::~WebPagePrinter() = default;
 
-void WebPagePrinter::load(const QUrl& url, LoadHandlers handlers)
+void WebPagePrinter::load(const WebDocument& document, LoadHandlers handlers)
 {
     d->loadPending = false;
     d->printPending = false;
     d->retirePage();
     d->handlers = std::move(handlers);
     d->loadPending = true;
-
-    QUrl target = url;
-    if (url.isLocalFile()) {
-        const QFileInfo file(url.toLocalFile());
-        // A folder would show its listing; only files are documents.
-        if (!file.isFile() || !file.isReadable()) {
-            d->settleLoad(1);
-            return;
-        }
-        // The browser needs an absolute address.
-        target = QUrl::fromLocalFile(file.absoluteFilePath());
-        if (isWebArchive(file)) {
-            std::optional<WebArchive> archive;
-            if (file.size() <= kMaxArchiveFileSize)
-                archive = WebArchive::fromFile(file.filePath());
-            if (!archive) {
-                d->settleLoad(1);
-                return;
-            }
-            const auto registration = WebArchiveStore::instance().add(*archive);
-            d->archiveHost = registration.host;
-            target = registration.mainUrl;
-        }
-    } else if (!url.isValid() || url.isEmpty()) {
+    if (document.address().isEmpty()) {
         d->settleLoad(1);
         return;
     }
-
+    d->document = document;
     d->createPage();
     d->timer.start(d->timeLimit);
-    d->page->load(target);
+    d->page->load(document.address());
+}
+
+void WebPagePrinter::load(const QUrl& url, LoadHandlers handlers)
+{
+    load(WebDocument::open(url), std::move(handlers));
 }
 
 void WebPagePrinter::stopLoading()
@@ -239,15 +270,27 @@ void WebPagePrinter::printToPdf(const QPageLayout& layout,
     const quint64 generation = ++d->printGeneration;
     Impl* impl = d.get();
     std::weak_ptr<int> alive = d->lifeToken;
+    // A late answer for an earlier print, a dropped one, or one delivered
+    // while the page is torn down, is ignored.
+    const auto wanted = [impl, alive, generation] {
+        return !alive.expired() && impl->printPending && generation == impl->printGeneration;
+    };
     d->timer.start(d->timeLimit);
-    d->page->printToPdf(
-        [impl, alive, generation](const QByteArray& data) {
-            // A late answer of an earlier print, or one delivered while the
-            // page is torn down, is ignored.
-            if (!alive.expired() && generation == impl->printGeneration)
-                impl->settlePrint(data);
-        },
-        layout);
+    // CSS pixels are 1/96 inch.
+    const int printableWidth = int(layout.paintRect(QPageLayout::Point).width() * 96 / 72);
+    const QString script = QLatin1String(kPrepareForPrint) + QLatin1Char('(')
+        + QString::number(printableWidth) + QLatin1Char(')');
+    d->page->runJavaScript(
+        script, QWebEngineScript::ApplicationWorld, [impl, wanted, layout](const QVariant&) {
+            if (!wanted() || !impl->page)
+                return;
+            impl->page->printToPdf(
+                [impl, wanted](const QByteArray& data) {
+                    if (wanted())
+                        impl->settlePrint(data);
+                },
+                layout);
+        });
 }
 
 void WebPagePrinter::setTimeLimit(int milliseconds)

@@ -1,6 +1,8 @@
 #pragma once
 // A web page loaded off screen and printed to PDF. Created, used and
 // destroyed on the main thread; every handler runs there too.
+#include "platform/web/WebDocument.h"
+
 #include <QByteArray>
 #include <QPageLayout>
 #include <QUrl>
@@ -27,17 +29,22 @@ public:
     WebPagePrinter(const WebPagePrinter&) = delete;
     WebPagePrinter& operator=(const WebPagePrinter&) = delete;
 
-    // Starts loading url in a fresh page; a load still under way is dropped
-    // without calling its handlers. Web archives (.webarchive) are shown from
-    // their own data; nothing is ever fetched from the network.
+    // Starts loading the document in a fresh page; a load still under way is
+    // dropped without calling its handlers. Nothing is ever fetched from the
+    // network.
+    void load(const WebDocument& document, LoadHandlers handlers);
+    // Opens url here, on the main thread, and loads it: a large web archive
+    // keeps the interface waiting while it is read.
     void load(const QUrl& url, LoadHandlers handlers);
     void stopLoading();
     // Drops the handlers of the current load and print: none of them runs
     // afterwards.
     void detach();
 
-    // Prints the loaded page with the layout (paper, margins, orientation);
-    // done runs once with the PDF data, empty on failure.
+    // Prints the loaded page with the layout (paper, margins, orientation),
+    // which wins over the page's own paper size and margins; content wider
+    // than the printable width is scaled down to it, never cut. done runs
+    // once with the PDF data, empty on failure.
     void printToPdf(const QPageLayout& layout, std::function<void(const QByteArray&)> done);
 
     // Longest wait for a load, and then for a print (milliseconds).

@@ -68,6 +68,36 @@ public:
 
 QWebEngineProfile* g_profile = nullptr;
 
+// Switches for what no request filter sees. A peer connection finds its
+// addresses over UDP and reaches relay servers over TCP without a request;
+// it is kept to proxied connections, and every connection that is not a
+// filtered request goes to a proxy on the discard port of this machine,
+// where nothing answers. Loopback addresses are no exception: a document
+// has no business probing local services either.
+constexpr char kOfflineSwitches[] = "--force-webrtc-ip-handling-policy=disable_non_proxied_udp"
+                                    " --proxy-server=http://127.0.0.1:9"
+                                    " --proxy-bypass-list=<-loopback>";
+constexpr char kChromiumFlagsVariable[] = "QTWEBENGINE_CHROMIUM_FLAGS";
+
+// The engine reads its switches from the environment once, when the first
+// profile starts it. They are set for that moment only, so that programs
+// started from this one (a browser opening the manual) do not inherit them.
+QWebEngineProfile* startOfflineEngine()
+{
+    const bool wasSet = qEnvironmentVariableIsSet(kChromiumFlagsVariable);
+    const QByteArray userFlags = qgetenv(kChromiumFlagsVariable);
+    qputenv(kChromiumFlagsVariable,
+            userFlags.isEmpty() ? QByteArray(kOfflineSwitches)
+                                : userFlags + ' ' + kOfflineSwitches);
+    // No storage name: off the record, nothing kept on disk.
+    auto* profile = new QWebEngineProfile();
+    if (wasSet)
+        qputenv(kChromiumFlagsVariable, userFlags);
+    else
+        qunsetenv(kChromiumFlagsVariable);
+    return profile;
+}
+
 void destroyProfile()
 {
     // Pages still waiting for a queued deletion go first: a profile must
@@ -105,8 +135,7 @@ QWebEngineProfile* sharedWebProfile()
     if (g_profile)
         return g_profile;
     (void)g_schemesRegistered;
-    // No storage name: off the record, nothing kept on disk.
-    g_profile = new QWebEngineProfile();
+    g_profile = startOfflineEngine();
     g_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     g_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     g_profile->setSpellCheckEnabled(false);

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QVariantList>
 #include <gtest/gtest.h>
+#include <poppler-qt6.h>
 
 #include <functional>
 
@@ -63,6 +64,25 @@ QRect inkBounds(const QImage& image)
                 bounds |= QRect(x, y, 1, 1);
         }
     return bounds;
+}
+
+// Where a word was printed: its page and box in points; page -1 when the
+// PDF holds no such word.
+struct WordPlace {
+    int page = -1;
+    QRectF box;
+};
+
+WordPlace findWord(const QString& pdfPath, const QString& word)
+{
+    const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(pdfPath);
+    for (int i = 0; document && i < document->numPages(); ++i) {
+        const std::unique_ptr<Poppler::Page> page = document->page(i);
+        for (const std::unique_ptr<Poppler::TextBox>& box : page->textList())
+            if (box->text().contains(word))
+                return {i, box->boundingBox()};
+    }
+    return {};
 }
 
 class HTMLToPDFTest : public ::testing::Test {
@@ -154,6 +174,109 @@ TEST_F(HTMLToPDFTest, LandscapeSwapsThePage)
     EXPECT_GT(inkBounds(first).width(), kA4Width - 2 * kMargin);
 }
 
+TEST_F(HTMLToPDFTest, WideContentIsScaledToThePrintableWidthNeverClipped)
+{
+    // Several times the A4 text width (about 600 CSS pixels), in the forms a
+    // page grows wide: fixed-width boxes, a table, a line that does not wrap.
+    const QByteArray tall = "<div style='height: 6000px'></div>";
+    const struct {
+        const char* name;
+        QByteArray body;
+        bool severalPages;
+    } cases[] = {
+        {"fixed-width block",
+         "<div style='width: 3000px'>LeftMark<span style='float: right'>RightMark</span></div>",
+         false},
+        {"wide table",
+         "<table style='width: 3000px'><tr><td>LeftMark</td>"
+         "<td style='text-align: right'>RightMark</td></tr></table>",
+         false},
+        {"line that does not wrap",
+         "<pre>LeftMark" + QByteArray(400, ' ').replace(' ', "x ") + "RightMark</pre>", false},
+        {"absolutely placed",
+         "<p>LeftMark</p><p style='position: absolute; left: 2800px'>RightMark</p>", false},
+        {"tall and wide",
+         "<div style='width: 2500px'>LeftMark<span style='float: right'>RightMark</span></div>"
+             + tall + "<p>BottomMark</p>",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        write(QStringLiteral("wide.html"),
+              "<!DOCTYPE html><html><body style='font: 12pt \"DejaVu Sans\"'>" + c.body
+                  + "</body></html>");
+        ASSERT_TRUE(convert(url("wide.html"), url("wide.pdf")));
+        const auto facts = inspectPdf(path("wide.pdf"));
+        ASSERT_TRUE(facts);
+        expectPagesOfSize(*facts, kA4Width, kA4Height);
+        for (const char* word : {"LeftMark", "RightMark"}) {
+            SCOPED_TRACE(word);
+            const WordPlace place = findWord(path("wide.pdf"), QString::fromLatin1(word));
+            ASSERT_EQ(place.page, 0);
+            EXPECT_GE(place.box.left(), kMargin - 1);
+            EXPECT_LE(place.box.right(), kA4Width - kMargin + 1);
+        }
+        if (c.severalPages) {
+            EXPECT_GE(facts->pageCount, 2);
+            EXPECT_GE(findWord(path("wide.pdf"), QStringLiteral("BottomMark")).page, 1);
+        }
+        QFile::remove(path("wide.pdf"));
+    }
+}
+
+TEST_F(HTMLToPDFTest, ContentThatFitsKeepsItsSizeOnTheJobsPaper)
+{
+    // Text as wide as the printable width, printed as it is, whatever paper
+    // and margins the page asks for itself.
+    write(QStringLiteral("letter.css"), "@page { size: letter landscape; }");
+    const struct {
+        const char* name;
+        QByteArray style;
+    } cases[] = {
+        {"no page rule", ""},
+        {"larger paper, no margins", "@page { size: A3 landscape; margin: 0 }"},
+        {"smaller paper", "@page { size: A5 !important; margin: 10pt }"},
+        {"first page", "@page :first { size: 10in 20in }"},
+        {"print media", "@media print { @page { size: B5 } }"},
+        {"imported", "@import 'letter.css';"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        write(QStringLiteral("fits.html"),
+              "<!DOCTYPE html><html><head><style>" + c.style
+                  + "</style></head><body style='margin: 0; font: 24pt \"DejaVu Sans\"'>"
+                    "<div>Sized<span style='float: right'>Edge</span></div></body></html>");
+        ASSERT_TRUE(convert(url("fits.html"), url("fits.pdf")));
+        const auto facts = inspectPdf(path("fits.pdf"));
+        ASSERT_TRUE(facts);
+        EXPECT_EQ(facts->pageCount, 1);
+        const WordPlace sized = findWord(path("fits.pdf"), QStringLiteral("Sized"));
+        const WordPlace edge = findWord(path("fits.pdf"), QStringLiteral("Edge"));
+        ASSERT_EQ(sized.page, 0);
+        ASSERT_EQ(edge.page, 0);
+        EXPECT_NEAR(sized.box.height(), 24 * 1.16, 4) << "scaled although it fits";
+        EXPECT_NEAR(sized.box.left(), kMargin, 2);
+        EXPECT_NEAR(sized.box.top(), kMargin, 4);
+        EXPECT_NEAR(edge.box.right(), kA4Width - kMargin, 3);
+        QFile::remove(path("fits.pdf"));
+    }
+}
+
+TEST_F(HTMLToPDFTest, WideContentThePageHidesIsNotFitted)
+{
+    // An off-screen panel the page cuts off sideways. The browser's own
+    // shrinking (to two thirds at most) remains; fitting the panel too would
+    // make the text a fifth of its size.
+    write(QStringLiteral("hidden.html"),
+          "<!DOCTYPE html><html><body style='overflow-x: hidden; font: 24pt \"DejaVu Sans\"'>"
+          "<p>Sized</p><nav style='position: absolute; top: 0; left: 100%; width: 3000px'>"
+          "Menu</nav></body></html>");
+    ASSERT_TRUE(convert(url("hidden.html"), url("hidden.pdf")));
+    const WordPlace sized = findWord(path("hidden.pdf"), QStringLiteral("Sized"));
+    ASSERT_EQ(sized.page, 0);
+    EXPECT_GT(sized.box.height(), 24 * 1.16 * 0.6);
+}
+
 TEST_F(HTMLToPDFTest, OddPaperSizeIsKeptExactly)
 {
     write(QStringLiteral("small.html"), "<p>Small paper</p>");
@@ -185,10 +308,14 @@ TEST_F(HTMLToPDFTest, UnloadableInputsAnswerNoAndWriteNothing)
         {"remote address", QUrl(QStringLiteral("http://127.0.0.1:9/page.html"))},
         {"empty URL", QUrl()},
     };
+    write(QStringLiteral("existing.pdf"), "old bytes");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(convert(c.source, url("out.pdf")));
         EXPECT_FALSE(QFile::exists(path("out.pdf")));
+        // A destination that exists is left as it was.
+        EXPECT_FALSE(convert(c.source, url("existing.pdf")));
+        EXPECT_EQ(testsupport::readFile(path("existing.pdf")), "old bytes");
     }
 }
 
@@ -254,6 +381,33 @@ TEST_F(HTMLToPDFTest, WebArchivePrintsFromItsOwnData)
     // Served from memory: nothing of the archive was unpacked beside it.
     EXPECT_EQ(QDir(path("in")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
               QStringList{"page.webarchive"});
+}
+
+TEST_F(HTMLToPDFTest, WebArchiveFramePrintsFromItsSubframeArchive)
+{
+    // The frame's page and its image exist only in the subframe archive.
+    const QVariantMap frame{
+        {"WebMainResource",
+         resource("http://example.com/site/frames/inner.html", "text/html",
+                  "<html><body><p>Framed text</p>"
+                  "<img src='blue.png' width=120 height=120></body></html>")},
+        {"WebSubresources", QVariantList{resource("http://example.com/site/frames/blue.png",
+                                                  "image/png", pngBytes(QColor(0, 0, 255)))}}};
+    const QVariantMap archive{
+        {"WebMainResource",
+         resource("http://example.com/site/index.html", "text/html",
+                  "<html><body><p>Outer text</p><iframe src='frames/inner.html' width=400 "
+                  "height=300></iframe></body></html>")},
+        {"WebSubframeArchives", QVariantList{frame}}};
+    write(QStringLiteral("framed.webarchive"),
+          writePropertyList(archive, PropertyListFormat::Binary));
+
+    ASSERT_TRUE(convert(url("framed.webarchive"), url("out.pdf")));
+    const auto facts = inspectPdf(path("out.pdf"));
+    ASSERT_TRUE(facts);
+    EXPECT_TRUE(facts->pageTexts.first().contains("Outer text"));
+    EXPECT_TRUE(facts->pageTexts.first().contains("Framed text"));
+    EXPECT_GT(countPixels(renderPdfPage(path("out.pdf"), 0, 72), QColor(0, 0, 255)), 3000);
 }
 
 QVariantMap securedAttributes()

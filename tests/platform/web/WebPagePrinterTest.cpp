@@ -1,5 +1,6 @@
 #include "platform/web/WebPagePrinter.h"
 
+#include "platform/PropertyList.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QPageSize>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QVariantList>
+#include <QVariantMap>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -16,6 +19,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using platform::web::WebDocument;
 using platform::web::WebPagePrinter;
 
 namespace {
@@ -88,6 +92,42 @@ private:
     int m_port = 0;
 };
 
+// A UDP socket on the loopback interface that counts the datagrams sent to
+// it, as a STUN server would receive them.
+class LoopbackDatagramSink {
+public:
+    LoopbackDatagramSink()
+    {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) != 0
+            || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return;
+        m_port = ntohs(address.sin_port);
+    }
+    ~LoopbackDatagramSink()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int port() const { return m_port; }
+    int receiveAll()
+    {
+        int count = 0;
+        char buffer[2048];
+        while (::recv(m_fd, buffer, sizeof buffer, 0) >= 0)
+            ++count;
+        return count;
+    }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+
 class WebPagePrinterTest : public ::testing::Test {
 protected:
     QUrl write(const QString& name, const QByteArray& bytes)
@@ -100,17 +140,30 @@ protected:
 TEST_F(WebPagePrinterTest, NothingReachesTheNetwork)
 {
     LoopbackListener server;
+    LoopbackDatagramSink stun;
     ASSERT_GT(server.port(), 0);
+    ASSERT_GT(stun.port(), 0);
     const QByteArray port = QByteArray::number(server.port());
     const QByteArray remote = "http://127.0.0.1:" + port;
+    // Connections opened ahead of any request, and a peer connection's
+    // address discovery, pass no request filter.
     const QByteArray html =
         "<html><head><link rel=stylesheet href='" + remote + "/style.css'>"
-        "<link rel=prefetch href='" + remote + "/next.html'></head><body>"
+        "<link rel=prefetch href='" + remote + "/next.html'>"
+        "<link rel=preconnect href='" + remote + "'>"
+        "<link rel=dns-prefetch href='//127.0.0.1:" + port + "'></head><body>"
         "<p>Local text</p><img src='" + remote + "/image.png'>"
         "<iframe src='" + remote + "/frame.html'></iframe>"
         "<script>fetch('" + remote + "/fetch').catch(() => {});"
         "new Image().src = 'https://127.0.0.1:" + port + "/x';"
         "try { new WebSocket('ws://127.0.0.1:" + port + "/'); } catch (e) {}"
+        "try {"
+        "  const peer = new RTCPeerConnection({iceServers: ["
+        "    {urls: 'stun:127.0.0.1:" + QByteArray::number(stun.port()) + "'},"
+        "    {urls: 'turn:127.0.0.1:" + port + "?transport=tcp', username: 'u', credential: 'c'}]});"
+        "  peer.createDataChannel('data');"
+        "  peer.createOffer().then(offer => peer.setLocalDescription(offer));"
+        "} catch (e) {}"
         "</script></body></html>";
 
     WebPagePrinter printer;
@@ -118,9 +171,11 @@ TEST_F(WebPagePrinterTest, NothingReachesTheNetwork)
     printer.load(write("page.html", html), recordInto(outcome));
     ASSERT_TRUE(spinUntil([&] { return outcome.total() > 0; }, 20000));
     EXPECT_EQ(outcome.finished, 1);
-    // Give late requests (scripts, prefetch) a moment to show up.
-    spinUntil([] { return false; }, 700);
+    // Give late requests (scripts, prefetch, address discovery) a moment to
+    // show up.
+    spinUntil([] { return false; }, 1500);
     EXPECT_EQ(server.acceptAll(), 0);
+    EXPECT_EQ(stun.receiveAll(), 0);
 
     // A remote document itself is refused.
     Outcome remoteOutcome;
@@ -128,6 +183,42 @@ TEST_F(WebPagePrinterTest, NothingReachesTheNetwork)
     ASSERT_TRUE(spinUntil([&] { return remoteOutcome.total() > 0; }, 20000));
     EXPECT_EQ(remoteOutcome.finished, 0);
     spinUntil([] { return false; }, 200);
+    EXPECT_EQ(server.acceptAll(), 0);
+}
+
+TEST_F(WebPagePrinterTest, ArchivedPageFetchesNothingItDoesNotHold)
+{
+    // The archive was saved from the listener's address: what it holds is
+    // answered from the archive, what it does not is refused.
+    LoopbackListener server;
+    ASSERT_GT(server.port(), 0);
+    const QString site = QStringLiteral("http://127.0.0.1:%1/site/").arg(server.port());
+    const auto resource = [&](const QString& name, const char* mime, const QByteArray& data) {
+        return QVariantMap{{"WebResourceURL", site + name},
+                           {"WebResourceMIMEType", mime},
+                           {"WebResourceData", data}};
+    };
+    const QByteArray html = "<html><head><link rel=stylesheet href='" + site.toLatin1()
+        + "held.css'></head><body><p>Archived</p>"
+          "<img src='" + site.toLatin1() + "missing.png'><img src='missing-relative.png'>"
+          "<script>fetch('" + site.toLatin1() + "missing.json').catch(() => {});</script>"
+          "</body></html>";
+    const QVariantMap archive{
+        {"WebMainResource", resource("index.html", "text/html", html)},
+        {"WebSubresources", QVariantList{resource("held.css", "text/css", "p { color: red }")}}};
+    const QUrl source = write("page.webarchive", platform::writePropertyList(
+                                                     archive, platform::PropertyListFormat::Binary));
+
+    // Read on a worker, as a conversion does; only the load is left to the
+    // main thread.
+    WebDocument document;
+    testsupport::runOnWorker([&] { document = WebDocument::open(source); });
+    WebPagePrinter printer;
+    Outcome outcome;
+    printer.load(document, recordInto(outcome));
+    ASSERT_TRUE(spinUntil([&] { return outcome.total() > 0; }, 20000));
+    EXPECT_EQ(outcome.finished, 1);
+    spinUntil([] { return false; }, 500);
     EXPECT_EQ(server.acceptAll(), 0);
 }
 
