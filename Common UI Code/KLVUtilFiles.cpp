@@ -236,7 +236,7 @@ QString GetApplicationSupportFolder(const QString& folderName)
     if (base.isEmpty()) {
         std::puts("Alert - Can't find application support folder");
         std::fflush(stdout);
-        std::exit(EXIT_FAILURE);
+        std::exit(0);
     }
     const QString path = QDir(base).filePath(
         folderName.isEmpty() ? QStringLiteral("KLVApplication") : folderName);

@@ -4,6 +4,7 @@
 #include "engine/HTMLToPDF.h"
 #include "engine/MergedPDF.h"
 #include "engine/PDFFinalWrite.h"
+#include "engine/SeparatePDFRun.h"
 #include "engine/TextDocumentPDFConverter.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfOutline.h"
@@ -20,21 +21,6 @@ using platform::pdf::PdfOutline;
 using platform::pdf::PdfPage;
 
 namespace {
-
-const QString kPdfExtension = QStringLiteral("pdf");
-
-QUrl entryFile(const QVariantMap& entry)
-{
-    return entry.value(SourceFileKey::FilePath).toUrl();
-}
-
-// The file name less its last extension; a leading dot is part of the name.
-QString labelForFile(const QUrl& file)
-{
-    const QString name = QFileInfo(file.path()).fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? name.left(dot) : name;
-}
 
 enum class PdfInputState { Ready, Missing, Unopenable, Refused };
 
@@ -100,7 +86,7 @@ void setItemDestination(PdfOutline& item, const PdfPage& page, const QUrl& file)
     // The top-left corner of the page as shown.
     const QRectF box = page.isNull() ? QRectF() : page.cropBox();
     item.setDestination(page, QPointF(box.x(), box.y() + box.height()));
-    item.setLabel(labelForFile(file));
+    item.setLabel(QString::fromStdString(GetFileNameWithoutExtension(file)));
 }
 
 void configureTextConverter(TextDocumentPDFConverter& converter,
@@ -209,40 +195,19 @@ void mergePdfInput(MergeState& state, const QVariantMap& entry, const QUrl& file
 void mergePrintedInput(MergeState& state, int fileType, const QUrl& file,
                        const AllToPDFConversionOptions& options)
 {
-    const QUrl temporary = GetTemporaryFileURL();
-    if (temporary.isEmpty())
-        return;
-    const QString temporaryPath = temporary.toLocalFile();
-    bool ok = false;
-    if (fileType == FileKindWeb) {
-        ok = convertWebDocument(file, temporary, options, {});
-    } else {
-        TextDocumentPDFConverter converter;
-        configureTextConverter(converter, options, true);
-        ok = converter.ConvertTextFileToPDF(file, temporary);
+    const ConvertedPages pages = AppendConvertedPages(
+        *state.merged, state.insertionIndex, BlankPages::Drop, [&](const QUrl& temporary) {
+            if (fileType == FileKindWeb)
+                return convertWebDocument(file, temporary, options, {});
+            TextDocumentPDFConverter converter;
+            configureTextConverter(converter, options, true);
+            return converter.ConvertTextFileToPDF(file, temporary);
+        });
+    if (options.outlinePerInput && pages.firstPage >= 0) {
+        auto item = PdfOutline::create();
+        setItemDestination(*item, state.merged->page(pages.firstPage), file);
+        state.addItem(item);
     }
-    if (ok && QFileInfo::exists(temporaryPath)) {
-        const std::shared_ptr<PdfDocument> printed = PdfDocument::open(temporary);
-        const int count = printed ? printed->pageCount() : 0;
-        int first = -1;
-        for (int i = 0; i < count; ++i) {
-            const PdfPage page = printed->page(i);
-            if (page.isNull() || IsBlankPDFPage(&page))
-                continue;
-            if (state.merged->insertPage(page, state.insertionIndex).isNull())
-                continue;
-            if (first < 0)
-                first = state.insertionIndex;
-            ++state.insertionIndex;
-        }
-        if (options.outlinePerInput && first >= 0) {
-            auto item = PdfOutline::create();
-            setItemDestination(*item, state.merged->page(first), file);
-            state.addItem(item);
-        }
-    }
-    // Also after a failed print, so that no intermediate is left behind.
-    QFile::remove(temporaryPath);
 }
 
 } // namespace
@@ -257,38 +222,24 @@ AllToPDFConverter::~AllToPDFConverter()
 bool AllToPDFConverter::ConvertAllToSeparatePDFs()
 {
     const AllToPDFConversionOptions& options = *m_options;
-    bool result = true;
-    for (const SourceFileEntry& entryPointer : options.sources) {
-        {
-            const QVariantMap entry = entryPointer ? *entryPointer : QVariantMap();
-            const int fileType = entry.value(SourceFileKey::FileType).toInt();
-            const QUrl file = entryFile(entry);
-            const QUrl output =
-                GetUniqueFileURLForFile(options.destination, file, kPdfExtension, false);
-            ReportProgress(options.progress, ConversionProgressNextInput);
-            switch (fileType) {
+    return ConvertEntriesToOwnPDFs(
+        options.sources, options.destination, options.progress, {.pollCancel = true},
+        [&](const QVariantMap& entry, const QUrl& file,
+            const QUrl& output) -> std::optional<bool> {
+            switch (entry.value(SourceFileKey::FileType).toInt()) {
             case FileKindText: {
                 TextDocumentPDFConverter converter;
                 configureTextConverter(converter, options, false);
-                result = converter.ConvertTextFileToPDF(file, output);
-                break;
+                return converter.ConvertTextFileToPDF(file, output);
             }
             case FileKindPDF:
-                if (const std::optional<bool> done =
-                        convertPdfToOwnFile(entry, file, output, options))
-                    result = *done;
-                break;
+                return convertPdfToOwnFile(entry, file, output, options);
             case FileKindWeb:
-                result = convertWebDocument(file, output, options, options.documentAttributes);
-                break;
+                return convertWebDocument(file, output, options, options.documentAttributes);
             default:
-                break;
+                return std::nullopt;
             }
-        }
-        if (IsConversionCancelled(options.progress))
-            return false;
-    }
-    return result;
+        });
 }
 
 bool AllToPDFConverter::ConvertAllToSinglePDF()
@@ -301,7 +252,7 @@ bool AllToPDFConverter::ConvertAllToSinglePDF()
         {
             const QVariantMap entry = entryPointer ? *entryPointer : QVariantMap();
             const int fileType = entry.value(SourceFileKey::FileType).toInt();
-            const QUrl file = entryFile(entry);
+            const QUrl file = entry.value(SourceFileKey::FilePath).toUrl();
             ReportProgress(options.progress, ConversionProgressNextInput);
             switch (fileType) {
             case FileKindPDF:
@@ -324,7 +275,7 @@ bool AllToPDFConverter::ConvertAllToSinglePDF()
     ReportProgress(options.progress, ConversionProgressSavingBegins);
     if (state.outlineRoot->childCount() > 0)
         state.merged->setOutlineRoot(state.outlineRoot);
-    const bool result = WriteMergedPDF(*state.merged, options.destination, options.documentAttributes);
+    const bool result = WriteFinalPDF(*state.merged, options.destination, options.documentAttributes);
     state.merged.reset();
     state.keepAlive.clear();
     ReportProgress(options.progress, ConversionProgressSavingEnds);

@@ -1,23 +1,24 @@
 #include "engine/HTMLToPDF.h"
 
-#include "Common UI Code/KLVUtil.h"
 #include "engine/MergedPDF.h"
 #include "engine/PDFFinalWrite.h"
+#include "engine/SeparatePDFRun.h"
 #include "engine/TextDocumentPDFConverter.h"
 #include "platform/MainThread.h"
 #include "platform/pdf/PdfDocument.h"
+#include "platform/web/WebDocument.h"
 #include "platform/web/WebPagePrinter.h"
 
-#include <QFile>
 #include <QMarginsF>
 #include <QMutexLocker>
 #include <QPageLayout>
 #include <QPageSize>
 
 #include <cmath>
-#include <vector>
+#include <optional>
 
 using platform::pdf::PdfDocument;
+using platform::web::WebDocument;
 using platform::web::WebPagePrinter;
 
 namespace {
@@ -87,7 +88,7 @@ void HTMLToPDF::SetTempDestinationURL(const QUrl& url)
     m_TempDestinationURL = url;
 }
 
-void HTMLToPDF::webViewLoadRequestOnMainThread(const QUrl& request)
+void HTMLToPDF::webViewLoadRequestOnMainThread(const WebDocument& request)
 {
     webView->load(request, {[this] { webViewDidFinishLoad(); },
                             [this] { webViewDidFailProvisionalLoad(); },
@@ -190,16 +191,7 @@ bool HTMLToPDF::writePrintedPDF()
 
     if (m_IsSaveAsSinglePDF)
         return WritePDFDocumentToURL(document.get(), m_TempDestinationURL);
-    switch (WritePDFThenMove(*document, m_TempDestinationURL, m_PDFDocumentAttributes)) {
-    case FinalWriteResult::Done:
-        return true;
-    case FinalWriteResult::NoTemporaryURL:
-        return WritePDFDataToURL(*document, m_TempDestinationURL);
-    case FinalWriteResult::WriteFailed:
-    case FinalWriteResult::MoveFailed:
-        break;
-    }
-    return false;
+    return WriteFinalPDF(*document, m_TempDestinationURL, m_PDFDocumentAttributes);
 }
 
 bool HTMLToPDF::SaveAsPDF(const QUrl& file)
@@ -209,8 +201,9 @@ bool HTMLToPDF::SaveAsPDF(const QUrl& file)
         return false;
     m_IsSaveAsPDF = false;
     m_PrintedPDF.clear();
+    const WebDocument document = WebDocument::open(file);
     initConditionalLock();
-    platform::runOnMainThread([this, file] { webViewLoadRequestOnMainThread(file); }, false);
+    platform::runOnMainThread([this, document] { webViewLoadRequestOnMainThread(document); }, false);
     lockWhenCondition();
     releaseLock();
     // The printed pages are edited and written here, off the main thread.
@@ -222,23 +215,19 @@ bool HTMLToPDF::SaveAsPDF(const QUrl& file)
 
 bool HTMLToPDF::SaveAsPDF()
 {
-    bool result = true;
-    for (const SourceFileEntry& entry : m_SourceURLs) {
-        if (!result)
-            break;
-        const QUrl file = entry ? entry->value(SourceFileKey::FilePath).toUrl() : QUrl();
-        m_TempDestinationURL = GetUniqueFileURLForFile(m_DestinationURL, file, "pdf", false);
-        ReportProgress(m_ProgressCallback, ConversionProgressNextInput);
-        result = SaveAsPDF(file);
-    }
-    return result;
+    return ConvertEntriesToOwnPDFs(
+        m_SourceURLs, m_DestinationURL, m_ProgressCallback, {.stopAtFirstFailure = true},
+        [this](const QVariantMap&, const QUrl& file, const QUrl& output) -> std::optional<bool> {
+            m_TempDestinationURL = output;
+            return SaveAsPDF(file);
+        });
 }
 
 bool HTMLToPDF::SaveAsTextToSinglePDF()
 {
     const std::shared_ptr<PdfDocument> merged = PdfDocument::create();
-    // Inserted pages refer to their documents until the merged one is written.
-    std::vector<std::shared_ptr<PdfDocument>> keepAlive;
+    if (!merged)
+        return false;
     bool result = true;
     int insertionIndex = 0;
     // Intermediates are written as printed: written with the job's security
@@ -249,28 +238,23 @@ bool HTMLToPDF::SaveAsTextToSinglePDF()
     for (const SourceFileEntry& entry : m_SourceURLs) {
         if (!result)
             break;
-        const QUrl file = entry ? entry->value(SourceFileKey::FilePath).toUrl() : QUrl();
-        const QUrl temporary = GetTemporaryFileURL();
-        if (temporary.isEmpty())
+        // Skipped like an entry that got no temporary file.
+        if (!entry)
             continue;
-        m_TempDestinationURL = temporary;
-        ReportProgress(m_ProgressCallback, ConversionProgressNextInput);
-        result = SaveAsPDF(file);
-        const QString temporaryPath = temporary.toLocalFile();
-        if (result && QFile::exists(temporaryPath)) {
-            std::shared_ptr<PdfDocument> document = PdfDocument::open(temporary);
-            QFile::remove(temporaryPath);
-            if (document) {
-                InsertAllPages(*merged, *document, insertionIndex);
-                keepAlive.push_back(std::move(document));
-            }
-        }
-        QFile::remove(temporaryPath);
+        const QUrl file = entry->value(SourceFileKey::FilePath).toUrl();
+        const ConvertedPages pages = AppendConvertedPages(
+            *merged, insertionIndex, BlankPages::Keep, [&](const QUrl& temporary) {
+                m_TempDestinationURL = temporary;
+                ReportProgress(m_ProgressCallback, ConversionProgressNextInput);
+                return SaveAsPDF(file);
+            });
+        if (pages.ran)
+            result = pages.converted;
     }
     m_IsSaveAsSinglePDF = savedMode;
 
     ReportProgress(m_ProgressCallback, ConversionProgressSavingBegins);
-    const bool written = WriteMergedPDF(*merged, m_DestinationURL, m_PDFDocumentAttributes);
+    const bool written = WriteFinalPDF(*merged, m_DestinationURL, m_PDFDocumentAttributes);
     // A failed input is not made good by a successful write.
     result = result && written;
     ReportProgress(m_ProgressCallback, ConversionProgressSavingEnds);

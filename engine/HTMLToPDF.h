@@ -15,6 +15,7 @@
 #include <memory>
 
 namespace platform::web {
+class WebDocument;
 class WebPagePrinter;
 }
 
@@ -35,8 +36,9 @@ public:
               const QVariantMap& documentAttributes);
     void SetProgressCallbackInfo(ProgressCallbackInfo progress);
     void SetTempDestinationURL(const QUrl& url);
-    // Main thread: starts loading the document.
-    void webViewLoadRequestOnMainThread(const QUrl& request);
+    // Main thread: starts loading the document, opened beforehand on the
+    // worker (a web archive is read there, not on the main thread).
+    void webViewLoadRequestOnMainThread(const platform::web::WebDocument& request);
     // Non-zero: outputs are intermediates of a merged PDF, written as printed.
     void SetSaveAsSinglePDF(unsigned char singlePDF);
     // Main thread: makes the web view.

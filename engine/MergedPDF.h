@@ -1,19 +1,26 @@
 #pragma once
-// Shared steps of the runs that merge their inputs into one PDF.
+// The step shared by the runs that merge their inputs into one PDF: an input
+// printed to a temporary PDF whose pages join the merged document.
 #include <QUrl>
-#include <QVariantMap>
+
+#include <functional>
 
 namespace platform::pdf {
 class PdfDocument;
 }
 
-// Inserts every page of from into merged at insertionIndex, in order,
-// advancing the index past each page inserted.
-void InsertAllPages(platform::pdf::PdfDocument& merged, const platform::pdf::PdfDocument& from,
-                    int& insertionIndex);
+enum class BlankPages { Keep, Drop };
 
-// The final write of a merged PDF: written with the write options and moved
-// into place; without a temporary name, its data written directly. A failed
-// write or move is final.
-bool WriteMergedPDF(const platform::pdf::PdfDocument& merged, const QUrl& destination,
-                    const QVariantMap& documentAttributes);
+struct ConvertedPages {
+    bool ran = false;       // a temporary name was made and the conversion ran
+    bool converted = false; // the conversion's answer
+    int firstPage = -1;     // index in the merged document of the first page added; -1 none
+};
+
+// Makes a temporary name, has convert write the input's PDF there, and when
+// it answers YES and the file exists, inserts the file's pages in order into
+// merged at insertionIndex, advancing it (blank pages left out when
+// blankPages says Drop). The temporary file is removed in every case.
+ConvertedPages AppendConvertedPages(platform::pdf::PdfDocument& merged, int& insertionIndex,
+                                    BlankPages blankPages,
+                                    const std::function<bool(const QUrl& temporary)>& convert);

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <filesystem>
+#include <system_error>
+
 FinalWriteResult WritePDFThenMove(const platform::pdf::PdfDocument& document,
                                   const QUrl& destination, const QVariantMap& attributes)
 {
@@ -17,9 +20,12 @@ FinalWriteResult WritePDFThenMove(const platform::pdf::PdfDocument& document,
         QFile::remove(temporaryPath);
         return FinalWriteResult::WriteFailed;
     }
-    const QString destinationPath = destination.toLocalFile();
-    QFile::remove(destinationPath);
-    if (!QFile::rename(temporaryPath, destinationPath)) {
+    // One rename replaces the destination: the old file stays until the
+    // new one takes its place.
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(temporaryPath).toStdString(),
+                            QFile::encodeName(destination.toLocalFile()).toStdString(), error);
+    if (error) {
         QFile::remove(temporaryPath);
         return FinalWriteResult::MoveFailed;
     }
@@ -35,4 +41,19 @@ bool WritePDFDataToURL(const platform::pdf::PdfDocument& document, const QUrl& d
     if (!file.open(QIODevice::WriteOnly))
         return false;
     return file.write(data) == data.size() && file.commit();
+}
+
+bool WriteFinalPDF(const platform::pdf::PdfDocument& document, const QUrl& destination,
+                   const QVariantMap& attributes)
+{
+    switch (WritePDFThenMove(document, destination, attributes)) {
+    case FinalWriteResult::Done:
+        return true;
+    case FinalWriteResult::NoTemporaryURL:
+        return WritePDFDataToURL(document, destination);
+    case FinalWriteResult::WriteFailed:
+    case FinalWriteResult::MoveFailed:
+        break;
+    }
+    return false;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The road of a finished PDF to its final place: written with the job's write
 // options to a temporary file on the destination's volume, then moved over
-// whatever stood there, so that a failed write never leaves a broken file in
-// place of a good one.
+// whatever stood there in one step, so that a failed write or move never
+// leaves a broken file, or none, in place of a good one.
 #include <QUrl>
 #include <QVariantMap>
 
@@ -14,15 +14,19 @@ enum class FinalWriteResult {
     Done,
     NoTemporaryURL, // nothing was written
     WriteFailed,    // the temporary file is gone, the destination untouched
-    MoveFailed,     // the temporary file is gone, the destination removed
+    MoveFailed,     // the temporary file is gone, the destination untouched
 };
 
 // Writes document to a temporary URL beside destination with attributes as
-// write options, removes any file at destination and moves the temporary
-// file there.
+// write options and moves it over destination.
 FinalWriteResult WritePDFThenMove(const platform::pdf::PdfDocument& document,
                                   const QUrl& destination, const QVariantMap& attributes);
 
 // The direct road: the document's data, without write options, written to
 // the destination's path.
 bool WritePDFDataToURL(const platform::pdf::PdfDocument& document, const QUrl& destination);
+
+// A final output whose failed write or move is final: written then moved;
+// without a temporary name, its data written directly.
+bool WriteFinalPDF(const platform::pdf::PdfDocument& document, const QUrl& destination,
+                   const QVariantMap& attributes);

@@ -3,6 +3,7 @@
 #include "Common UI Code/KLVUtil.h"
 #include "engine/MergedPDF.h"
 #include "engine/PDFFinalWrite.h"
+#include "engine/SeparatePDFRun.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/text/TextPrinter.h"
 #include "platform/text/TextReader.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 using platform::pdf::PdfDocument;
 using platform::pdf::PdfPage;
@@ -165,16 +167,11 @@ bool TextDocumentPDFConverter::ConvertTextFileToPDF(const QUrl& source, const QU
 bool TextDocumentPDFConverter::ConvertTextFilesToSeparatePDFs()
 {
     singlePDF = 0;
-    bool result = true;
-    for (const SourceFileEntry& entry : sources) {
-        const QUrl file = entry->value(SourceFileKey::FilePath).toUrl();
-        const QUrl output = GetUniqueFileURLForFile(destination, file, QStringLiteral("pdf"), false);
-        ReportProgress(progress, ConversionProgressNextInput);
-        result = ConvertTextFileToPDF(file, output);
-        if (IsConversionCancelled(progress))
-            return false;
-    }
-    return result;
+    return ConvertEntriesToOwnPDFs(
+        sources, destination, progress, {.pollCancel = true},
+        [this](const QVariantMap&, const QUrl& file, const QUrl& output) -> std::optional<bool> {
+            return ConvertTextFileToPDF(file, output);
+        });
 }
 
 bool TextDocumentPDFConverter::ConvertTextFilesToSinglePDF()
@@ -185,28 +182,23 @@ bool TextDocumentPDFConverter::ConvertTextFilesToSinglePDF()
         return false;
     int insertionIndex = 0;
     for (const SourceFileEntry& entry : sources) {
-        const QUrl file = entry->value(SourceFileKey::FilePath).toUrl();
-        const QUrl intermediate = GetTemporaryFileURL();
-        if (intermediate.isEmpty())
+        // Skipped like an entry that got no temporary file.
+        if (!entry)
             continue;
-        ReportProgress(progress, ConversionProgressNextInput);
-        const QString intermediatePath = intermediate.toLocalFile();
-        if (ConvertTextFileToPDF(file, intermediate) && QFile::exists(intermediatePath)) {
-            const std::shared_ptr<PdfDocument> document = PdfDocument::open(intermediate);
-            QFile::remove(intermediatePath);
-            if (document)
-                InsertAllPages(*merged, *document, insertionIndex);
-        } else {
-            QFile::remove(intermediatePath);
-        }
-        if (IsConversionCancelled(progress))
+        const QUrl file = entry->value(SourceFileKey::FilePath).toUrl();
+        const ConvertedPages pages = AppendConvertedPages(
+            *merged, insertionIndex, BlankPages::Keep, [&](const QUrl& temporary) {
+                ReportProgress(progress, ConversionProgressNextInput);
+                return ConvertTextFileToPDF(file, temporary);
+            });
+        if (pages.ran && IsConversionCancelled(progress))
             return false;
     }
     if (merged->pageCount() == 0)
         return false;
 
     ReportProgress(progress, ConversionProgressSavingBegins);
-    const bool result = WriteMergedPDF(*merged, destination, documentAttributes);
+    const bool result = WriteFinalPDF(*merged, destination, documentAttributes);
     ReportProgress(progress, ConversionProgressSavingEnds);
     return result;
 }

@@ -38,7 +38,13 @@ std::shared_ptr<QPDF> newQpdf()
 
 enum class OpenResult { Ok, NeedsPassword, Failed };
 
-OpenResult process(PdfDocument::Impl& impl, const std::string& password)
+struct Opened {
+    OpenResult result = OpenResult::Failed;
+    std::shared_ptr<QPDF> qpdf;
+};
+
+// Reads the document's objects from its file or data with a password.
+Opened readObjects(const PdfDocument::Impl& impl, const std::string& password)
 {
     auto qpdf = newQpdf();
     try {
@@ -55,22 +61,35 @@ OpenResult process(PdfDocument::Impl& impl, const std::string& password)
         qpdf->getAllPages();
         qpdf->getRoot();
     } catch (const QPDFExc& e) {
-        return e.getErrorCode() == qpdf_e_password ? OpenResult::NeedsPassword : OpenResult::Failed;
+        return {e.getErrorCode() == qpdf_e_password ? OpenResult::NeedsPassword : OpenResult::Failed, nullptr};
     } catch (const std::exception&) {
-        return OpenResult::Failed;
+        return {};
     }
+    return {OpenResult::Ok, std::move(qpdf)};
+}
+
+bool ownerPasswordMatched(QPDF& qpdf)
+{
+    try {
+        return qpdf.isEncrypted() && qpdf.ownerPasswordMatched();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Makes objects read with password the document's own.
+void adopt(PdfDocument::Impl& impl, std::shared_ptr<QPDF> qpdf, const std::string& password)
+{
     impl.qpdf = std::move(qpdf);
     impl.password = password;
     impl.locked = false;
     try {
         impl.encrypted = impl.encrypted || impl.qpdf->isEncrypted();
-        impl.ownerPasswordMatched = impl.encrypted && impl.qpdf->ownerPasswordMatched();
     } catch (const std::exception&) {
-        impl.ownerPasswordMatched = false;
     }
+    impl.ownerPasswordMatched = ownerPasswordMatched(*impl.qpdf);
     impl.markModified();
     impl.modified = false;
-    return OpenResult::Ok;
 }
 
 // Where PDF readers look for the header.
@@ -262,7 +281,7 @@ QPDFObjectHandle PdfDocument::Impl::pageObject(const PdfPage& page) const
     return pageObject(QPDFObjGen(page.objectId(), page.generation()));
 }
 
-QPDFObjGen PdfDocument::Impl::copyOf(const Impl* source, QPDFObjGen sourcePage) const
+QPDFObjGen PdfDocument::Impl::copyOf(const std::shared_ptr<QPDF>& source, QPDFObjGen sourcePage) const
 {
     for (const auto& inserted : insertedPages) {
         if (inserted.source == source && inserted.sourcePage == sourcePage && indexOf(inserted.copy) >= 0)
@@ -288,27 +307,24 @@ QByteArray PdfDocument::Impl::serialise() const
     }
 }
 
+PopplerSource PdfDocument::Impl::popplerSource() const
+{
+    PopplerSource source;
+    if (!modified && (!path.isEmpty() || !data.isEmpty())) {
+        source.path = path;
+        source.data = data;
+        source.password = QByteArray::fromStdString(password);
+    } else {
+        source.data = serialise();
+    }
+    return source;
+}
+
 Poppler::Document* PdfDocument::Impl::popplerDocument() const
 {
-    if (m_popplerValid)
-        return m_poppler.get();
-    m_popplerValid = true;
-    m_poppler.reset();
-    if (!qpdf)
-        return nullptr;
-    const QByteArray pw = QByteArray::fromStdString(password);
-    if (!modified && !path.isEmpty())
-        m_poppler = Poppler::Document::load(path, pw, pw);
-    else if (!modified && !data.isEmpty())
-        m_poppler = Poppler::Document::loadFromData(data, pw, pw);
-    else
-        m_poppler = Poppler::Document::loadFromData(serialise());
-    if (m_poppler && m_poppler->isLocked())
-        m_poppler.reset();
-    if (m_poppler) {
-        m_poppler->setPaperColor(Qt::white);
-        m_poppler->setRenderHint(Poppler::Document::Antialiasing, false);
-        m_poppler->setRenderHint(Poppler::Document::TextAntialiasing, false);
+    if (!m_popplerValid) {
+        m_popplerValid = true;
+        m_poppler = qpdf ? popplerSource().load() : nullptr;
     }
     return m_poppler.get();
 }
@@ -336,8 +352,10 @@ namespace {
 std::shared_ptr<PdfDocument> openImpl(std::unique_ptr<PdfDocument::Impl> impl,
                                       std::shared_ptr<PdfDocument> (*make)(std::unique_ptr<PdfDocument::Impl>))
 {
-    switch (process(*impl, std::string())) {
+    Opened opened = readObjects(*impl, std::string());
+    switch (opened.result) {
     case OpenResult::Ok:
+        adopt(*impl, std::move(opened.qpdf), std::string());
         break;
     case OpenResult::NeedsPassword:
         impl->encrypted = true;
@@ -402,13 +420,23 @@ bool PdfDocument::isLocked() const { return d->locked; }
 
 bool PdfDocument::unlock(const QString& password)
 {
-    if (!d->locked)
+    // Open already: only the owner's password adds anything, its rights.
+    // Reading the file again would drop edits, so an edited document keeps
+    // the rights it has.
+    if (!d->locked && (!d->encrypted || d->ownerPasswordMatched || d->modified))
         return true;
     for (const auto& candidate : passwordCandidates(password)) {
-        if (process(*d, candidate) == OpenResult::Ok)
-            return true;
+        if (!d->locked && candidate == d->password)
+            continue;
+        Opened opened = readObjects(*d, candidate);
+        if (opened.result != OpenResult::Ok)
+            continue;
+        if (!d->locked && !ownerPasswordMatched(*opened.qpdf))
+            continue;
+        adopt(*d, std::move(opened.qpdf), candidate);
+        return true;
     }
-    return false;
+    return !d->locked;
 }
 
 bool PdfDocument::allowsPrinting() const
@@ -502,7 +530,7 @@ PdfPage PdfDocument::insertPage(const PdfPage& page, int index)
         return PdfPage();
     const QPDFObjGen og = pages[size_t(index)].getObjGen();
     if (foreign)
-        d->insertedPages.push_back({&src, object.getObjGen(), og});
+        d->insertedPages.push_back({src.qpdf, object.getObjGen(), og});
     return PdfPage(shared_from_this(), og.getObj(), og.getGen());
 }
 

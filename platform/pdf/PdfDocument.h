@@ -34,7 +34,9 @@ public:
     bool isEncrypted() const;
     // True until a password that opens the document has been given.
     bool isLocked() const;
-    // Tries a password (user or owner); true when the document is now unlocked.
+    // Tries a password (user or owner); true when the document is now
+    // unlocked. A document that opened without a password gains the owner's
+    // rights from the owner's password (before any edit: it is read again).
     bool unlock(const QString& password);
     // Permissions of the unlocked document; the owner password allows all.
     bool allowsPrinting() const;

@@ -2,6 +2,7 @@
 // Private to platform/pdf: the state behind a PdfDocument, shared by the
 // files of this folder (documents, pages, outlines, drawing context).
 #include "platform/pdf/PdfDocument.h"
+#include "platform/pdf/PopplerSource.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjGen.hh>
@@ -14,10 +15,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-namespace Poppler {
-class Document;
-}
 
 namespace platform::pdf {
 
@@ -66,16 +63,18 @@ struct PdfDocument::Impl {
     // streams lazily, so they must stay alive until this one is written.
     std::vector<std::shared_ptr<QPDF>> sources;
 
-    // Every page copied in from another document, in insertion order.
+    // Every page copied in from another document, in insertion order. The
+    // source is named by its objects, which sources keeps alive: the
+    // address of a freed document's state may be handed to the next one.
     struct InsertedPage {
-        const Impl* source = nullptr;  // the document it came from
+        std::shared_ptr<QPDF> source;  // the objects it came from
         QPDFObjGen sourcePage;         // its page object there
         QPDFObjGen copy;               // the inserted page object here
     };
     std::vector<InsertedPage> insertedPages;
     // The first copy of source's page that is still a page of this document;
     // an objgen of 0/0 when there is none.
-    QPDFObjGen copyOf(const Impl* source, QPDFObjGen sourcePage) const;
+    QPDFObjGen copyOf(const std::shared_ptr<QPDF>& source, QPDFObjGen sourcePage) const;
 
     // Outline: read from the file on first use of outlineRoot();
     // outlineReplaced once setOutlineRoot was called (a null root then
@@ -85,6 +84,9 @@ struct PdfDocument::Impl {
     bool outlineLoaded = false;
     bool outlineReplaced = false;
 
+    // Where Poppler reads the document: its file or bytes while unedited,
+    // else a fresh serialisation (empty when that fails).
+    PopplerSource popplerSource() const;
     // Poppler's view of the document for text and rendering, rebuilt lazily
     // after a modification. Null when Poppler cannot read it.
     Poppler::Document* popplerDocument() const;

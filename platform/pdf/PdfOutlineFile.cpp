@@ -186,7 +186,7 @@ QPDFObjectHandle pageInDocument(const PdfDocument::Impl& impl, const PdfPage& pa
     const QPDFObjGen og(page.objectId(), page.generation());
     if (&source == &impl)
         return impl.pageObject(og);
-    const QPDFObjGen copy = impl.copyOf(&source, og);
+    const QPDFObjGen copy = impl.copyOf(source.qpdf, og);
     return copy.getObj() == 0 ? QPDFObjectHandle() : impl.pageObject(copy);
 }
 

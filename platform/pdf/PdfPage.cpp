@@ -49,15 +49,9 @@ std::unique_ptr<Poppler::Document> singlePageWithBox(QPDFObjectHandle page, cons
     writer.setOutputMemory();
     writer.write();
     const auto buffer = writer.getBufferSharedPointer();
-    return Poppler::Document::loadFromData(
-        QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), qsizetype(buffer->getSize())));
-}
-
-void prepare(Poppler::Document& doc)
-{
-    doc.setPaperColor(Qt::white);
-    doc.setRenderHint(Poppler::Document::Antialiasing, false);
-    doc.setRenderHint(Poppler::Document::TextAntialiasing, false);
+    PopplerSource source;
+    source.data = QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), qsizetype(buffer->getSize()));
+    return source.load();
 }
 
 } // namespace
@@ -164,10 +158,8 @@ QImage PdfPage::render(const QRectF& box, double scale) const
                 page = poppler->page(i);
         } else {
             own = singlePageWithBox(pageObj, area);
-            if (own && !own->isLocked()) {
-                prepare(*own);
+            if (own)
                 page = own->page(0);
-            }
         }
         if (!page)
             return {};

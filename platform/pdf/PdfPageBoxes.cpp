@@ -23,20 +23,25 @@ QPDFObjectHandle attribute(QPDFObjectHandle page, const std::string& key)
 
 std::optional<QRectF> rectangle(QPDFObjectHandle value)
 {
-    if (!value.isInitialized() || !value.isArray() || value.getArrayNItems() != 4)
+    try {
+        if (!value.isInitialized() || !value.isArray() || value.getArrayNItems() != 4)
+            return std::nullopt;
+        double v[4];
+        for (int i = 0; i < 4; ++i) {
+            QPDFObjectHandle item = value.getArrayItem(i);
+            if (!item.isNumber())
+                return std::nullopt;
+            v[i] = item.getNumericValue();
+            if (!std::isfinite(v[i]))
+                return std::nullopt;
+        }
+        const double x0 = std::min(v[0], v[2]), x1 = std::max(v[0], v[2]);
+        const double y0 = std::min(v[1], v[3]), y1 = std::max(v[1], v[3]);
+        return QRectF(x0, y0, x1 - x0, y1 - y0);
+    } catch (const std::exception&) {
+        // Resolving a damaged object may throw: the box reads as missing.
         return std::nullopt;
-    double v[4];
-    for (int i = 0; i < 4; ++i) {
-        QPDFObjectHandle item = value.getArrayItem(i);
-        if (!item.isNumber())
-            return std::nullopt;
-        v[i] = item.getNumericValue();
-        if (!std::isfinite(v[i]))
-            return std::nullopt;
     }
-    const double x0 = std::min(v[0], v[2]), x1 = std::max(v[0], v[2]);
-    const double y0 = std::min(v[1], v[3]), y1 = std::max(v[1], v[3]);
-    return QRectF(x0, y0, x1 - x0, y1 - y0);
 }
 
 } // namespace
@@ -70,10 +75,10 @@ int normaliseRotation(long long degrees)
 
 int rotation(QPDFObjectHandle page)
 {
-    QPDFObjectHandle value = attribute(page, "/Rotate");
-    if (!value.isInitialized() || !value.isNumber())
-        return 0;
     try {
+        QPDFObjectHandle value = attribute(page, "/Rotate");
+        if (!value.isInitialized() || !value.isNumber())
+            return 0;
         const double r = value.getNumericValue();
         if (!std::isfinite(r) || std::fabs(r) > 1e9 || r != std::floor(r))
             return 0;

@@ -16,22 +16,6 @@ namespace platform::pdf {
 
 namespace {
 
-struct PopplerSource {
-    QString path;
-    QByteArray data;
-    QByteArray password;
-
-    std::unique_ptr<Poppler::Document> load() const
-    {
-        std::unique_ptr<Poppler::Document> document =
-            path.isEmpty() ? Poppler::Document::loadFromData(data, password, password)
-                           : Poppler::Document::load(path, password, password);
-        if (document && document->isLocked())
-            document.reset();
-        return document;
-    }
-};
-
 // Texts of the pages whose indexes are first, first + step, ...
 void extractTexts(const PopplerSource& source, int first, int step, std::vector<QString>& texts)
 {
@@ -59,18 +43,9 @@ QString PdfDocument::Impl::pageText(QPDFObjGen page) const
         if (objects.empty())
             return {};
 
-        PopplerSource source;
-        if (!modified && !path.isEmpty()) {
-            source.path = path;
-            source.password = QByteArray::fromStdString(password);
-        } else if (!modified && !data.isEmpty()) {
-            source.data = data;
-            source.password = QByteArray::fromStdString(password);
-        } else {
-            source.data = serialise();
-            if (source.data.isEmpty())
-                return {};
-        }
+        const PopplerSource source = popplerSource();
+        if (source.path.isEmpty() && source.data.isEmpty())
+            return {};
 
         std::vector<QString> texts(objects.size());
         // Below a few dozen pages a thread costs more than it saves.

@@ -316,6 +316,7 @@ TEST_F(AllToPDFConverterTest, SeparateRunAnswersWithTheLastEntryThatSetTheResult
         {"missing file leaves the result", {Good, Missing}, true, {"in0.pdf"}},
         {"missing file after a failure", {Unopenable, Missing}, false, {}},
         {"only an unknown category", {Category7}, true, {}},
+        {"unknown category after a success", {Good, Category7}, true, {"in0.pdf"}},
     };
     int run = 0;
     for (const auto& c : cases) {
@@ -353,6 +354,8 @@ TEST_F(AllToPDFConverterTest, PdfInputsThatCannotBeUsedAreCopiedOrLeftOut)
     const QUrl wrongPassword = encryptedPdf("locked.pdf", "right", "owner", true);
     const QUrl unlocked = encryptedPdf("unlocked.pdf", "user", "owner", true);
     const QUrl emptyUserPassword = encryptedPdf("open.pdf", "", "owner", true);
+    const QUrl ownerLifts = encryptedPdf("lifted.pdf", "", "owner", false);
+    const QUrl openNoPrint = encryptedPdf("openprint.pdf", "", "owner", false);
     const QUrl garbage = file("garbage.pdf", QByteArray(3000, '\x9c'));
     const QUrl truncated =
         file("truncated.pdf", testsupport::readFile(pdf("whole.pdf", 3).toLocalFile()).left(900));
@@ -380,6 +383,9 @@ TEST_F(AllToPDFConverterTest, PdfInputsThatCannotBeUsedAreCopiedOrLeftOut)
         {"wrong password", pdfEntry(wrongPassword, "wrong"), true, Copy, false},
         {"encrypted, unlocked", pdfEntry(unlocked, "user"), true, Rewritten, true},
         {"empty user password", pdfEntry(emptyUserPassword, ""), true, Rewritten, true},
+        {"open, forbids printing, owner's password", pdfEntry(ownerLifts, "owner"), true, Rewritten,
+         true},
+        {"open, forbids printing, no password", pdfEntry(openNoPrint, ""), true, Copy, false},
         {"garbage", pdfEntry(garbage), false, None, false},
         {"truncated", pdfEntry(truncated), false, None, false},
         {"page tree loops", pdfEntry(pagesLoop), false, None, false},
@@ -695,4 +701,161 @@ TEST_F(AllToPDFConverterTest, MergedDocumentOfEveryKindCarriesTheJobsSettings)
     QString report;
     EXPECT_EQ(runQpdf({"--check", "--password=open", merged}, &report), 0)
         << report.toStdString();
+}
+
+TEST_F(AllToPDFConverterTest, BookmarksOfAPdfAfterATextInputOpenItsOwnPages)
+{
+    // The printed text's intermediate is freed before the PDF is opened,
+    // and its page objects have low numbers, as the PDF's have: a bookmark
+    // on every page of the PDF must still open that page, never the text's.
+    constexpr int kPages = 10;
+    QList<QByteArray> objects = {"<< /Type /Catalog /Pages 2 0 R /Outlines "
+                                     + QByteArray::number(kPages + 3) + " 0 R >>"};
+    QByteArray kids;
+    for (int i = 0; i < kPages; ++i)
+        kids += QByteArray::number(i + 3) + " 0 R ";
+    objects << "<< /Type /Pages /Kids [" + kids + "] /Count " + QByteArray::number(kPages) + " >>";
+    for (int i = 0; i < kPages; ++i)
+        objects << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>";
+    const int firstItem = kPages + 4;
+    objects << "<< /Type /Outlines /First " + QByteArray::number(firstItem) + " 0 R /Last "
+                   + QByteArray::number(firstItem + kPages - 1) + " 0 R /Count "
+                   + QByteArray::number(kPages) + " >>";
+    for (int i = 0; i < kPages; ++i) {
+        QByteArray item = "<< /Title (Page " + QByteArray::number(i + 1) + ") /Parent "
+                        + QByteArray::number(kPages + 3) + " 0 R /Dest ["
+                        + QByteArray::number(i + 3) + " 0 R /XYZ 0 200 null]";
+        if (i > 0)
+            item += " /Prev " + QByteArray::number(firstItem + i - 1) + " 0 R";
+        if (i < kPages - 1)
+            item += " /Next " + QByteArray::number(firstItem + i + 1) + " 0 R";
+        objects << item + " >>";
+    }
+    const QUrl book = file("Book.pdf", rawPdf(objects));
+
+    AllToPDFConversionOptions options = mergedJob("merged.pdf");
+    options.sources = {MakeSourceFileEntry(file("Notes.txt", "Some notes."), FileKindText),
+                       pdfEntry(book)};
+    ASSERT_TRUE(runJob(options).result);
+    const QList<Bookmark> bookmarks = bookmarksOf(path("merged.pdf"));
+    ASSERT_EQ(labelsOf(bookmarks), QStringList({"Notes", "Book"}));
+    EXPECT_EQ(bookmarks[0].page, 1);
+    EXPECT_EQ(bookmarks[1].page, 2);
+    ASSERT_EQ(bookmarks[1].children.size(), kPages);
+    for (int i = 0; i < kPages; ++i)
+        EXPECT_EQ(bookmarks[1].children[i].page, i + 2) << i;
+}
+
+TEST_F(AllToPDFConverterTest, SeparatePdfOutputsCarryTheJobsSecurity)
+{
+    AllToPDFConversionOptions options = separateJob("out");
+    options.documentAttributes = {
+        {keys::kCGPDFContextTitle, QStringLiteral("Secured")},
+        {keys::kCGPDFContextOwnerPassword, QStringLiteral("boss")},
+        {keys::kCGPDFContextUserPassword, QStringLiteral("open")},
+        {keys::kCGPDFContextAllowsPrinting, false},
+        {keys::kCGPDFContextEncryptionKeyLength, 128},
+    };
+    const QUrl refused = encryptedPdf("refused.pdf", "", "owner", false);
+    options.sources = {pdfEntry(pdf("in/plain.pdf", 2)),
+                       pdfEntry(encryptedPdf("lifted.pdf", "", "owner", false), "owner"),
+                       pdfEntry(refused)};
+    ASSERT_TRUE(runJob(options).result);
+    ASSERT_EQ(filesIn(path("out")), QStringList({"lifted.pdf", "plain.pdf", "refused.pdf"}));
+
+    const struct {
+        const char* name;
+        bool secured;
+    } outputs[] = {{"plain.pdf", true}, {"lifted.pdf", true}, {"refused.pdf", false}};
+    for (const auto& o : outputs) {
+        const QString output = path(QStringLiteral("out/") + o.name);
+        EXPECT_EQ(testsupport::needsPassword(output), o.secured) << o.name;
+        const auto facts = inspectPdf(output, o.secured ? "open" : "");
+        ASSERT_TRUE(facts) << o.name;
+        EXPECT_EQ(facts->pageCount, 2) << o.name;
+        EXPECT_FALSE(facts->okToPrint) << o.name;
+        EXPECT_EQ(facts->title, o.secured ? QStringLiteral("Secured") : QString()) << o.name;
+    }
+    // Refused: the input itself under the output name.
+    EXPECT_EQ(testsupport::readFile(path("out/refused.pdf")),
+              testsupport::readFile(refused.toLocalFile()));
+}
+
+TEST_F(AllToPDFConverterTest, TargetWithoutSelectorStillCancels)
+{
+    for (const bool merged : {false, true}) {
+        const QString folder = merged ? "merged" : "separate";
+        AllToPDFConversionOptions options =
+            merged ? mergedJob(folder + "/out/merged.pdf") : separateJob(folder + "/out");
+        QDir().mkpath(path(folder + "/out"));
+        for (int i = 0; i < 3; ++i)
+            options.sources << pdfEntry(pdf(QStringLiteral("%1/in%2.pdf").arg(folder).arg(i), 1));
+        // Set before the start: the first input is still converted.
+        testsupport::ProgressRecorder recorder;
+        recorder.cancel();
+        options.progress = {&recorder, nullptr};
+        bool result = true;
+        testsupport::runOnWorker([&] { result = ConvertDocumentsToPDF(&options); });
+        EXPECT_FALSE(result) << merged;
+        EXPECT_TRUE(recorder.statuses().isEmpty()) << merged;
+        EXPECT_EQ(filesIn(path(folder + "/out")),
+                  merged ? QStringList() : QStringList({"in0.pdf"}))
+            << merged;
+    }
+}
+
+TEST_F(AllToPDFConverterTest, UnknownCategoryInAMergedRunChangesNothing)
+{
+    AllToPDFConversionOptions options = mergedJob("merged.pdf");
+    options.sources = {pdfEntry(pdf("a.pdf", 1)), MakeSourceFileEntry(pdf("seven.pdf", 1), 7),
+                       pdfEntry(pdf("b.pdf", 1))};
+    const Outcome outcome = runJob(options);
+    ASSERT_TRUE(outcome.result);
+    EXPECT_EQ(outcome.statuses, QList<int>({3, 3, 3, 6, 7}));
+    EXPECT_EQ(pageTagsOf(path("merged.pdf")), QStringList({"a-1", "b-1"}));
+    EXPECT_EQ(labelsOf(bookmarksOf(path("merged.pdf"))), QStringList({"a", "b"}));
+}
+
+TEST_F(AllToPDFConverterTest, BookmarkLabelsAreTheSeparateRunsOutputNames)
+{
+    // Names whose extension is unclear: a trailing dot, several dots, none.
+    const QStringList names = {"Scan.", "Report.v2.pdf", "Plain"};
+    AllToPDFConversionOptions separate = separateJob("out");
+    AllToPDFConversionOptions merged = mergedJob("merged.pdf");
+    for (const QString& name : names) {
+        const QUrl input = writePdf(path("in/" + name), "tag", 1);
+        separate.sources << pdfEntry(input);
+        merged.sources << pdfEntry(input);
+    }
+    ASSERT_TRUE(runJob(separate).result);
+    ASSERT_TRUE(runJob(merged).result);
+    QStringList outputs;
+    for (const QString& output : filesIn(path("out")))
+        outputs << output.chopped(4);
+    QStringList labels = labelsOf(bookmarksOf(path("merged.pdf")));
+    labels.sort();
+    EXPECT_EQ(labels, outputs);
+    EXPECT_EQ(labels.size(), names.size());
+}
+
+TEST_F(AllToPDFConverterTest, WebInputKeepsBlankPagesOnlyInItsOwnPdf)
+{
+    // The second printed page holds three white characters: blank.
+    const QUrl page = file("in/Page.html",
+                           "<html><body><p style='page-break-after: always'>Web words.</p>"
+                           "<p style='color: white'>abc</p></body></html>");
+    AllToPDFConversionOptions separate = separateJob("out");
+    separate.sources = {MakeSourceFileEntry(page, FileKindWeb)};
+    ASSERT_TRUE(runJob(separate).result);
+    const auto own = inspectPdf(path("out/Page.pdf"));
+    ASSERT_TRUE(own);
+    EXPECT_EQ(own->pageCount, 2);
+
+    AllToPDFConversionOptions merged = mergedJob("merged.pdf");
+    merged.sources = {MakeSourceFileEntry(page, FileKindWeb)};
+    ASSERT_TRUE(runJob(merged).result);
+    const auto facts = inspectPdf(path("merged.pdf"));
+    ASSERT_TRUE(facts);
+    ASSERT_EQ(facts->pageCount, 1);
+    EXPECT_TRUE(facts->pageTexts[0].contains("Web words."));
 }

@@ -16,6 +16,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
 using namespace platform;
 using testsupport::inspectPdf;
 
@@ -75,6 +80,48 @@ QString writePdfWithText(const QString& path, const QString& text, const QColor&
     return path;
 }
 
+// A one-page PDF of 200 x 300 points built with qpdf, for page keys that no
+// printer writes: content is the page's content stream.
+QByteArray qpdfPage(const std::string& content, const std::string& pageKeys)
+{
+    QPDF qpdf;
+    qpdf.emptyPDF();
+    QPDFObjectHandle page = qpdf.makeIndirectObject(
+        QPDFObjectHandle::parse("<< /Type /Page /MediaBox [0 0 200 300] " + pageKeys + " >>"));
+    page.replaceKey("/Contents", qpdf.newStream(content));
+    QPDFPageDocumentHelper(qpdf).addPage(QPDFPageObjectHelper(page), false);
+    QPDFWriter writer(qpdf);
+    writer.setOutputMemory();
+    writer.write();
+    const auto buffer = writer.getBufferSharedPointer();
+    return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()),
+                      qsizetype(buffer->getSize()));
+}
+
+struct BatchOutcome {
+    bool result = false;
+    QList<int> statuses;
+};
+
+// Runs one of the two batch runs on a worker thread with a recorder as the
+// target; selector null sends no reports.
+BatchOutcome runBatch(const ScriboraConversionOptions& options, bool merged,
+                      testsupport::ProgressRecorder& recorder,
+                      const char* selector = "ChangeProgressStatus")
+{
+    BatchOutcome outcome;
+    outcome.result = !merged; // the opposite of what an empty run answers
+    testsupport::runOnWorker([&] {
+        TextDocumentPDFConverter converter;
+        converter.SetOptionsFromScriboraOptions(&options);
+        converter.SetTextProgress(&recorder, selector);
+        outcome.result = merged ? converter.ConvertTextFilesToSinglePDF()
+                                : converter.ConvertTextFilesToSeparatePDFs();
+    });
+    outcome.statuses = recorder.statuses();
+    return outcome;
+}
+
 class TextDocumentPDFConverterTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -84,6 +131,27 @@ protected:
         return testsupport::writeFile(path(name), bytes);
     }
     QUrl out(const QString& name) const { return QUrl::fromLocalFile(path(name)); }
+
+    // A job over three short documents into folder (a file of it when merged).
+    ScriboraConversionOptions threeDocuments(const QString& folder, bool merged)
+    {
+        ScriboraConversionOptions options;
+        for (const char* name : {"one", "two", "three"})
+            options.sources << MakeSourceFileEntry(
+                file(QStringLiteral("%1/in/%2.txt").arg(folder, name),
+                     QByteArray("Words of ") + name + "."),
+                FileKindText);
+        QDir().mkpath(path(folder + "/out"));
+        options.destination = out(folder + (merged ? "/out/merged.pdf" : "/out"));
+        options.pageWidth = kA4Width;
+        options.pageHeight = kA4Height;
+        options.leftMargin = options.rightMargin = options.topMargin = options.bottomMargin = 72;
+        return options;
+    }
+    QStringList outputs(const QString& folder) const
+    {
+        return QDir(path(folder + "/out")).entryList(QDir::Files, QDir::Name);
+    }
 };
 
 } // namespace
@@ -358,4 +426,103 @@ TEST_F(TextDocumentPDFConverterTest, BlankPageTest)
     EXPECT_FALSE(IsBlankPDFPage(nullptr));
     const pdf::PdfPage null;
     EXPECT_FALSE(IsBlankPDFPage(&null));
+}
+
+TEST_F(TextDocumentPDFConverterTest, BlankPageTestOnUnusualBoxesAndRotations)
+{
+    const std::string ink = "0 0 0 rg 20 20 40 40 re f";
+    // The top-left corner: seen only when the turned page's bitmap is turned too.
+    const std::string topLeftInk = "0 0 0 rg 10 270 20 20 re f";
+    const struct {
+        const char* name;
+        std::string content;
+        std::string pageKeys;
+        bool blank;
+    } cases[] = {
+        {"crop box without width, ink in the media box", ink, "/CropBox [0 0 0 300]", false},
+        {"crop box without width, nothing drawn", "", "/CropBox [0 0 0 300]", true},
+        {"crop box without height, ink in the media box", ink, "/CropBox [0 0 200 0]", false},
+        {"turned a quarter, nothing drawn", "", "/Rotate 90", true},
+        {"turned three quarters, nothing drawn", "", "/Rotate 270", true},
+        {"turned a quarter, ink at the top-left corner", topLeftInk, "/Rotate 90", false},
+    };
+    for (const auto& c : cases) {
+        const auto document = pdf::PdfDocument::fromData(qpdfPage(c.content, c.pageKeys));
+        ASSERT_TRUE(document) << c.name;
+        const pdf::PdfPage page = document->page(0);
+        EXPECT_EQ(IsBlankPDFPage(&page), c.blank) << c.name;
+    }
+}
+
+TEST_F(TextDocumentPDFConverterTest, BatchRunsWithoutSourcesWriteNothing)
+{
+    const struct {
+        bool merged;
+        bool result;
+    } cases[] = {{false, true}, {true, false}};
+    for (const auto& c : cases) {
+        ScriboraConversionOptions options = threeDocuments(c.merged ? "merged" : "separate", c.merged);
+        options.sources.clear();
+        testsupport::ProgressRecorder recorder;
+        const BatchOutcome outcome = runBatch(options, c.merged, recorder);
+        EXPECT_EQ(outcome.result, c.result) << c.merged;
+        EXPECT_TRUE(outcome.statuses.isEmpty()) << c.merged;
+        EXPECT_TRUE(outputs(c.merged ? "merged" : "separate").isEmpty()) << c.merged;
+    }
+}
+
+TEST_F(TextDocumentPDFConverterTest, BatchRunsSkipANullEntry)
+{
+    const struct {
+        bool merged;
+        QList<int> statuses;
+        QStringList outputs;
+    } cases[] = {
+        {false, {3, 3, 3, 3}, {"one.pdf", "three.pdf", "two.pdf"}},
+        {true, {3, 3, 3, 6, 7}, {"merged.pdf"}},
+    };
+    for (const auto& c : cases) {
+        const QString folder = c.merged ? "merged" : "separate";
+        ScriboraConversionOptions options = threeDocuments(folder, c.merged);
+        options.sources.insert(1, SourceFileEntry());
+        testsupport::ProgressRecorder recorder;
+        const BatchOutcome outcome = runBatch(options, c.merged, recorder);
+        EXPECT_TRUE(outcome.result) << c.merged;
+        EXPECT_EQ(outcome.statuses, c.statuses) << c.merged;
+        EXPECT_EQ(outputs(folder), c.outputs) << c.merged;
+    }
+    const auto merged = inspectPdf(path("merged/out/merged.pdf"));
+    ASSERT_TRUE(merged);
+    EXPECT_EQ(merged->pageCount, 3);
+}
+
+TEST_F(TextDocumentPDFConverterTest, BatchRunsStopOnCancel)
+{
+    const struct {
+        const char* name;
+        bool merged;
+        bool withSelector;
+        int cancelAfter; // status-3 reports; 0: the flag is set before the start
+        QList<int> statuses;
+        QStringList outputs;
+    } cases[] = {
+        {"separate, during the last input", false, true, 3, {3, 3, 3},
+         {"one.pdf", "three.pdf", "two.pdf"}},
+        {"separate, target without selector", false, false, 0, {}, {"one.pdf"}},
+        {"merged, during the last input", true, true, 3, {3, 3, 3}, {}},
+        {"merged, target without selector", true, false, 0, {}, {}},
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        const QString folder = QStringLiteral("run%1").arg(run++);
+        const ScriboraConversionOptions options = threeDocuments(folder, c.merged);
+        testsupport::ProgressRecorder recorder(c.cancelAfter);
+        if (c.cancelAfter == 0)
+            recorder.cancel();
+        const BatchOutcome outcome =
+            runBatch(options, c.merged, recorder, c.withSelector ? "ChangeProgressStatus" : nullptr);
+        EXPECT_FALSE(outcome.result) << c.name;
+        EXPECT_EQ(outcome.statuses, c.statuses) << c.name;
+        EXPECT_EQ(outputs(folder), c.outputs) << c.name;
+    }
 }

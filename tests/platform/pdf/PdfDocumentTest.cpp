@@ -265,6 +265,24 @@ TEST_F(PdfDocumentTest, OwnerPasswordOnlyOpensButRestricts)
     EXPECT_FALSE(doc->allowsPrinting());
     EXPECT_TRUE(doc->allowsCopying());
     EXPECT_EQ(doc->page(0).text().trimmed(), QStringLiteral("Page 1"));
+
+    // Other passwords leave it open and restricted; the owner's lifts the ban.
+    for (const QString& other : {QStringLiteral("wrong"), QString()}) {
+        EXPECT_TRUE(doc->unlock(other)) << other.toStdString();
+        EXPECT_FALSE(doc->allowsPrinting()) << other.toStdString();
+    }
+    ASSERT_TRUE(doc->unlock(QStringLiteral("boss")));
+    EXPECT_FALSE(doc->isLocked());
+    EXPECT_TRUE(doc->allowsPrinting());
+    EXPECT_EQ(doc->pageCount(), 1);
+    EXPECT_EQ(doc->page(0).text().trimmed(), QStringLiteral("Page 1"));
+
+    // Edits are never dropped to read the file again.
+    const auto edited = PdfDocument::open(url(QStringLiteral("owner.pdf")));
+    ASSERT_TRUE(edited);
+    edited->page(0).setRotation(90);
+    EXPECT_TRUE(edited->unlock(QStringLiteral("boss")));
+    EXPECT_EQ(edited->page(0).rotation(), 90);
 }
 
 TEST_F(PdfDocumentTest, EncryptionStrengthFollowsKeyLength)
