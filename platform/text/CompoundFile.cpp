@@ -120,6 +120,9 @@ std::optional<CompoundFile> CompoundFile::parse(const QByteArray& data)
         for (int i = 0; i < chars; ++i)
             e.name.append(QChar(u16(directory, at + 2 * i)));
         e.type = directory[at + 66];
+        e.left = u32(directory, at + 68);
+        e.right = u32(directory, at + 72);
+        e.child = u32(directory, at + 76);
         e.start = u32(directory, at + 116);
         e.size = u32(directory, at + 120);
         if (file.sectorSize_ == 4096)
@@ -147,26 +150,41 @@ std::optional<CompoundFile> CompoundFile::parse(const QByteArray& data)
     return file;
 }
 
+const CompoundFile::Entry* CompoundFile::rootStream(const QString& name) const
+{
+    // The root's children form a tree through their left and right links;
+    // each entry is visited once, so a damaged tree cannot loop.
+    QList<bool> visited(entries_.size(), false);
+    QList<std::uint32_t> pending{entries_[0].child};
+    while (!pending.isEmpty()) {
+        const std::uint32_t index = pending.takeLast();
+        if (index >= std::uint32_t(entries_.size()) || visited[index])
+            continue;
+        visited[index] = true;
+        const Entry& e = entries_[index];
+        if (e.type == 2 && e.name == name)
+            return &e;
+        pending.append(e.left);
+        pending.append(e.right);
+    }
+    return nullptr;
+}
+
 bool CompoundFile::hasStream(const QString& name) const
 {
-    for (const Entry& e : entries_)
-        if (e.type == 2 && e.name == name)
-            return true;
-    return false;
+    return rootStream(name) != nullptr;
 }
 
 std::optional<QByteArray> CompoundFile::stream(const QString& name) const
 {
-    for (const Entry& e : entries_) {
-        if (e.type != 2 || e.name != name)
-            continue;
-        if (e.size == 0)
-            return QByteArray();
-        if (e.size < miniCutoff_)
-            return chain(miniFat_, e.start, e.size, miniSectorSize_, true);
-        return chain(fat_, e.start, e.size, sectorSize_, false);
-    }
-    return std::nullopt;
+    const Entry* e = rootStream(name);
+    if (!e)
+        return std::nullopt;
+    if (e->size == 0)
+        return QByteArray();
+    if (e->size < miniCutoff_)
+        return chain(miniFat_, e->start, e->size, miniSectorSize_, true);
+    return chain(fat_, e->start, e->size, sectorSize_, false);
 }
 
 } // namespace platform::text

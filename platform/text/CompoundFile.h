@@ -16,8 +16,9 @@ public:
     // Null when data is no compound file or its header or tables are damaged.
     static std::optional<CompoundFile> parse(const QByteArray& data);
 
-    // A stream's bytes by name (any storage, first found); empty when there
-    // is none or its chain is damaged.
+    // A stream of the root storage by name (streams of embedded storages
+    // are not the document's own); empty when there is none or its chain is
+    // damaged.
     std::optional<QByteArray> stream(const QString& name) const;
     bool hasStream(const QString& name) const;
 
@@ -25,9 +26,11 @@ private:
     struct Entry {
         QString name;
         int type = 0;
+        std::uint32_t left = 0, right = 0, child = 0;
         std::uint32_t start = 0;
         std::uint64_t size = 0;
     };
+    const Entry* rootStream(const QString& name) const;
     std::optional<QByteArray> chain(const QList<std::uint32_t>& table, std::uint32_t start, std::uint64_t size,
                                     qint64 sectorSize, bool mini) const;
     qint64 sectorOffset(std::uint32_t sector) const { return qint64(sector + 1) * sectorSize_; }

@@ -3,22 +3,27 @@
 #include "platform/text/CompoundFile.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
+#include "platform/text/WordListStyles.h"
 
 #include <QColor>
+#include <QHash>
 #include <QTextDocument>
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
 
 namespace platform::text {
 
 namespace {
 
 constexpr qint64 kMaxDocFileBytes = 256LL * 1024 * 1024;
-constexpr qint64 kMaxCharacters = 8LL * 1024 * 1024; // some four thousand pages
 constexpr int kMaxFieldDepth = 64;
 constexpr int kMaxFonts = 32767;
 constexpr int kMaxLists = 32767;
+constexpr int kMaxStyles = 4095; // style indices are 12 bits
+constexpr int kNoStyle = 0x0FFF;
+constexpr int kMaxStyleDepth = 32;
 
 // Little-endian reads that answer 0 past the end of the data.
 struct Bytes {
@@ -101,9 +106,35 @@ struct Character {
     quint32 fc;
 };
 
-struct ListLevels {
-    quint32 lsid;
-    quint8 nfc[9];
+// The number format of each level of a list.
+using ListLevels = std::array<quint8, 9>;
+
+// What a run's modifiers say besides its look.
+struct RunExtras {
+    qint64 picture = -1;
+    bool special = false;
+};
+
+struct ParagraphProperties {
+    QTextBlockFormat block;
+    bool inTable = false, rowEnd = false, innerCell = false, innerRowEnd = false;
+    int depth = 0;
+    int ilfo = 0, ilvl = 0;
+};
+
+// Styles live in the table stream; their modifiers apply under the direct
+// formatting.
+struct Style {
+    enum Kind { None, Paragraph, Character };
+    Kind kind = None;
+    int sti = kNoStyle;
+    int base = kNoStyle;
+    qint64 papxFrom = 0, papxTo = 0;
+    qint64 chpxFrom = 0, chpxTo = 0;
+    QList<int> chain; // this style and its bases, the farthest base first
+    // Paragraph styles, resolved through the chain.
+    ParagraphProperties paragraph;
+    QTextCharFormat character;
 };
 
 class DocParser {
@@ -119,9 +150,14 @@ private:
     bool readPieces(quint32 fcClx, quint32 lcbClx, quint32 textLength);
     void readFkps(quint32 fc, quint32 lcb, bool paragraphs);
     void readFonts(quint32 fc, quint32 lcb);
+    void readStyles(quint32 fc, quint32 lcb);
+    void resolveStyles();
     void readLists(quint32 fcLst, quint32 lcbLst, quint32 fcLfo, quint32 lcbLfo);
     const Run* find(const QList<Run>& runs, quint32 fc) const;
-    QTextCharFormat charFormat(const Run* run, qint64* picture, bool* special) const;
+    void applyCharacterSprms(const Bytes& b, qint64 from, qint64 to, QTextCharFormat& f, RunExtras& extras) const;
+    void applyParagraphSprms(const Bytes& b, qint64 from, qint64 to, ParagraphProperties& p) const;
+    const Style* styleOf(int istd, Style::Kind kind) const;
+    QTextCharFormat charFormat(const Run* run, const Style* paragraphStyle, RunExtras& extras) const;
     void emitParagraph(qsizetype from, qsizetype to, qsizetype mark);
     void emitPicture(qint64 offset);
     void flushRun(QString& text, const QTextCharFormat& format);
@@ -134,10 +170,16 @@ private:
     QList<Character> text_;
     QList<Run> chpx_, papx_;
     QStringList fonts_;
-    QList<ListLevels> lists_;
+    QList<Style> styles_;
+    int defaultFont_ = -1;
+    QHash<quint32, ListLevels> lists_;
     QList<quint32> lfoLsids_;
-    // Fields: for each open one, whether its result has begun.
+    // Fields: for each open one, whether its result has begun; text shows
+    // only where no open field is in its code. Fields nested past the depth
+    // bound are counted and hidden whole.
     QList<bool> fields_;
+    int fieldsInCode_ = 0;
+    int ignoredFields_ = 0;
     struct Level {
         bool rowOpen = false;
         bool cellOpen = false;
@@ -192,15 +234,29 @@ void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
         return;
     const qint64 count = (lcb - 4) / 8;
     QList<Run>& runs = paragraphs ? papx_ : chpx_;
-    for (qint64 i = 0; i < count; ++i) {
+    // Only runs over the main text are kept, each page read once: a damaged
+    // bin table naming one page many times cannot multiply the runs, and the
+    // runs kept are at most one per character.
+    QList<quint32> textFcs;
+    textFcs.reserve(text_.size());
+    for (const Character& ch : std::as_const(text_))
+        textFcs.append(ch.fc);
+    std::sort(textFcs.begin(), textFcs.end());
+    const auto coversText = [&](const Run& run) {
+        const auto it = std::lower_bound(textFcs.cbegin(), textFcs.cend(), run.fcStart);
+        return it != textFcs.cend() && *it < run.fcEnd;
+    };
+    QList<bool> pageRead(word_.size() / 512 + 1, false);
+    for (qint64 i = 0; i < count && runs.size() < text_.size(); ++i) {
         const quint32 page = t_.u32(fc + 4 * (count + 1) + 4 * i) & 0x3FFFFF;
         const qint64 base = qint64(page) * 512;
-        if (!w_.has(base, 512))
+        if (!w_.has(base, 512) || pageRead[page])
             continue;
+        pageRead[page] = true;
         const int n = w_.u8(base + 511);
         if (n == 0 || (paragraphs ? 4 * (n + 1) + 13 * n : 4 * (n + 1) + n) > 511)
             continue;
-        for (int k = 0; k < n; ++k) {
+        for (int k = 0; k < n && runs.size() < text_.size(); ++k) {
             Run run{w_.u32(base + 4 * k), w_.u32(base + 4 * (k + 1)), 0, 0};
             if (paragraphs) {
                 const qint64 offset = qint64(w_.u8(base + 4 * (n + 1) + 13 * k)) * 2;
@@ -231,7 +287,7 @@ void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
                     run.to = at + 1 + size;
                 }
             }
-            if (run.fcEnd > run.fcStart)
+            if (run.fcEnd > run.fcStart && coversText(run))
                 runs.append(run);
         }
     }
@@ -266,6 +322,97 @@ void DocParser::readFonts(quint32 fc, quint32 lcb)
     }
 }
 
+void DocParser::readStyles(quint32 fc, quint32 lcb)
+{
+    if (lcb < 2 || !t_.has(fc, lcb))
+        return;
+    const qint64 end = qint64(fc) + lcb;
+    const qint64 header = fc + 2;
+    const qint64 headerSize = t_.u16(fc);
+    if (headerSize < 14 || header + headerSize > end)
+        return;
+    const int count = std::min<int>(t_.u16(header), kMaxStyles);
+    const qint64 baseSize = t_.u16(header + 2);
+    if (baseSize < 10)
+        return;
+    defaultFont_ = t_.u16(header + 12);
+    qint64 at = header + headerSize;
+    for (int i = 0; i < count && at + 2 <= end; ++i) {
+        const qint64 size = t_.u16(at);
+        const qint64 entry = at + 2;
+        const qint64 entryEnd = entry + size;
+        at = entryEnd;
+        Style style;
+        if (size < baseSize || entryEnd > end) {
+            styles_.append(style); // an empty slot
+            continue;
+        }
+        style.sti = t_.u16(entry) & 0x0FFF;
+        const int kind = t_.u16(entry + 2) & 0x000F;
+        style.base = t_.u16(entry + 2) >> 4;
+        const int upxCount = t_.u16(entry + 4) & 0x000F;
+        // The name, then the property lists, each padded to an even size.
+        qint64 upx = entry + baseSize;
+        upx += 2 + 2 * qint64(t_.u16(upx)) + 2;
+        QList<QPair<qint64, qint64>> lists;
+        for (int k = 0; k < upxCount && upx + 2 <= entryEnd; ++k) {
+            const qint64 length = t_.u16(upx);
+            if (upx + 2 + length > entryEnd)
+                break;
+            lists.append({upx + 2, upx + 2 + length});
+            upx += 2 + length + (length & 1);
+        }
+        // Paragraph styles: the style index and paragraph modifiers, then the
+        // character modifiers. Character styles: character modifiers.
+        if (kind == 1 && lists.size() >= 1 && lists[0].second - lists[0].first >= 2) {
+            style.kind = Style::Paragraph;
+            style.papxFrom = lists[0].first + 2;
+            style.papxTo = lists[0].second;
+            if (lists.size() >= 2)
+                std::tie(style.chpxFrom, style.chpxTo) = lists[1];
+        } else if (kind == 2 && lists.size() >= 1) {
+            style.kind = Style::Character;
+            std::tie(style.chpxFrom, style.chpxTo) = lists[0];
+        }
+        styles_.append(style);
+    }
+    resolveStyles();
+}
+
+void DocParser::resolveStyles()
+{
+    for (int index = 0; index < styles_.size(); ++index) {
+        Style& style = styles_[index];
+        if (style.kind == Style::None)
+            continue;
+        // A base of another kind, a loop or a chain past the depth bound ends
+        // the chain there.
+        QList<int> chain;
+        for (int istd = index; chain.size() < kMaxStyleDepth;) {
+            chain.prepend(istd);
+            istd = styles_[istd].base;
+            if (istd >= styles_.size() || styles_[istd].kind != style.kind || chain.contains(istd))
+                break;
+        }
+        style.chain = chain;
+        if (style.kind != Style::Paragraph)
+            continue;
+        RunExtras ignored;
+        for (int istd : std::as_const(chain)) {
+            const Style& s = styles_[istd];
+            applyParagraphSprms(t_, s.papxFrom, s.papxTo, style.paragraph);
+            applyCharacterSprms(t_, s.chpxFrom, s.chpxTo, style.character, ignored);
+        }
+        if (style.sti >= 1 && style.sti <= 9) // the built-in heading styles
+            style.paragraph.block.setHeadingLevel(style.sti);
+    }
+}
+
+const Style* DocParser::styleOf(int istd, Style::Kind kind) const
+{
+    return istd >= 0 && istd < styles_.size() && styles_[istd].kind == kind ? &styles_[istd] : nullptr;
+}
+
 void DocParser::readLists(quint32 fcLst, quint32 lcbLst, quint32 fcLfo, quint32 lcbLfo)
 {
     if (lcbLst >= 2 && t_.has(fcLst, lcbLst)) {
@@ -275,17 +422,16 @@ void DocParser::readLists(quint32 fcLst, quint32 lcbLst, quint32 fcLfo, quint32 
         qint64 levels = fcLst + 2 + qint64(std::max(count, 0)) * 28;
         for (int i = 0; i < count && levels <= end; ++i) {
             const qint64 lstf = fcLst + 2 + qint64(i) * 28;
-            ListLevels list{t_.u32(lstf), {}};
-            std::fill(std::begin(list.nfc), std::end(list.nfc), quint8(0));
+            ListLevels list{};
             const int levelCount = (t_.u8(lstf + 26) & 1) ? 1 : 9;
             for (int k = 0; k < levelCount && levels + 28 <= end; ++k) {
-                list.nfc[k] = t_.u8(levels + 4);
+                list[k] = t_.u8(levels + 4);
                 const qint64 chpx = t_.u8(levels + 24);
                 const qint64 papx = t_.u8(levels + 25);
                 levels += 28 + chpx + papx;
                 levels += 2 + 2 * qint64(t_.u16(levels)); // the number text
             }
-            lists_.append(list);
+            lists_.insert(t_.u32(lstf), list);
         }
     }
     if (lcbLfo >= 4 && t_.has(fcLfo, lcbLfo)) {
@@ -304,66 +450,142 @@ const Run* DocParser::find(const QList<Run>& runs, quint32 fc) const
     return fc < it->fcEnd ? &*it : nullptr;
 }
 
-QTextCharFormat DocParser::charFormat(const Run* run, qint64* picture, bool* special) const
+void DocParser::applyCharacterSprms(const Bytes& b, qint64 from, qint64 to, QTextCharFormat& f,
+                                    RunExtras& extras) const
 {
-    QTextCharFormat f;
-    *picture = -1;
-    *special = false;
-    if (!run)
-        return f;
-    const auto toggle = [&](qint64 at) { const quint8 v = w_.u8(at); return v == 1 || v == 0x81; };
-    forEachSprm(w_, run->from, run->to, [&](const Sprm& s) {
+    // Toggles: 0x80 keeps what the style gives, 0x81 turns it over.
+    const auto toggle = [&](qint64 at, bool current) {
+        const quint8 v = b.u8(at);
+        return v == 0x80 ? current : v == 0x81 ? !current : v == 1;
+    };
+    const auto setCapitalization = [&](qint64 at, QFont::Capitalization mode) {
+        const bool on = toggle(at, f.fontCapitalization() == mode);
+        if (on)
+            f.setFontCapitalization(mode);
+        else if (f.fontCapitalization() == mode)
+            f.setFontCapitalization(QFont::MixedCase);
+    };
+    forEachSprm(b, from, to, [&](const Sprm& s) {
         switch (s.code) {
-        case 0x0835: f.setFontWeight(toggle(s.operand) ? QFont::Bold : QFont::Normal); break;
-        case 0x0836: f.setFontItalic(toggle(s.operand)); break;
+        case 0x0835:
+            f.setFontWeight(toggle(s.operand, f.fontWeight() >= QFont::Bold) ? QFont::Bold : QFont::Normal);
+            break;
+        case 0x0836: f.setFontItalic(toggle(s.operand, f.fontItalic())); break;
         case 0x0837:
-        case 0x2A53: f.setFontStrikeOut(toggle(s.operand)); break;
-        case 0x083A: f.setFontCapitalization(toggle(s.operand) ? QFont::SmallCaps : QFont::MixedCase); break;
-        case 0x083B: f.setFontCapitalization(toggle(s.operand) ? QFont::AllUppercase : QFont::MixedCase); break;
-        case 0x083C: f.setProperty(kHiddenTextProperty, toggle(s.operand)); break;
-        case 0x2A3E: f.setFontUnderline(w_.u8(s.operand) != 0); break;
+        case 0x2A53: f.setFontStrikeOut(toggle(s.operand, f.fontStrikeOut())); break;
+        case 0x083A: setCapitalization(s.operand, QFont::SmallCaps); break;
+        case 0x083B: setCapitalization(s.operand, QFont::AllUppercase); break;
+        case 0x083C: f.setProperty(kHiddenTextProperty, toggle(s.operand, f.boolProperty(kHiddenTextProperty))); break;
+        case 0x2A3E: f.setFontUnderline(b.u8(s.operand) != 0); break;
         case 0x2A42: {
-            const quint8 ico = w_.u8(s.operand);
+            const quint8 ico = b.u8(s.operand);
             if (ico > 0 && ico < 17)
                 f.setForeground(QColor(kIcoColors[ico]));
+            else
+                f.clearForeground(); // automatic
             break;
         }
         case 0x6870: // red, green, blue and an "auto" flag
-            if (w_.u8(s.operand + 3) == 0)
-                f.setForeground(QColor(w_.u8(s.operand), w_.u8(s.operand + 1), w_.u8(s.operand + 2)));
+            if (b.u8(s.operand + 3) == 0)
+                f.setForeground(QColor(b.u8(s.operand), b.u8(s.operand + 1), b.u8(s.operand + 2)));
+            else
+                f.clearForeground();
             break;
         case 0x2A0C: {
-            const quint8 ico = w_.u8(s.operand);
+            const quint8 ico = b.u8(s.operand);
             if (ico > 0 && ico < 17)
                 f.setBackground(QColor(kIcoColors[ico]));
+            else
+                f.clearBackground();
             break;
         }
         case 0x4A43: {
-            const int half = w_.u16(s.operand);
+            const int half = b.u16(s.operand);
             if (half >= 2 && half <= 3276)
                 f.setFontPointSize(half / 2.0);
             break;
         }
         case 0x4A4F:
         case 0x4A51: {
-            const int index = w_.u16(s.operand);
+            const int index = b.u16(s.operand);
             if (index < fonts_.size() && !fonts_[index].isEmpty()
                 && (s.code == 0x4A4F || !f.hasProperty(QTextFormat::FontFamilies)))
                 f.setFontFamilies(QStringList{fonts_[index]});
             break;
         }
         case 0x2A48: {
-            const quint8 iss = w_.u8(s.operand);
+            const quint8 iss = b.u8(s.operand);
             f.setVerticalAlignment(iss == 1   ? QTextCharFormat::AlignSuperScript
                                    : iss == 2 ? QTextCharFormat::AlignSubScript
                                               : QTextCharFormat::AlignNormal);
             break;
         }
-        case 0x0855: *special = w_.u8(s.operand) != 0; break;
-        case 0x6A03: *picture = w_.u32(s.operand); break;
+        case 0x0855: extras.special = b.u8(s.operand) != 0; break;
+        case 0x6A03: extras.picture = b.u32(s.operand); break;
         default: break;
         }
     });
+}
+
+void DocParser::applyParagraphSprms(const Bytes& b, qint64 from, qint64 to, ParagraphProperties& p) const
+{
+    forEachSprm(b, from, to, [&](const Sprm& s) {
+        switch (s.code) {
+        case 0x2403:
+        case 0x2461: {
+            const quint8 jc = b.u8(s.operand);
+            p.block.setAlignment(jc == 1   ? Qt::AlignHCenter
+                                 : jc == 2 ? Qt::AlignRight
+                                 : jc >= 3 ? Qt::AlignJustify
+                                           : Qt::AlignLeft);
+            break;
+        }
+        case 0x840F:
+        case 0x845E: p.block.setLeftMargin(builder_.twips(b.s16(s.operand))); break;
+        case 0x840E:
+        case 0x845D: p.block.setRightMargin(builder_.twips(b.s16(s.operand))); break;
+        case 0x8411:
+        case 0x8460: p.block.setTextIndent(builder_.twips(b.s16(s.operand))); break;
+        case 0xA413: p.block.setTopMargin(builder_.twips(b.u16(s.operand))); break;
+        case 0xA414: p.block.setBottomMargin(builder_.twips(b.u16(s.operand))); break;
+        case 0x2407:
+            p.block.setPageBreakPolicy(b.u8(s.operand) ? QTextFormat::PageBreak_AlwaysBefore
+                                                       : QTextFormat::PageBreak_Auto);
+            break;
+        case 0x2416: p.inTable = b.u8(s.operand) != 0; break;
+        case 0x2417: p.rowEnd = b.u8(s.operand) != 0; break;
+        case 0x6649: p.depth = int(std::min<quint32>(b.u32(s.operand), kMaxTableDepth + 8)); break;
+        case 0x244B: p.innerCell = b.u8(s.operand) != 0; break;
+        case 0x244C: p.innerRowEnd = b.u8(s.operand) != 0; break;
+        case 0x460B: p.ilfo = b.s16(s.operand); break;
+        case 0x260A: p.ilvl = std::min<int>(b.u8(s.operand), 8); break;
+        case 0x2640: {
+            const int level = b.u8(s.operand);
+            p.block.setHeadingLevel(level < 9 ? level + 1 : 0); // 9 is body text
+            break;
+        }
+        default: break;
+        }
+    });
+}
+
+QTextCharFormat DocParser::charFormat(const Run* run, const Style* paragraphStyle, RunExtras& extras) const
+{
+    QTextCharFormat f = paragraphStyle ? paragraphStyle->character : QTextCharFormat();
+    extras = RunExtras();
+    if (!run)
+        return f;
+    // The character style goes under the run's own modifiers.
+    int characterStyle = -1;
+    forEachSprm(w_, run->from, run->to, [&](const Sprm& s) {
+        if (s.code == 0x4A30)
+            characterStyle = w_.u16(s.operand);
+    });
+    if (const Style* style = styleOf(characterStyle, Style::Character)) {
+        for (int istd : style->chain)
+            applyCharacterSprms(t_, styles_[istd].chpxFrom, styles_[istd].chpxTo, f, extras);
+    }
+    applyCharacterSprms(w_, run->from, run->to, f, extras);
     return f;
 }
 
@@ -397,16 +619,15 @@ void DocParser::emitPicture(qint64 offset)
         }
         if (body + length > end)
             return;
+        // The picture follows one identifier and a tag byte, or two
+        // identifiers for the odd instances.
         const quint16 instance = verInstance >> 4;
-        qint64 skip = -1;
-        if (type == 0xF01D || type == 0xF02A) // JPEG
-            skip = (instance == 0x46B || instance == 0x6E2) ? 17 : 33;
-        else if (type == 0xF01E) // PNG
-            skip = instance == 0x6E0 ? 17 : 33;
-        if (skip > 0 && length > skip) {
-            const QByteArray bytes = data_.mid(body + skip, length - skip);
+        const qint64 skip = (instance & 1) ? 33 : 17;
+        if ((type == 0xF01D || type == 0xF02A || type == 0xF01E) && length > skip) {
+            const qint64 from = body + skip;
+            const QByteArrayView bytes = QByteArrayView(data_).sliced(from, length - skip);
             if (bytes.startsWith("\x89PNG") || bytes.startsWith("\xff\xd8"))
-                builder_.addImage(bytes, size);
+                builder_.addImage(QStringLiteral("data:%1").arg(from), [&] { return bytes.toByteArray(); }, size);
             return;
         }
         at = body + length;
@@ -423,57 +644,14 @@ void DocParser::flushRun(QString& text, const QTextCharFormat& format)
 void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
 {
     const Run* papx = mark < text_.size() ? find(papx_, text_[mark].fc) : nullptr;
-    QTextBlockFormat block;
-    bool inTable = false, rowEnd = false, innerCell = false, innerRowEnd = false;
-    int depth = 0;
-    int ilfo = 0, ilvl = 0;
-    if (papx) {
-        if (papx->istd >= 1 && papx->istd <= 9) // the built-in heading styles
-            block.setHeadingLevel(papx->istd);
-        forEachSprm(w_, papx->from, papx->to, [&](const Sprm& s) {
-            switch (s.code) {
-            case 0x2403:
-            case 0x2461: {
-                const quint8 jc = w_.u8(s.operand);
-                block.setAlignment(jc == 1   ? Qt::AlignHCenter
-                                   : jc == 2 ? Qt::AlignRight
-                                   : jc >= 3 ? Qt::AlignJustify
-                                             : Qt::AlignLeft);
-                break;
-            }
-            case 0x840F:
-            case 0x845E: block.setLeftMargin(builder_.twips(w_.s16(s.operand))); break;
-            case 0x840E:
-            case 0x845D: block.setRightMargin(builder_.twips(w_.s16(s.operand))); break;
-            case 0x8411:
-            case 0x8460: block.setTextIndent(builder_.twips(w_.s16(s.operand))); break;
-            case 0xA413: block.setTopMargin(builder_.twips(w_.u16(s.operand))); break;
-            case 0xA414: block.setBottomMargin(builder_.twips(w_.u16(s.operand))); break;
-            case 0x2407:
-                if (w_.u8(s.operand))
-                    block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-                break;
-            case 0x2416: inTable = w_.u8(s.operand) != 0; break;
-            case 0x2417: rowEnd = w_.u8(s.operand) != 0; break;
-            case 0x6649: depth = int(std::min<quint32>(w_.u32(s.operand), kMaxTableDepth + 8)); break;
-            case 0x244B: innerCell = w_.u8(s.operand) != 0; break;
-            case 0x244C: innerRowEnd = w_.u8(s.operand) != 0; break;
-            case 0x460B: ilfo = w_.s16(s.operand); break;
-            case 0x260A: ilvl = std::min<int>(w_.u8(s.operand), 8); break;
-            case 0x2640: {
-                const int level = w_.u8(s.operand);
-                if (level < 9)
-                    block.setHeadingLevel(level + 1);
-                break;
-            }
-            default: break;
-            }
-        });
-    }
-    if (inTable && depth == 0)
-        depth = 1;
-    if (!inTable)
-        depth = 0;
+    // A paragraph without a valid style of its own is in the normal style.
+    const Style* style = styleOf(papx ? papx->istd : 0, Style::Paragraph);
+    if (!style)
+        style = styleOf(0, Style::Paragraph);
+    ParagraphProperties p = style ? style->paragraph : ParagraphProperties();
+    if (papx)
+        applyParagraphSprms(w_, papx->from, papx->to, p);
+    const int depth = p.inTable ? std::max(p.depth, 1) : 0;
 
     // Open or close tables to this paragraph's depth.
     while (int(tableLevels_.size()) > depth) {
@@ -484,7 +662,7 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
         builder_.beginTable({});
         tableLevels_.append(Level());
     }
-    const bool isRowMark = depth > 0 && (depth == 1 ? rowEnd : innerRowEnd);
+    const bool isRowMark = depth > 0 && (depth == 1 ? p.rowEnd : p.innerRowEnd);
     if (depth > 0) {
         Level& level = tableLevels_.last();
         if (isRowMark) {
@@ -504,52 +682,52 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
         }
     }
 
-    builder_.startParagraph(block, {});
-    if (ilfo > 0 && ilfo <= lfoLsids_.size()) {
-        const quint32 lsid = lfoLsids_[ilfo - 1];
-        quint8 nfc = 23;
-        for (const ListLevels& list : lists_)
-            if (list.lsid == lsid)
-                nfc = list.nfc[ilvl];
-        const QTextListFormat::Style style = nfc == 23   ? QTextListFormat::ListDisc
-                                             : nfc == 1 ? QTextListFormat::ListUpperRoman
-                                             : nfc == 2 ? QTextListFormat::ListLowerRoman
-                                             : nfc == 3 ? QTextListFormat::ListUpperAlpha
-                                             : nfc == 4 ? QTextListFormat::ListLowerAlpha
-                                                        : QTextListFormat::ListDecimal;
-        builder_.setListItem(QStringLiteral("doc:%1").arg(ilfo), ilvl, style);
+    builder_.startParagraph(p.block, style ? style->character : QTextCharFormat());
+    if (p.ilfo > 0 && p.ilfo <= lfoLsids_.size()) {
+        const auto list = lists_.constFind(lfoLsids_[p.ilfo - 1]);
+        const int nfc = list != lists_.cend() ? (*list)[p.ilvl] : 23; // a bullet when the list is missing
+        builder_.setListItem(QStringLiteral("doc:%1").arg(p.ilfo), p.ilvl,
+                             wordListStyle(wordNumberFormatName(nfc), p.ilvl));
     }
 
     QString pending;
     QTextCharFormat pendingFormat;
     const Run* last = nullptr;
     QTextCharFormat format;
-    qint64 picture = -1;
-    bool special = false;
+    RunExtras extras;
     for (qsizetype i = from; i < to; ++i) {
         const Character ch = text_[i];
         const Run* run = find(chpx_, ch.fc);
         if (run != last || i == from) {
-            format = charFormat(run, &picture, &special);
+            format = charFormat(run, style, extras);
             last = run;
         }
-        const bool inCode = !fields_.isEmpty() && !fields_.last();
         switch (ch.c) {
         case 0x13:
-            if (fields_.size() < kMaxFieldDepth)
+            if (fields_.size() < kMaxFieldDepth) {
                 fields_.append(false);
+                ++fieldsInCode_;
+            } else {
+                ++ignoredFields_;
+            }
             continue;
         case 0x14:
-            if (!fields_.isEmpty())
+            if (ignoredFields_ == 0 && !fields_.isEmpty() && !fields_.last()) {
                 fields_.last() = true;
+                --fieldsInCode_;
+            }
             continue;
         case 0x15:
-            if (!fields_.isEmpty())
-                fields_.removeLast();
+            if (ignoredFields_ > 0) {
+                --ignoredFields_;
+            } else if (!fields_.isEmpty()) {
+                if (!fields_.takeLast())
+                    --fieldsInCode_;
+            }
             continue;
         default: break;
         }
-        if (inCode)
+        if (fieldsInCode_ > 0 || ignoredFields_ > 0)
             continue;
         if (format != pendingFormat) {
             flushRun(pending, pendingFormat);
@@ -557,9 +735,9 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
         }
         switch (ch.c) {
         case 0x01:
-            if (special && picture >= 0) {
+            if (extras.special && extras.picture >= 0) {
                 flushRun(pending, pendingFormat);
-                emitPicture(picture);
+                emitPicture(extras.picture);
             }
             break;
         case 0x0B:
@@ -581,7 +759,7 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
     flushRun(pending, pendingFormat);
 
     if (depth > 0) {
-        const bool cellEnd = depth == 1 ? (mark < text_.size() && text_[mark].c == 0x07) : innerCell;
+        const bool cellEnd = depth == 1 ? (mark < text_.size() && text_[mark].c == 0x07) : p.innerCell;
         if (cellEnd)
             tableLevels_.last().cellOpen = false;
     }
@@ -608,14 +786,24 @@ bool DocParser::parse()
     const auto fc = [&](int i) { return w_.u32(rgFcLcb + 8 * i); };
     const auto lcb = [&](int i) { return w_.u32(rgFcLcb + 8 * i + 4); };
     const qint64 ccpText = qint32(w_.u32(rgLw + 12));
-    if (ccpText < 0 || ccpText > kMaxCharacters)
+    if (ccpText < 0)
         return false;
-    if (!readPieces(fc(33), lcb(33), quint32(ccpText)))
+    // Text past what a document holds is left out.
+    if (!readPieces(fc(33), lcb(33), quint32(std::min(ccpText, kMaxDocumentCharacters))))
         return false;
     readFkps(fc(12), lcb(12), false);
     readFkps(fc(13), lcb(13), true);
     readFonts(fc(15), lcb(15));
+    readStyles(fc(1), lcb(1));
     readLists(fc(73), lcb(73), fc(74), lcb(74));
+    if (!styles_.isEmpty()) {
+        // What no style sets: the style sheet's font at ten points.
+        QFont font = builder_.document().defaultFont();
+        if (defaultFont_ >= 0 && defaultFont_ < fonts_.size() && !fonts_[defaultFont_].isEmpty())
+            font.setFamilies({fonts_[defaultFont_]});
+        font.setPointSizeF(10);
+        builder_.document().setDefaultFont(font);
+    }
 
     qsizetype start = 0;
     for (qsizetype i = 0; i < text_.size(); ++i) {
@@ -658,20 +846,9 @@ bool readDocData(const QByteArray& bytes, QTextDocument& document)
         data = *stream;
     }
 
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    document.clear();
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSizeF(12);
-    document.setDefaultFont(font);
-    bool ok = false;
-    {
-        RichTextBuilder builder(document);
-        DocParser parser(*word, *table, data, builder);
-        ok = parser.parse();
-    }
-    document.setUndoRedoEnabled(undo);
-    return ok;
+    return buildDocument(document, QStringLiteral("Times New Roman"), 12, [&](RichTextBuilder& builder) {
+        return DocParser(*word, *table, data, builder).parse();
+    });
 }
 
 bool readDoc(const QString& path, QTextDocument& document)

@@ -106,22 +106,15 @@ bool readPackage(ZipPackage& zip, QTextDocument& document)
         return false;
     const QString base = folderOf(main);
 
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    document.clear();
     // Word's own defaults where the styles give none.
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSizeF(10);
-    document.setDefaultFont(font);
-    bool ok = true;
-    {
-        RichTextBuilder builder(document);
-        WordprocessingParser parser(builder, [&](const QString& id) -> std::optional<QByteArray> {
-            const auto it = rels->constFind(id);
-            if (it == rels->constEnd() || it->external)
-                return std::nullopt;
-            return zip.read(resolvePart(base, it->target));
-        });
+    return buildDocument(document, QStringLiteral("Times New Roman"), 10, [&](RichTextBuilder& builder) {
+        WordprocessingParser parser(
+            builder,
+            [&](const QString& id) {
+                const auto it = rels->constFind(id);
+                return it == rels->constEnd() || it->external ? QString() : resolvePart(base, it->target);
+            },
+            [&](const QString& part) { return zip.read(part); });
         // Optional parts: absent is fine, damaged is not.
         for (const auto& [suffix, reader] :
              {std::pair{u"/styles", &WordprocessingParser::readStyles},
@@ -133,16 +126,11 @@ bool readPackage(ZipPackage& zip, QTextDocument& document)
             if (!zip.contains(part))
                 continue;
             const std::optional<QByteArray> bytes = zip.read(part);
-            if (!bytes || !(parser.*reader)(*bytes)) {
-                ok = false;
-                break;
-            }
+            if (!bytes || !(parser.*reader)(*bytes))
+                return false;
         }
-        if (ok)
-            ok = parser.readDocument(*body, QStringLiteral("document"));
-    }
-    document.setUndoRedoEnabled(undo);
-    return ok;
+        return parser.readDocument(*body, QStringLiteral("document"));
+    });
 }
 
 } // namespace

@@ -1,13 +1,13 @@
 #include "platform/text/OdtReader.h"
 
+#include "platform/text/DocumentXml.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
+#include "platform/text/WordListStyles.h"
 #include "platform/text/ZipPackage.h"
 
 #include <QColor>
 #include <QHash>
-#include <QRegularExpression>
-#include <QTextDocument>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -18,34 +18,9 @@ namespace platform::text {
 
 namespace {
 
-constexpr int kMaxStyleDepth = 32;
 constexpr int kMaxListDepth = 10;
-constexpr double kMaxLengthPoints = 14400;
+constexpr int kMaxListIds = 10000;
 constexpr int kMaxSpaces = 1000;
-
-// A length ("2.5cm", "0.5in", "12pt", "3mm", "1pc", "96px") in points.
-std::optional<double> lengthPoints(QStringView value)
-{
-    static const QRegularExpression pattern(QStringLiteral("^\\s*(-?[0-9]*\\.?[0-9]+)\\s*(cm|mm|in|inch|pt|pc|px)\\s*$"));
-    const QRegularExpressionMatch m = pattern.match(value.toString());
-    if (!m.hasMatch())
-        return std::nullopt;
-    double v = m.captured(1).toDouble();
-    const QString unit = m.captured(2);
-    if (unit == u"cm")
-        v *= 72 / 2.54;
-    else if (unit == u"mm")
-        v *= 72 / 25.4;
-    else if (unit == u"in" || unit == u"inch")
-        v *= 72;
-    else if (unit == u"pc")
-        v *= 12;
-    else if (unit == u"px")
-        v *= 0.75;
-    if (!std::isfinite(v))
-        return std::nullopt;
-    return std::clamp(v, -kMaxLengthPoints, kMaxLengthPoints);
-}
 
 std::optional<double> percent(QStringView value)
 {
@@ -56,15 +31,6 @@ std::optional<double> percent(QStringView value)
     if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
-}
-
-QStringView attr(const QXmlStreamReader& xml, QLatin1StringView name)
-{
-    for (const QXmlStreamAttribute& a : xml.attributes()) {
-        if (a.name() == name)
-            return a.value();
-    }
-    return {};
 }
 
 QTextListFormat::Style numberStyle(QStringView format)
@@ -81,6 +47,11 @@ QTextListFormat::Style numberStyle(QStringView format)
         return QTextListFormat::ListStyleUndefined;
     return QTextListFormat::ListDecimal;
 }
+
+struct ListLevel {
+    QTextListFormat::Style style = QTextListFormat::ListDisc;
+    int start = 1;
+};
 
 struct Style {
     QString parent;
@@ -120,8 +91,9 @@ private:
     bool readBody(QXmlStreamReader& xml);
     void readFrame(QXmlStreamReader& xml);
     void readColumn(QXmlStreamReader& xml);
+    QString outermostListKey(const QXmlStreamReader& xml);
 
-    ResolvedStyle resolve(const QString& family, const QString& name, int depth = 0);
+    ResolvedStyle resolve(const QString& family, const QString& name);
     void startParagraph(const QXmlStreamReader& xml, bool heading);
     void ensureParagraph();
     void emitCharacters(QStringView text);
@@ -132,7 +104,7 @@ private:
     std::function<std::optional<QByteArray>(const QString&)> parts_;
     QHash<QString, QString> fontFaces_;
     QHash<QString, Style> styles_; // "family:name"; defaults as "family:"
-    QHash<QString, QHash<int, QTextListFormat::Style>> listStyles_;
+    QHash<QString, QHash<int, ListLevel>> listStyles_;
 
     QList<Kind> stack_;
     QList<QTextCharFormat> spans_;
@@ -146,9 +118,12 @@ private:
         QString key;
         bool itemHasParagraph = false;
         bool header = false;
+        std::optional<int> startValue; // of the item being read
     };
     QList<ListState> lists_;
     int listCount_ = 0;
+    QString lastListKey_;              // of the last outermost list, which a list may continue
+    QHash<QString, QString> listKeys_; // by the lists' own ids
 
     struct TableState {
         QList<double> columns;
@@ -254,37 +229,15 @@ void OdtParser::readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat&
     const QStringView background = attr(xml, QLatin1StringView("background-color"));
     if (background.startsWith(u'#') && QColor(background.toString()).isValid())
         f.setBackground(QColor(background.toString()));
-    QList<QTextOption::Tab> tabs;
-    bool sawTabs = false;
     while (xml.readNextStartElement()) {
         if (xml.name() == u"tab-stops") {
-            sawTabs = true;
-            while (xml.readNextStartElement()) {
-                const auto pos = lengthPoints(attr(xml, QLatin1StringView("position")));
-                if (xml.name() == u"tab-stop" && pos && *pos >= 0 && tabs.size() < 64) {
-                    QTextOption::Tab tab(builder_.points(*pos), QTextOption::LeftTab);
-                    const QStringView type = attr(xml, QLatin1StringView("type"));
-                    if (type == u"right")
-                        tab.type = QTextOption::RightTab;
-                    else if (type == u"center")
-                        tab.type = QTextOption::CenterTab;
-                    else if (type == u"char") {
-                        tab.type = QTextOption::DelimiterTab;
-                        const QStringView c = attr(xml, QLatin1StringView("char"));
-                        tab.delimiter = c.isEmpty() ? QLatin1Char('.') : c.front();
-                    }
-                    tabs.append(tab);
-                }
-                xml.skipCurrentElement();
-            }
+            readTabStops(xml, f, [&](const QXmlStreamReader& tab) -> std::optional<double> {
+                const auto at = lengthPoints(attr(tab, QLatin1StringView("position")));
+                return at ? std::optional(builder_.points(*at)) : std::nullopt;
+            });
         } else {
             xml.skipCurrentElement();
         }
-    }
-    if (sawTabs) {
-        std::sort(tabs.begin(), tabs.end(),
-                  [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
-        f.setTabPositions(tabs);
     }
 }
 
@@ -316,17 +269,17 @@ void OdtParser::readStyle(QXmlStreamReader& xml, const QString& family, bool isD
 void OdtParser::readListStyle(QXmlStreamReader& xml)
 {
     const QString name = attr(xml, QLatin1StringView("name")).toString();
-    QHash<int, QTextListFormat::Style>& levels = listStyles_[name];
+    QHash<int, ListLevel>& levels = listStyles_[name];
     while (xml.readNextStartElement()) {
         const int level = std::clamp(attr(xml, QLatin1StringView("level")).toInt(), 1, kMaxListDepth) - 1;
         if (xml.name() == u"list-level-style-bullet") {
-            static const QTextListFormat::Style bullets[] = {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
-                                                             QTextListFormat::ListSquare};
-            levels.insert(level, bullets[level % 3]);
+            levels.insert(level, {bulletStyle(level)});
         } else if (xml.name() == u"list-level-style-number") {
-            levels.insert(level, numberStyle(attr(xml, QLatin1StringView("num-format"))));
+            bool given = false;
+            const int start = attr(xml, QLatin1StringView("start-value")).toInt(&given);
+            levels.insert(level, {numberStyle(attr(xml, QLatin1StringView("num-format"))), given ? start : 1});
         } else if (xml.name() == u"list-level-style-image") {
-            levels.insert(level, QTextListFormat::ListDisc);
+            levels.insert(level, {QTextListFormat::ListDisc});
         }
         xml.skipCurrentElement();
     }
@@ -347,28 +300,28 @@ void OdtParser::readStyles(QXmlStreamReader& xml)
     }
 }
 
-ResolvedStyle OdtParser::resolve(const QString& family, const QString& name, int depth)
+ResolvedStyle OdtParser::resolve(const QString& family, const QString& name)
 {
-    if (depth > kMaxStyleDepth)
-        return {};
+    const QString prefix = family + QLatin1Char(':');
     ResolvedStyle r;
-    const auto it = styles_.constFind(family + QLatin1Char(':') + name);
-    if (name.isEmpty()) {
-        // The family's default style is the root of every chain.
-        if (it != styles_.constEnd()) {
-            r.chars = it->chars;
-            r.block = it->block;
-        }
-        return r;
+    // The family's default style is the root of every chain.
+    const auto root = styles_.constFind(prefix);
+    if (root != styles_.constEnd()) {
+        r.chars = root->chars;
+        r.block = root->block;
     }
-    if (it == styles_.constEnd())
-        return resolve(family, QString(), depth + 1);
-    r = resolve(family, it->parent == name ? QString() : it->parent, depth + 1);
-    r.chars.merge(it->chars);
-    r.block.merge(it->block);
-    if (!it->listStyle.isEmpty())
-        r.listStyle = it->listStyle;
-    r.columnWidth = it->columnWidth;
+    const auto chain = styleChain(name, [&](const QString& n) -> const Style* {
+        const auto it = styles_.constFind(prefix + n);
+        return it == styles_.constEnd() ? nullptr : &*it;
+    });
+    for (auto it = chain.crbegin(); it != chain.crend(); ++it) {
+        const Style& style = **it;
+        r.chars.merge(style.chars);
+        r.block.merge(style.block);
+        if (!style.listStyle.isEmpty())
+            r.listStyle = style.listStyle;
+        r.columnWidth = style.columnWidth;
+    }
     return r;
 }
 
@@ -398,12 +351,10 @@ void OdtParser::startParagraph(const QXmlStreamReader& xml, bool heading)
                     styleName = l.style;
             if (styleName.isEmpty())
                 styleName = style.listStyle;
-            const auto levels = listStyles_.constFind(styleName);
-            const QTextListFormat::Style kind = levels == listStyles_.constEnd()
-                                                    ? QTextListFormat::ListDisc
-                                                    : levels->value(level, QTextListFormat::ListDisc);
-            if (kind != QTextListFormat::ListStyleUndefined)
-                builder_.setListItem(lists_.first().key, level, kind);
+            const ListLevel kind = listStyles_.value(styleName).value(level);
+            if (kind.style != QTextListFormat::ListStyleUndefined)
+                builder_.setListItem(lists_.first().key, level, kind.style, list.startValue.value_or(kind.start),
+                                     list.startValue.has_value());
         }
         list.itemHasParagraph = true;
     }
@@ -458,62 +409,75 @@ void OdtParser::readColumn(QXmlStreamReader& xml)
 
 void OdtParser::readFrame(QXmlStreamReader& xml)
 {
-    QSizeF size(lengthPoints(attr(xml, QLatin1StringView("width"))).value_or(0),
-                lengthPoints(attr(xml, QLatin1StringView("height"))).value_or(0));
+    const QSizeF size(lengthPoints(attr(xml, QLatin1StringView("width"))).value_or(0),
+                      lengthPoints(attr(xml, QLatin1StringView("height"))).value_or(0));
     bool placed = false;
     QString text;
-    int depth = 1;
-    while (depth > 0 && !xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            --depth;
-            continue;
+    const auto visit = [&](QXmlStreamReader& x) {
+        if (x.name() == u"title" || x.name() == u"desc") {
+            x.skipCurrentElement(); // alternative text, not shown
+            return true;
         }
-        if (token == QXmlStreamReader::Characters && !xml.isWhitespace()) {
-            if (!text.isEmpty())
-                text += QLatin1Char(' ');
-            text += xml.text().trimmed();
-            continue;
+        if (x.name() != u"image")
+            return false;
+        if (placed) {
+            x.skipCurrentElement();
+            return true;
         }
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-        ++depth;
-        if (xml.name() == u"title" || xml.name() == u"desc") {
-            xml.skipCurrentElement(); // alternative text, not shown
-            --depth;
-        } else if (xml.name() == u"image" && !placed) {
-            const QString href = attr(xml, QLatin1StringView("href")).toString();
-            std::optional<QByteArray> bytes;
-            if (!href.isEmpty() && !href.contains(QLatin1StringView("://")) && parts_)
-                bytes = parts_(href.startsWith(QLatin1StringView("./")) ? href.mid(2) : href);
-            // Pictures kept in the XML itself (flat files).
-            while (!bytes && !xml.atEnd()) {
-                const auto t = xml.readNext();
-                if (t == QXmlStreamReader::EndElement) {
-                    --depth;
-                    break;
-                }
-                if (t == QXmlStreamReader::StartElement) {
-                    if (xml.name() == u"binary-data")
-                        bytes = QByteArray::fromBase64(xml.readElementText().toLatin1());
-                    else
-                        xml.skipCurrentElement();
-                }
-            }
-            if (bytes) {
+        QString href = attr(x, QLatin1StringView("href")).toString();
+        if (href.startsWith(QLatin1StringView("./")))
+            href = href.mid(2);
+        if (!href.isEmpty() && !href.contains(QLatin1StringView("://")) && parts_) {
+            ensureParagraph();
+            placed = builder_.addImage(QStringLiteral("part:") + href, [&] { return parts_(href); }, size);
+            if (placed)
+                return false;
+        }
+        // Pictures kept in the XML itself (flat files).
+        walkElement(x, [&](QXmlStreamReader& data) {
+            if (data.name() == u"binary-data" && !placed) {
+                const QByteArray bytes = QByteArray::fromBase64(data.readElementText().toLatin1());
                 ensureParagraph();
-                placed = builder_.addImage(*bytes, size);
+                placed = builder_.addImage(bytes, size);
+            } else {
+                data.skipCurrentElement();
             }
-        } else if (xml.name() == u"image") {
-            xml.skipCurrentElement();
-            --depth;
-        }
-    }
+            return true;
+        });
+        return true;
+    };
+    walkElement(xml, visit, [&](QStringView characters) {
+        const QStringView trimmed = characters.trimmed();
+        if (trimmed.isEmpty())
+            return;
+        if (!text.isEmpty())
+            text += QLatin1Char(' ');
+        text += trimmed;
+    });
     if (!text.isEmpty()) {
         ensureParagraph();
         builder_.addText(text, currentFormat());
         lastWasSpace_ = false;
     }
+}
+
+// The list an outermost list continues (the one before it, or the one its
+// continue-list names), else a new one.
+QString OdtParser::outermostListKey(const QXmlStreamReader& xml)
+{
+    QString key;
+    const QString continued = attr(xml, QLatin1StringView("continue-list")).toString();
+    if (!continued.isEmpty())
+        key = listKeys_.value(continued);
+    else if (attr(xml, QLatin1StringView("continue-numbering")) == u"true")
+        key = lastListKey_;
+    if (key.isEmpty())
+        key = QStringLiteral("odt:%1").arg(++listCount_);
+    const QString id = attr(xml, QLatin1StringView("id")).toString();
+    if (!id.isEmpty() && listKeys_.size() < kMaxListIds)
+        listKeys_.insert(id, key);
+    lastListKey_ = key;
+    return key;
 }
 
 bool OdtParser::readBody(QXmlStreamReader& xml)
@@ -594,15 +558,19 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             } else {
                 ListState list;
                 list.style = attr(xml, QLatin1StringView("style-name")).toString();
-                list.key = lists_.isEmpty() ? QStringLiteral("odt:%1").arg(++listCount_) : lists_.first().key;
+                list.key = lists_.isEmpty() ? outermostListKey(xml) : lists_.first().key;
                 lists_.append(list);
                 kind = Kind::List;
             }
             inParagraph_ = false;
         } else if (n == u"list-item" || n == u"list-header") {
             if (!lists_.isEmpty()) {
-                lists_.last().itemHasParagraph = false;
-                lists_.last().header = n == u"list-header";
+                ListState& list = lists_.last();
+                list.itemHasParagraph = false;
+                list.header = n == u"list-header";
+                bool given = false;
+                const int start = attr(xml, QLatin1StringView("start-value")).toInt(&given);
+                list.startValue = given ? std::optional(start) : std::nullopt;
             }
             kind = Kind::ListItem;
         } else if (n == u"table") {
@@ -680,22 +648,9 @@ bool OdtParser::read(const QByteArray& bytes, bool body)
     return !body || sawBody_;
 }
 
-// Runs a parse over a document cleared for it.
 bool parseInto(QTextDocument& document, const std::function<bool(RichTextBuilder&)>& parse)
 {
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    document.clear();
-    QFont font(QStringLiteral("Liberation Serif"));
-    font.setPointSizeF(12);
-    document.setDefaultFont(font);
-    bool ok = false;
-    {
-        RichTextBuilder builder(document);
-        ok = parse(builder);
-    }
-    document.setUndoRedoEnabled(undo);
-    return ok;
+    return buildDocument(document, QStringLiteral("Liberation Serif"), 12, parse);
 }
 
 bool readOdtPackage(ZipPackage& zip, QTextDocument& document)

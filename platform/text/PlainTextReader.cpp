@@ -1,8 +1,8 @@
 #include "platform/text/PlainTextReader.h"
 
+#include "platform/text/TextDefaults.h"
 #include "platform/text/TextFileBytes.h"
 
-#include <QFont>
 #include <QTextDocument>
 
 namespace platform::text {
@@ -13,7 +13,7 @@ bool readPlainText(const QString& path, QTextDocument& document)
     if (!bytes)
         return false;
     document.setUndoRedoEnabled(false);
-    document.setDefaultFont(QFont(QStringLiteral("Helvetica"), 12));
+    document.setDefaultFont(defaultTextFont());
     // One insertion for the whole text: fast even for megabytes.
     document.setPlainText(decodeText(*bytes));
     return true;

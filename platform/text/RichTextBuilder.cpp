@@ -1,7 +1,9 @@
 #include "platform/text/RichTextBuilder.h"
 
-#include <QBuffer>
-#include <QImageReader>
+#include "platform/text/TextDefaults.h"
+
+#include <QCryptographicHash>
+#include <QFontMetricsF>
 #include <QSet>
 #include <QTextDocument>
 #include <QTextList>
@@ -13,15 +15,14 @@ namespace platform::text {
 
 namespace {
 
-constexpr int kMaxImageSide = 20000;
-constexpr qint64 kMaxImageBytes = 256LL * 1024 * 1024;
-constexpr double kMaxPictureSide = 14400; // points
-
-bool withinBounds(QSize size)
-{
-    return size.width() > 0 && size.height() > 0 && size.width() <= kMaxImageSide
-           && size.height() <= kMaxImageSide && qint64(size.width()) * size.height() * 4 <= kMaxImageBytes;
-}
+// Rows are added to a table in batches of about this many cells: each change
+// of a table's shape makes it rebuild its cell grid.
+constexpr int kTableCellBatch = 4096;
+// Merging cells rebuilds the table's cell grid: merges times the table's
+// cells stay below this, and spans past it stay unmerged.
+constexpr qint64 kMaxMergeWork = 1LL << 25;
+constexpr int kMaxListLevel = 8;
+constexpr int kMaxListNumber = 99999;
 
 // Text the document can hold as one run: no paragraph marks or controls.
 QString cleanRunText(const QString& text)
@@ -43,29 +44,70 @@ QString cleanRunText(const QString& text)
     return out;
 }
 
-} // namespace
-
-double layoutUnitsPerPoint()
+bool isNumbered(QTextListFormat::Style style)
 {
-    const int dpi = QImage(1, 1, QImage::Format_Mono).logicalDpiY();
-    return dpi > 0 ? dpi / 72.0 : 1.0;
+    return style == QTextListFormat::ListDecimal || style == QTextListFormat::ListLowerAlpha
+           || style == QTextListFormat::ListUpperAlpha || style == QTextListFormat::ListLowerRoman
+           || style == QTextListFormat::ListUpperRoman;
 }
 
-QImage decodeBoundedImage(const QByteArray& bytes)
+QString romanNumber(int n)
 {
-    if (bytes.isEmpty())
-        return {};
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QSize declared = reader.size();
-    if (declared.isValid() && !withinBounds(declared))
-        return {};
-    QImage image;
-    if (!reader.read(&image) || !withinBounds(image.size()))
-        return {};
-    return image;
+    static const struct {
+        int value;
+        const char* digits;
+    } steps[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+                 {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+    QString out;
+    for (const auto& step : steps) {
+        for (; n >= step.value; n -= step.value)
+            out += QLatin1StringView(step.digits);
+    }
+    return out;
+}
+
+QString letterNumber(int n)
+{
+    QString out;
+    for (; n > 0; n = (n - 1) / 26)
+        out.prepend(QChar(u'a' + (n - 1) % 26));
+    return out;
+}
+
+// The marker of item number n, as the list style would draw it.
+QString listMarker(QTextListFormat::Style style, int n)
+{
+    QString text;
+    if (n > 0 && (style == QTextListFormat::ListLowerAlpha || style == QTextListFormat::ListUpperAlpha))
+        text = letterNumber(n);
+    else if (n > 0 && n < 4000
+             && (style == QTextListFormat::ListLowerRoman || style == QTextListFormat::ListUpperRoman))
+        text = romanNumber(n);
+    else
+        text = QString::number(n);
+    if (style == QTextListFormat::ListUpperAlpha || style == QTextListFormat::ListUpperRoman)
+        text = text.toUpper();
+    return text + QStringLiteral(". ");
+}
+
+} // namespace
+
+bool buildDocument(QTextDocument& document, const QString& fontFamily, double points,
+                   const std::function<bool(RichTextBuilder&)>& build)
+{
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    QFont font(fontFamily);
+    font.setPointSizeF(points);
+    document.setDefaultFont(font);
+    bool ok = false;
+    {
+        RichTextBuilder builder(document);
+        ok = build(builder);
+    }
+    document.setUndoRedoEnabled(undo);
+    return ok;
 }
 
 RichTextBuilder::RichTextBuilder(QTextDocument& document)
@@ -73,11 +115,26 @@ RichTextBuilder::RichTextBuilder(QTextDocument& document)
 {
     cursor_.movePosition(QTextCursor::End);
     fresh_ = cursor_.block().length() <= 1;
+    // One edit for the whole document: outside one, every insertion lays
+    // its paragraph out again, and long paragraphs cost the square of their
+    // length.
+    cursor_.beginEditBlock();
 }
 
 RichTextBuilder::~RichTextBuilder()
 {
     finish();
+    cursor_.endEditBlock();
+}
+
+bool RichTextBuilder::take(qint64 count)
+{
+    if (characters_ + count > kMaxDocumentCharacters) {
+        characters_ = kMaxDocumentCharacters;
+        return false;
+    }
+    characters_ += count;
+    return true;
 }
 
 void RichTextBuilder::insertFreshBlock(const QTextBlockFormat& format, const QTextCharFormat& markFormat)
@@ -95,6 +152,8 @@ void RichTextBuilder::insertFreshBlock(const QTextBlockFormat& format, const QTe
 void RichTextBuilder::startParagraph(const QTextBlockFormat& format, const QTextCharFormat& markFormat)
 {
     ensureCell();
+    if (!take(1))
+        return;
     insertFreshBlock(format, markFormat);
     paragraphOpen_ = true;
 }
@@ -112,30 +171,60 @@ void RichTextBuilder::ensureParagraph()
         startParagraph({}, {});
 }
 
-void RichTextBuilder::setListItem(const QString& key, int level, QTextListFormat::Style style)
+void RichTextBuilder::setListItem(const QString& key, int level, QTextListFormat::Style style, int start,
+                                  bool restart)
 {
     ensureParagraph();
-    level = std::clamp(level, 0, 8);
-    const QString name = key + QLatin1Char('/') + QString::number(level);
-    QTextList* list = lists_.value(name);
-    if (list) {
-        list->add(cursor_.block());
+    if (!paragraphOpen_)
         return;
+    level = std::clamp(level, 0, kMaxListLevel);
+    start = std::clamp(start, 0, kMaxListNumber);
+    const QString prefix = key + QLatin1Char('/');
+    for (int deeper = level + 1; deeper <= kMaxListLevel; ++deeper)
+        lists_.remove(prefix + QString::number(deeper));
+    List& list = lists_[prefix + QString::number(level)];
+    if (list.list && list.style == style && !(restart && start != list.next)) {
+        list.list->add(cursor_.block());
+    } else {
+        // Lists count from one: one that starts elsewhere has its numbers
+        // written into the text, after a marker of no kind of its own.
+        list.style = style;
+        list.next = start;
+        list.written = isNumbered(style) && start != 1;
+        QTextListFormat format;
+        format.setStyle(list.written ? QTextListFormat::ListStyleUndefined : style);
+        format.setIndent(level + 1);
+        list.list = cursor_.createList(format);
     }
-    QTextListFormat format;
-    format.setStyle(style);
-    format.setIndent(level + 1);
-    lists_.insert(name, cursor_.createList(format));
+    if (list.written) {
+        // The marker hangs before the text, where a list draws its own.
+        const QString marker = listMarker(style, list.next);
+        const QTextCharFormat mark = cursor_.blockCharFormat();
+        const QFont font = mark.font().resolve(document_.defaultFont());
+        QTextBlockFormat block = cursor_.blockFormat();
+        block.setTextIndent(block.textIndent() - QFontMetricsF(font).horizontalAdvance(marker));
+        cursor_.setBlockFormat(block);
+        if (take(marker.size()))
+            cursor_.insertText(marker, mark);
+    }
+    list.next = std::min(list.next + 1, kMaxListNumber);
 }
 
 void RichTextBuilder::addText(const QString& text, const QTextCharFormat& format)
 {
-    if (format.boolProperty(kHiddenTextProperty))
+    if (format.boolProperty(kHiddenTextProperty) || characters_ >= kMaxDocumentCharacters)
         return;
-    const QString clean = cleanRunText(text);
+    QString clean = cleanRunText(text);
     if (clean.isEmpty())
         return;
     ensureParagraph();
+    if (!paragraphOpen_)
+        return;
+    const qint64 left = kMaxDocumentCharacters - characters_;
+    if (clean.size() > left)
+        clean.truncate(left);
+    if (clean.isEmpty() || !take(clean.size()))
+        return;
     cursor_.insertText(clean, format);
 }
 
@@ -144,48 +233,79 @@ void RichTextBuilder::addLineBreak(const QTextCharFormat& format)
     if (format.boolProperty(kHiddenTextProperty))
         return;
     ensureParagraph();
+    if (!paragraphOpen_ || !take(1))
+        return;
     cursor_.insertText(QString(QChar::LineSeparator), format);
 }
 
 void RichTextBuilder::addPageBreak()
 {
     ensureParagraph();
+    if (!paragraphOpen_)
+        return;
     QTextBlockFormat format = cursor_.blockFormat();
     format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
     if (cursor_.block().length() <= 1) {
         cursor_.setBlockFormat(format);
         return;
     }
+    if (!take(1))
+        return;
     // The rest of the paragraph is no list item of its own.
     format.clearProperty(QTextFormat::ObjectIndex);
     cursor_.insertBlock(format, cursor_.blockCharFormat());
 }
 
-bool RichTextBuilder::addImage(const QByteArray& bytes, QSizeF size)
+RichTextBuilder::Picture RichTextBuilder::decodePicture(const std::function<std::optional<QByteArray>()>& load)
 {
-    const QImage image = decodeBoundedImage(bytes);
+    const std::optional<QByteArray> bytes = load();
+    if (!bytes)
+        return {};
+    const QImage image = images_.decode(*bytes);
     if (image.isNull())
+        return {};
+    Picture picture{QStringLiteral("word-image:%1").arg(pictures_.size() + 1), image.size()};
+    document_.addResource(QTextDocument::ImageResource, QUrl(picture.name), image);
+    return picture;
+}
+
+bool RichTextBuilder::addImage(const QString& source, const std::function<std::optional<QByteArray>()>& load,
+                               QSizeF size)
+{
+    auto it = pictures_.find(source);
+    if (it == pictures_.end()) {
+        const Picture picture = decodePicture(load);
+        it = pictures_.insert(source, picture);
+    }
+    const Picture picture = *it;
+    if (picture.name.isEmpty())
         return false;
     ensureParagraph();
-    if (!(size.width() > 0 && size.height() > 0))
-        size = QSizeF(image.size());
-    const double largest = std::max(size.width(), size.height());
-    if (largest > kMaxPictureSide)
-        size *= kMaxPictureSide / largest;
-    const QString name = QStringLiteral("word-image:%1").arg(++imageCount_);
-    document_.addResource(QTextDocument::ImageResource, QUrl(name), image);
+    if (!paragraphOpen_ || !take(1))
+        return false;
+    size = boundedPictureSize(size);
+    if (size.isEmpty())
+        size = boundedPictureSize(QSizeF(picture.pixels));
     QTextImageFormat format;
-    format.setName(name);
+    format.setName(picture.name);
     format.setWidth(points(size.width()));
     format.setHeight(points(size.height()));
     cursor_.insertImage(format);
     return true;
 }
 
+bool RichTextBuilder::addImage(const QByteArray& bytes, QSizeF size)
+{
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    return addImage(QStringLiteral("data:") + QString::fromLatin1(digest.toHex()), [&] { return bytes; }, size);
+}
+
 void RichTextBuilder::beginTable(const QList<double>& columnWidths)
 {
     ensureCell();
-    if (tables_.size() >= kMaxTableDepth) {
+    const int columns = std::clamp(int(columnWidths.size()), 1, kMaxTableColumns);
+    if (skippedTables_ > 0 || tables_.size() >= kMaxTableDepth || cells_ + columns > kMaxTableCells
+        || characters_ >= kMaxDocumentCharacters) {
         ++skippedTables_;
         return;
     }
@@ -193,7 +313,6 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths)
     if (!fresh_ && cursor_.block().length() > 1) {
         cursor_.insertBlock(QTextBlockFormat(), QTextCharFormat());
     }
-    const int columns = std::clamp(int(columnWidths.size()), 1, kMaxTableColumns);
     QTextTableFormat format;
     format.setBorder(points(0.5));
     format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
@@ -212,6 +331,7 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths)
     }
     Table table;
     table.table = cursor_.insertTable(1, columns, format);
+    cells_ += columns;
     tables_.append(table);
     paragraphOpen_ = false;
     fresh_ = true;
@@ -224,18 +344,30 @@ void RichTextBuilder::beginRow()
     Table& t = tables_.last();
     t.inCell = false;
     t.column = 0;
-    if (t.row + 1 < kMaxTableRows) {
+    if (t.row + 1 < t.table->rows()) {
         ++t.row;
-        if (t.row >= t.table->rows())
-            t.table->appendRows(t.row - t.table->rows() + 1);
+        return;
     }
+    // Batches grow with the table up to their size in cells, so that rows
+    // left over at the end stay few.
+    const int columns = t.table->columns();
+    const qint64 batch = std::clamp(t.table->rows(), 1, std::max(1, kTableCellBatch / columns));
+    const qint64 add = std::min(batch, (kMaxTableCells - cells_) / columns);
+    if (add < 1)
+        return; // past the budget, rows flow into the last one
+    t.table->appendRows(int(add));
+    cells_ += add * columns;
+    ++t.row;
 }
 
 void RichTextBuilder::growColumns(Table& t, int needed)
 {
     needed = std::min(needed, kMaxTableColumns);
-    if (needed > t.table->columns())
-        t.table->appendColumns(needed - t.table->columns());
+    const int columns = t.table->columns();
+    if (needed <= columns || cells_ + qint64(t.table->rows()) * (needed - columns) > kMaxTableCells)
+        return;
+    t.table->appendColumns(needed - columns);
+    cells_ += qint64(t.table->rows()) * (needed - columns);
 }
 
 void RichTextBuilder::beginCell(int columnSpan, int rowSpan, bool continuesMerge)
@@ -246,16 +378,17 @@ void RichTextBuilder::beginCell(int columnSpan, int rowSpan, bool continuesMerge
         beginRow();
     Table& t = tables_.last();
     columnSpan = std::clamp(columnSpan, 1, kMaxTableColumns);
-    rowSpan = std::clamp(rowSpan, 1, kMaxTableRows);
+    growColumns(t, t.column + columnSpan);
     // Cells past the widest table allowed flow into its last cell.
-    const int column = std::min(t.column, kMaxTableColumns - 1);
-    columnSpan = std::min(columnSpan, kMaxTableColumns - column);
-    growColumns(t, column + columnSpan);
+    const int column = std::min(t.column, t.table->columns() - 1);
+    columnSpan = std::min(columnSpan, t.table->columns() - column);
+    rowSpan = int(std::clamp<qint64>(rowSpan, 1, kMaxTableCells));
     const auto open = t.openMerge.constFind(column);
     if (continuesMerge && open != t.openMerge.constEnd()) {
         Merge& merge = t.merges[*open];
         merge.rows = std::max(merge.rows, t.row - merge.row + 1);
-    } else {
+    } else if (open == t.openMerge.constEnd() || t.merges[*open].row != t.row
+               || t.merges[*open].column != column) { // not a cell met again past the last row
         t.merges.append({t.row, column, rowSpan, columnSpan});
         for (int c = column; c < column + columnSpan; ++c)
             t.openMerge.insert(c, int(t.merges.size() - 1));
@@ -274,10 +407,9 @@ void RichTextBuilder::skipCell()
     Table& t = tables_.last();
     if (t.row < 0)
         beginRow();
-    if (t.column < kMaxTableColumns) {
-        growColumns(t, t.column + 1);
+    growColumns(t, t.column + 1);
+    if (t.column < t.table->columns())
         ++t.column;
-    }
 }
 
 void RichTextBuilder::endRow()
@@ -297,13 +429,21 @@ void RichTextBuilder::endTable()
         return;
     const Table t = tables_.takeLast();
     QTextTable* table = t.table;
+    const int used = std::max(t.row + 1, 1);
+    if (table->rows() > used) {
+        cells_ -= qint64(table->rows() - used) * table->columns();
+        table->removeRows(used, table->rows() - used);
+    }
     // Spans that would cut through another span are left unmerged.
     QSet<qint64> covered;
+    const qint64 tableCells = qint64(table->rows()) * table->columns();
     for (const Merge& m : t.merges) {
         const int rows = std::min(m.rows, table->rows() - m.row);
         const int columns = std::min(m.columns, table->columns() - m.column);
         if (rows <= 0 || columns <= 0 || (rows == 1 && columns == 1))
             continue;
+        if (mergeWork_ + tableCells > kMaxMergeWork)
+            break;
         bool free = true;
         for (int r = m.row; r < m.row + rows && free; ++r)
             for (int c = m.column; c < m.column + columns && free; ++c)
@@ -313,6 +453,7 @@ void RichTextBuilder::endTable()
         for (int r = m.row; r < m.row + rows; ++r)
             for (int c = m.column; c < m.column + columns; ++c)
                 covered.insert(qint64(r) * kMaxTableColumns + c);
+        mergeWork_ += tableCells;
         table->mergeCells(m.row, m.column, rows, columns);
     }
     cursor_.setPosition(table->lastPosition() + 1);

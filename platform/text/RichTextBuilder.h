@@ -1,18 +1,24 @@
 #pragma once
 // Building a rich text document as the word-processing readers walk their
 // files: paragraphs, runs, lists, tables (with merged cells) and pictures,
-// appended in reading order through one cursor.
+// appended in reading order through one cursor, within bounds that hold for
+// the whole document whatever its format.
+#include "platform/text/BoundedImage.h"
+
 #include <QByteArray>
 #include <QHash>
-#include <QImage>
 #include <QList>
 #include <QPointer>
+#include <QSize>
 #include <QSizeF>
 #include <QString>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextListFormat>
+
+#include <functional>
+#include <optional>
 
 class QTextDocument;
 class QTextList;
@@ -22,20 +28,26 @@ namespace platform::text {
 
 // Tables nested deeper than this are flattened into the cell that holds them.
 inline constexpr int kMaxTableDepth = 16;
-// A table grows to at most this many rows and columns; cells past them flow
-// into the last cell.
-inline constexpr int kMaxTableRows = 100000;
+// A table grows to at most this many columns; cells past them flow into the
+// last cell.
 inline constexpr int kMaxTableColumns = 64;
+// Cells of all tables of a document together; rows past them flow into the
+// last row, tables past them into the text.
+inline constexpr qint64 kMaxTableCells = 500000;
+// Characters of a document (some four thousand pages); text past them is
+// left out.
+inline constexpr qint64 kMaxDocumentCharacters = 8LL * 1024 * 1024;
 
 // Character format property marking hidden text, which is read but not shown.
 inline constexpr int kHiddenTextProperty = QTextFormat::UserProperty + 0x57;
 
-// Layout units of the document per point (the default resolution's pixels).
-double layoutUnitsPerPoint();
+class RichTextBuilder;
 
-// Decodes a picture when its header gives a size within the bounds; null
-// otherwise.
-QImage decodeBoundedImage(const QByteArray& bytes);
+// Fills document, cleared first, through a builder: fontFamily at points is
+// its default font, where the file names none; undo is off meanwhile.
+// Answers what build answers.
+bool buildDocument(QTextDocument& document, const QString& fontFamily, double points,
+                   const std::function<bool(RichTextBuilder&)>& build);
 
 class RichTextBuilder {
 public:
@@ -50,15 +62,24 @@ public:
     // block already there).
     void startParagraph(const QTextBlockFormat& format, const QTextCharFormat& markFormat = {});
     // Makes the current paragraph an item of the list named key at level.
-    void setListItem(const QString& key, int level, QTextListFormat::Style style);
+    // A list's first item, or one that restarts it, is numbered start. An
+    // item ends the lists of deeper levels, which count afresh after it.
+    void setListItem(const QString& key, int level, QTextListFormat::Style style, int start = 1,
+                     bool restart = false);
     // Text of a run; control characters other than tabs and line breaks are
     // dropped, hidden text is left out.
     void addText(const QString& text, const QTextCharFormat& format);
     void addLineBreak(const QTextCharFormat& format);
     // Continues the paragraph on a new page.
     void addPageBreak();
-    // A picture at its display size in points (empty: its pixel size); false
-    // when the bytes are no picture within the bounds.
+    // A picture at its display size in points (empty or absurd: its pixel
+    // size). source names where its bytes are (a package part, a named
+    // binary): a source met before is the same picture, and load is not
+    // called again. False when it is no picture within the bounds and what
+    // is left of the document's budget.
+    bool addImage(const QString& source, const std::function<std::optional<QByteArray>()>& load,
+                  QSizeF sizePoints);
+    // A picture known by its bytes alone.
     bool addImage(const QByteArray& bytes, QSizeF sizePoints);
 
     // Tables: rows and cells are appended as they are read. A cell spans
@@ -73,7 +94,7 @@ public:
     void endTable();
     bool inTable() const { return !tables_.isEmpty(); }
 
-    // Closes what is open; further calls are not expected.
+    // Closes the tables still open.
     void finish();
 
     QTextDocument& document() { return document_; }
@@ -84,16 +105,29 @@ private:
     };
     struct Table {
         QTextTable* table = nullptr;
-        int row = -1;
+        int row = -1; // rows past it are added ahead and removed at the end
         int column = 0;
         QList<Merge> merges;
         QHash<int, int> openMerge; // column -> index in merges of a vertical run
         bool inCell = false;
     };
+    struct List {
+        QPointer<QTextList> list;
+        QTextListFormat::Style style;
+        int next = 1;         // the number of its next item
+        bool written = false; // numbers written as text, for a list not counting from one
+    };
+    struct Picture {
+        QString name; // empty: no picture
+        QSize pixels;
+    };
+    // Takes count characters of the budget; false when it is spent.
+    bool take(qint64 count);
     void ensureParagraph();
     void ensureCell();
     void insertFreshBlock(const QTextBlockFormat& format, const QTextCharFormat& markFormat);
     void growColumns(Table& t, int needed);
+    Picture decodePicture(const std::function<std::optional<QByteArray>()>& load);
 
     QTextDocument& document_;
     QTextCursor cursor_;
@@ -101,9 +135,13 @@ private:
     bool fresh_ = true; // the cursor's block is empty and still unclaimed
     bool paragraphOpen_ = false;
     int skippedTables_ = 0;
-    int imageCount_ = 0;
+    qint64 characters_ = 0;
+    qint64 cells_ = 0;
+    qint64 mergeWork_ = 0;
     QList<Table> tables_;
-    QHash<QString, QPointer<QTextList>> lists_;
+    QHash<QString, List> lists_;
+    QHash<QString, Picture> pictures_; // by source
+    ImageBudget images_;
 };
 
 } // namespace platform::text

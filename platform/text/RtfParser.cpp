@@ -1,5 +1,7 @@
 #include "platform/text/RtfParser.h"
 
+#include "platform/text/TextDefaults.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -682,8 +684,7 @@ const QTextCharFormat& RtfParser::charFormat()
         return charFormat_;
     QTextCharFormat f;
     const FontInfo* font = fontFor(s.font);
-    f.setFontFamilies(QStringList{font && !font->name.isEmpty() ? font->name
-                                                                 : QStringLiteral("Helvetica")});
+    f.setFontFamilies(QStringList{font && !font->name.isEmpty() ? font->name : defaultFontFamily()});
     if (font && font->hint != QFont::AnyStyle)
         f.setFontStyleHint(font->hint);
     f.setFontPointSize(std::max(s.halfPoints, 2) / 2.0);

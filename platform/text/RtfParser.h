@@ -1,6 +1,7 @@
 #pragma once
 // The RTF reader's parser: one pass over the data that builds the document
 // through a cursor, group by group.
+#include "platform/text/BoundedImage.h"
 #include "platform/text/RtfCodePage.h"
 #include "platform/text/RtfKeywords.h"
 
@@ -27,16 +28,11 @@ namespace platform::text::rtf {
 
 // Bounds against damaged or hostile input.
 constexpr size_t kMaxGroupDepth = 256;
-constexpr int kMaxImageSide = 20000;
-constexpr qint64 kMaxImageBytes = 256LL * 1024 * 1024;
-// All pictures of one document together: small files can hold large images.
-constexpr qint64 kMaxDocumentImageBytes = 1024LL * 1024 * 1024;
 constexpr int kMaxTableColumns = 256;
 constexpr qint64 kMaxTableCells = 500000;
 constexpr int kTableCellBatch = 4096;
 constexpr int kMaxTabStops = 128;
 constexpr int kMaxTwips = 31680;          // 22 inches: beyond that an indent is damage
-constexpr double kMaxPictureSide = 14400; // points
 constexpr int kMaxControlParameter = 1 << 30;
 
 
@@ -253,7 +249,7 @@ private:
     Picture picture_;
     Attachment attachment_;
     int imageCount_ = 0;
-    qint64 imageBytes_ = 0;
+    ImageBudget images_;
 };
 
 } // namespace platform::text::rtf

@@ -6,49 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 #include <QTextDocument>
 #include <QUrl>
 
 #include <algorithm>
 
 namespace platform::text::rtf {
-
-namespace {
-
-// Decodes an image only when its header gives a size within the bounds and
-// its pixels within maxBytes.
-QImage readBoundedImage(QIODevice* device, qint64 maxBytes)
-{
-    QImageReader reader(device);
-    const auto withinBounds = [&](QSize size) {
-        return size.width() > 0 && size.height() > 0 && size.width() <= kMaxImageSide
-               && size.height() <= kMaxImageSide
-               && qint64(size.width()) * size.height() * 4 <= std::min(maxBytes, kMaxImageBytes);
-    };
-    const QSize declared = reader.size();
-    if (declared.isValid() && !withinBounds(declared))
-        return {};
-    QImage image;
-    if (!reader.read(&image) || !withinBounds(image.size()))
-        return {};
-    return image;
-}
-
-// A display size in points, scaled down as a whole when a side is absurd.
-QSizeF boundedSize(double width, double height)
-{
-    if (width <= 0 || height <= 0)
-        return {};
-    const double largest = std::max(width, height);
-    if (largest > kMaxPictureSide) {
-        width *= kMaxPictureSide / largest;
-        height *= kMaxPictureSide / largest;
-    }
-    return {width, height};
-}
-
-} // namespace
 
 void RtfParser::pictureKeyword(Kw kw, int param)
 {
@@ -124,7 +87,7 @@ void RtfParser::finishPicture()
     QBuffer buffer;
     buffer.setData(p.data);
     buffer.open(QIODevice::ReadOnly);
-    const QImage image = readBoundedImage(&buffer, kMaxDocumentImageBytes - imageBytes_);
+    const QImage image = images_.decode(buffer);
     if (image.isNull())
         return;
     double width = p.goalWidth > 0 ? p.goalWidth / 20.0 : image.width();
@@ -137,7 +100,7 @@ void RtfParser::finishPicture()
         width = width * std::min(p.scaleX, 10000) / 100.0;
     if (p.scaleY > 0)
         height = height * std::min(p.scaleY, 10000) / 100.0;
-    insertImage(image, boundedSize(width, height));
+    insertImage(image, boundedPictureSize(QSizeF(width, height)));
 }
 
 void RtfParser::finishAttachment()
@@ -157,18 +120,17 @@ void RtfParser::finishAttachment()
     QFile device(path);
     if (!device.open(QIODevice::ReadOnly))
         return;
-    const QImage image = readBoundedImage(&device, kMaxDocumentImageBytes - imageBytes_);
+    const QImage image = images_.decode(device);
     if (image.isNull())
         return;
     const double width = attachment_.width > 0 ? attachment_.width / 20.0 : image.width();
     const double height = attachment_.height > 0 ? attachment_.height / 20.0 : image.height();
-    insertImage(image, boundedSize(width, height));
+    insertImage(image, boundedPictureSize(QSizeF(width, height)));
 }
 
 void RtfParser::insertImage(const QImage& image, QSizeF size)
 {
     prepareInsert();
-    imageBytes_ += image.sizeInBytes();
     const QString name = QStringLiteral("rtf-image:%1").arg(++imageCount_);
     document_.addResource(QTextDocument::ImageResource, QUrl(name), image);
     QTextImageFormat format;

@@ -1,9 +1,9 @@
 #include "platform/text/RtfReader.h"
 
 #include "platform/text/RtfParser.h"
+#include "platform/text/TextDefaults.h"
 #include "platform/text/TextFileBytes.h"
 
-#include <QImage>
 #include <QTextDocument>
 
 namespace platform::text {
@@ -24,7 +24,6 @@ qsizetype rtfStart(const QByteArray& data)
 
 } // namespace
 
-
 bool readRtfData(const QByteArray& data, QTextDocument& document, const QString& attachmentFolder)
 {
     const qsizetype start = rtfStart(data);
@@ -33,15 +32,9 @@ bool readRtfData(const QByteArray& data, QTextDocument& document, const QString&
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
-    QFont font(QStringLiteral("Helvetica"));
-    font.setPointSizeF(12);
-    document.setDefaultFont(font);
-    // Lengths are given in the document's layout units, which are pixels of
-    // the default resolution until the document is laid out on a device.
-    const int dpi = QImage(1, 1, QImage::Format_Mono).logicalDpiY();
-    const double unitsPerPoint = dpi > 0 ? dpi / 72.0 : 1.0;
+    document.setDefaultFont(defaultTextFont());
     {
-        rtf::RtfParser parser(document, attachmentFolder, unitsPerPoint);
+        rtf::RtfParser parser(document, attachmentFolder, layoutUnitsPerPoint());
         parser.parse(data.constData() + start, data.constData() + data.size());
     }
     document.setUndoRedoEnabled(undo);

@@ -3,11 +3,11 @@
 #include "platform/DictionaryKeys.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/text/PdfTextMapping.h"
+#include "platform/text/TextDefaults.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QFont>
-#include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -50,13 +50,13 @@ QSizeF turnedPaper(const PrintSettings& settings)
 }
 
 // Resolution of the units the document is laid out in: its layout's paint
-// device, else the application's default resolution (which a new image has).
+// device, else the default resolution.
 double layoutDpi(const QTextDocument& document)
 {
     const QPaintDevice* device = document.documentLayout()->paintDevice();
     if (device)
         return device->logicalDpiY();
-    return QImage(1, 1, QImage::Format_Mono).logicalDpiY();
+    return defaultLayoutDpi();
 }
 
 void prepareLayout(QTextDocument& document, double pointsPerUnit)

@@ -4,26 +4,14 @@
 #include "platform/text/TextFileBytes.h"
 #include "platform/text/WordprocessingParser.h"
 
-#include <QTextDocument>
-
 namespace platform::text {
 
 bool readWordMLData(const QByteArray& data, QTextDocument& document)
 {
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    document.clear();
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setPointSizeF(12);
-    document.setDefaultFont(font);
-    bool ok = false;
-    {
-        RichTextBuilder builder(document);
+    return buildDocument(document, QStringLiteral("Times New Roman"), 12, [&](RichTextBuilder& builder) {
         WordprocessingParser parser(builder);
-        ok = parser.readDocument(data, QStringLiteral("wordDocument"));
-    }
-    document.setUndoRedoEnabled(undo);
-    return ok;
+        return parser.readDocument(data, QStringLiteral("wordDocument"));
+    });
 }
 
 bool readWordML(const QString& path, QTextDocument& document)

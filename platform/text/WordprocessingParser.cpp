@@ -1,6 +1,8 @@
 #include "platform/text/WordprocessingParser.h"
 
+#include "platform/text/DocumentXml.h"
 #include "platform/text/RichTextBuilder.h"
+#include "platform/text/WordListStyles.h"
 
 #include <QColor>
 #include <QRegularExpression>
@@ -13,30 +15,9 @@ namespace platform::text {
 
 namespace {
 
-constexpr int kMaxStyleDepth = 32;
 constexpr double kEmuPerPoint = 12700.0;
 constexpr double kMaxFontPoints = 1638;
 constexpr int kMaxTwips = 31680 * 20; // 22 inches
-
-// An attribute by local name, whatever its namespace (the two vocabularies
-// use different ones for the same names).
-QStringView attr(const QXmlStreamReader& xml, QLatin1StringView name)
-{
-    for (const QXmlStreamAttribute& a : xml.attributes()) {
-        if (a.name() == name)
-            return a.value();
-    }
-    return {};
-}
-
-bool hasAttr(const QXmlStreamReader& xml, QLatin1StringView name)
-{
-    for (const QXmlStreamAttribute& a : xml.attributes()) {
-        if (a.name() == name)
-            return true;
-    }
-    return false;
-}
 
 // A toggle: present without a value means on.
 bool onOff(const QXmlStreamReader& xml)
@@ -82,40 +63,6 @@ std::optional<QColor> highlightColor(QStringView name)
     return *it;
 }
 
-QTextListFormat::Style styleForNumberFormat(QStringView format, int level)
-{
-    if (format == u"bullet") {
-        static const QTextListFormat::Style bullets[] = {QTextListFormat::ListDisc, QTextListFormat::ListCircle,
-                                                         QTextListFormat::ListSquare};
-        return bullets[std::max(level, 0) % 3];
-    }
-    if (format == u"lowerLetter")
-        return QTextListFormat::ListLowerAlpha;
-    if (format == u"upperLetter")
-        return QTextListFormat::ListUpperAlpha;
-    if (format == u"lowerRoman")
-        return QTextListFormat::ListLowerRoman;
-    if (format == u"upperRoman")
-        return QTextListFormat::ListUpperRoman;
-    if (format == u"none")
-        return QTextListFormat::ListStyleUndefined;
-    return QTextListFormat::ListDecimal;
-}
-
-// The numeric number formats of Word 2003 XML.
-QStringView numberFormatName(int code)
-{
-    switch (code) {
-    case 1: return u"upperRoman";
-    case 2: return u"lowerRoman";
-    case 3: return u"upperLetter";
-    case 4: return u"lowerLetter";
-    case 23: return u"bullet";
-    case 255: return u"none";
-    default: return u"decimal";
-    }
-}
-
 // Heading levels of the built-in styles that carry no outline level.
 int headingLevelOfStyleId(const QString& id)
 {
@@ -124,30 +71,10 @@ int headingLevelOfStyleId(const QString& id)
     return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
-// A CSS-like length of a VML shape ("72pt", "1in", "96px", "2.54cm") in points.
-double cssLength(QStringView value)
-{
-    static const QRegularExpression length(QStringLiteral("^\\s*([0-9.]+)\\s*(pt|in|px|cm|mm)?\\s*$"));
-    const QRegularExpressionMatch m = length.match(value.toString());
-    if (!m.hasMatch())
-        return 0;
-    double v = m.captured(1).toDouble();
-    const QString unit = m.captured(2);
-    if (unit == u"in")
-        v *= 72;
-    else if (unit == u"px")
-        v *= 0.75;
-    else if (unit == u"cm")
-        v *= 72 / 2.54;
-    else if (unit == u"mm")
-        v *= 72 / 25.4;
-    return std::isfinite(v) ? v : 0;
-}
-
 } // namespace
 
-WordprocessingParser::WordprocessingParser(RichTextBuilder& builder, PartLookup parts)
-    : builder_(builder), parts_(std::move(parts))
+WordprocessingParser::WordprocessingParser(RichTextBuilder& builder, PartName partName, PartReader readPart)
+    : builder_(builder), partName_(std::move(partName)), readPart_(std::move(readPart))
 {
 }
 
@@ -260,29 +187,9 @@ void WordprocessingParser::readParagraphProperties(QXmlStreamReader& xml, Paragr
             if (onOff(xml))
                 f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         } else if (n == u"tabs") {
-            QList<QTextOption::Tab> tabs;
-            while (xml.readNextStartElement()) {
-                if (xml.name() == u"tab") {
-                    const QStringView kind = attr(xml, QLatin1StringView("val"));
-                    const int pos = intAttr(xml, QLatin1StringView("pos"), -1);
-                    if (pos >= 0 && kind != u"clear" && tabs.size() < 64) {
-                        QTextOption::Tab tab(builder_.twips(pos), QTextOption::LeftTab);
-                        if (kind == u"right" || kind == u"end")
-                            tab.type = QTextOption::RightTab;
-                        else if (kind == u"center")
-                            tab.type = QTextOption::CenterTab;
-                        else if (kind == u"decimal") {
-                            tab.type = QTextOption::DelimiterTab;
-                            tab.delimiter = QLatin1Char('.');
-                        }
-                        tabs.append(tab);
-                    }
-                }
-                xml.skipCurrentElement();
-            }
-            std::sort(tabs.begin(), tabs.end(),
-                      [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
-            f.setTabPositions(tabs);
+            readTabStops(xml, f, [&](const QXmlStreamReader& tab) {
+                return std::optional(builder_.twips(intAttr(tab, QLatin1StringView("pos"), -1)));
+            });
             continue;
         } else if (n == u"numPr" || n == u"listPr") {
             while (xml.readNextStartElement()) {
@@ -342,7 +249,7 @@ void WordprocessingParser::readStylesElement(QXmlStreamReader& xml)
             while (xml.readNextStartElement()) {
                 const QStringView c = xml.name();
                 if (c == u"basedOn") {
-                    style.basedOn = attr(xml, QLatin1StringView("val")).toString();
+                    style.parent = attr(xml, QLatin1StringView("val")).toString();
                     xml.skipCurrentElement();
                 } else if (c == u"pPr") {
                     Paragraph p;
@@ -380,19 +287,22 @@ void WordprocessingParser::readNumberingElement(QXmlStreamReader& xml)
             const QString id = attr(xml, n == u"abstractNum" ? QLatin1StringView("abstractNumId")
                                                              : QLatin1StringView("listDefId"))
                                    .toString();
-            QHash<int, QTextListFormat::Style>& levels = abstractLevels_[id];
+            QHash<int, ListLevel>& levels = abstractLevels_[id];
             while (xml.readNextStartElement()) {
                 if (xml.name() == u"lvl") {
                     const int level = std::clamp(attr(xml, QLatin1StringView("ilvl")).toInt(), 0, 8);
                     QString format = QStringLiteral("decimal");
+                    int start = 1;
                     while (xml.readNextStartElement()) {
                         if (xml.name() == u"numFmt")
                             format = attr(xml, QLatin1StringView("val")).toString();
                         else if (xml.name() == u"nfc")
-                            format = numberFormatName(attr(xml, QLatin1StringView("val")).toInt()).toString();
+                            format = wordNumberFormatName(attr(xml, QLatin1StringView("val")).toInt()).toString();
+                        else if (xml.name() == u"start")
+                            start = intAttr(xml, QLatin1StringView("val"), 1);
                         xml.skipCurrentElement();
                     }
-                    levels.insert(level, styleForNumberFormat(format, level));
+                    levels.insert(level, {wordListStyle(format, level), start});
                 } else {
                     xml.skipCurrentElement();
                 }
@@ -427,39 +337,39 @@ bool WordprocessingParser::readNumbering(const QByteArray& bytes)
     return !xml.hasError();
 }
 
-WordprocessingParser::ResolvedStyle WordprocessingParser::resolve(const QString& styleId, int depth)
+WordprocessingParser::ResolvedStyle WordprocessingParser::resolve(const QString& styleId)
 {
-    if (styleId.isEmpty() || depth > kMaxStyleDepth)
-        return {};
     const auto cached = resolved_.constFind(styleId);
     if (cached != resolved_.constEnd())
         return *cached;
-    const auto it = styles_.constFind(styleId);
-    if (it == styles_.constEnd())
-        return {};
-    // A style based on itself, directly or not, stops at the depth bound.
-    ResolvedStyle r = it->basedOn == styleId ? ResolvedStyle{} : resolve(it->basedOn, depth + 1);
-    r.block.merge(it->block);
-    r.chars.merge(it->chars);
-    if (it->hasNumbering) {
-        if (!it->numId.isEmpty())
-            r.numId = it->numId;
-        if (it->level >= 0)
-            r.level = it->level;
-        r.hasNumbering = true;
+    const auto chain = styleChain(styleId, [&](const QString& id) -> const Style* {
+        const auto it = styles_.constFind(id);
+        return it == styles_.constEnd() ? nullptr : &*it;
+    });
+    ResolvedStyle r;
+    for (auto it = chain.crbegin(); it != chain.crend(); ++it) {
+        const Style& style = **it;
+        r.block.merge(style.block);
+        r.chars.merge(style.chars);
+        if (style.hasNumbering) {
+            if (!style.numId.isEmpty())
+                r.numId = style.numId;
+            if (style.level >= 0)
+                r.level = style.level;
+            r.hasNumbering = true;
+        }
     }
-    if (depth == 0)
-        resolved_.insert(styleId, r);
+    resolved_.insert(styleId, r);
     return r;
 }
 
-QTextListFormat::Style WordprocessingParser::listStyle(const QString& numId, int level) const
+WordprocessingParser::ListLevel WordprocessingParser::listLevel(const QString& numId, int level) const
 {
     const QString abstract = numToAbstract_.value(numId, numId);
     const auto levels = abstractLevels_.constFind(abstract);
     if (levels == abstractLevels_.constEnd())
-        return QTextListFormat::ListDisc;
-    return levels->value(level, QTextListFormat::ListDisc);
+        return {};
+    return levels->value(level);
 }
 
 void WordprocessingParser::ensureTable()
@@ -520,9 +430,9 @@ void WordprocessingParser::ensureParagraph()
             level = paragraph_.level;
     }
     if (numbered && !numId.isEmpty() && numId != u"0") {
-        const QTextListFormat::Style kind = listStyle(numId, std::max(level, 0));
-        if (kind != QTextListFormat::ListStyleUndefined)
-            builder_.setListItem(QStringLiteral("w:") + numId, std::max(level, 0), kind);
+        const ListLevel list = listLevel(numId, std::max(level, 0));
+        if (list.style != QTextListFormat::ListStyleUndefined)
+            builder_.setListItem(QStringLiteral("w:") + numId, std::max(level, 0), list.style, list.start);
     }
 }
 
@@ -567,42 +477,51 @@ void WordprocessingParser::readGrid(QXmlStreamReader& xml, TableState& t)
     }
 }
 
+void WordprocessingParser::addPicture(const QString& relationshipId, const QString& binaryName, QSizeF size)
+{
+    const QString part = relationshipId.isEmpty() || !partName_ ? QString() : partName_(relationshipId);
+    if (!part.isEmpty() && readPart_) {
+        ensureParagraph();
+        if (builder_.addImage(QStringLiteral("part:") + part, [&] { return readPart_(part); }, size))
+            return;
+    }
+    const auto data = binaryData_.constFind(binaryName);
+    if (data != binaryData_.constEnd()) {
+        ensureParagraph();
+        builder_.addImage(QStringLiteral("binData:") + binaryName, [&] { return std::optional(*data); }, size);
+    }
+}
+
+// Text of a text box inside a picture.
+void WordprocessingParser::appendBoxText(QXmlStreamReader& xml, QString& text)
+{
+    if (!text.isEmpty())
+        text += QLatin1Char(' ');
+    text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+}
+
 void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
 {
     QSizeF size;
     QString embed;
     QString text;
-    int depth = 1;
-    while (depth > 0 && !xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            --depth;
-            continue;
-        }
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-        ++depth;
-        const QStringView n = xml.name();
+    walkElement(xml, [&](QXmlStreamReader& x) {
+        const QStringView n = x.name();
         if (n == u"extent" && size.isEmpty()) {
-            size = QSizeF(attr(xml, QLatin1StringView("cx")).toDouble() / kEmuPerPoint,
-                          attr(xml, QLatin1StringView("cy")).toDouble() / kEmuPerPoint);
+            size = QSizeF(attr(x, QLatin1StringView("cx")).toDouble() / kEmuPerPoint,
+                          attr(x, QLatin1StringView("cy")).toDouble() / kEmuPerPoint);
         } else if (n == u"blip" && embed.isEmpty()) {
-            embed = attr(xml, QLatin1StringView("embed")).toString();
+            embed = attr(x, QLatin1StringView("embed")).toString();
         } else if (n == u"t") {
-            if (!text.isEmpty())
-                text += QLatin1Char(' ');
-            text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
-            --depth;
+            appendBoxText(x, text);
+            return true;
         } else if (n == u"p" && !text.isEmpty()) {
             text += QLatin1Char(' ');
         }
-    }
-    if (!embed.isEmpty() && parts_) {
-        if (const std::optional<QByteArray> bytes = parts_(embed)) {
-            ensureParagraph();
-            builder_.addImage(*bytes, size);
-        }
-    }
+        return false;
+    });
+    if (!embed.isEmpty())
+        addPicture(embed, QString(), size);
     if (!text.trimmed().isEmpty())
         emitText(text.trimmed());
 }
@@ -613,59 +532,41 @@ void WordprocessingParser::readPicture(QXmlStreamReader& xml)
     QString relationship;
     QString source;
     QString text;
-    int depth = 1;
-    while (depth > 0 && !xml.atEnd()) {
-        const auto token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement) {
-            --depth;
-            continue;
-        }
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-        ++depth;
-        const QStringView n = xml.name();
+    walkElement(xml, [&](QXmlStreamReader& x) {
+        const QStringView n = x.name();
         if ((n == u"shape" || n == u"rect") && size.isEmpty()) {
             double width = 0, height = 0;
-            for (QStringView item : attr(xml, QLatin1StringView("style")).split(u';')) {
+            for (QStringView item : attr(x, QLatin1StringView("style")).split(u';')) {
                 const qsizetype colon = item.indexOf(u':');
                 if (colon < 0)
                     continue;
                 const QStringView key = item.left(colon).trimmed();
                 if (key == u"width")
-                    width = cssLength(item.mid(colon + 1));
+                    width = lengthPoints(item.mid(colon + 1)).value_or(0);
                 else if (key == u"height")
-                    height = cssLength(item.mid(colon + 1));
+                    height = lengthPoints(item.mid(colon + 1)).value_or(0);
             }
             size = QSizeF(width, height);
         } else if (n == u"imagedata") {
             if (relationship.isEmpty())
-                relationship = attr(xml, QLatin1StringView("id")).toString();
+                relationship = attr(x, QLatin1StringView("id")).toString();
             if (source.isEmpty())
-                source = attr(xml, QLatin1StringView("src")).toString();
+                source = attr(x, QLatin1StringView("src")).toString();
         } else if (n == u"binData") {
-            const QString name = attr(xml, QLatin1StringView("name")).toString();
-            const QString data = xml.readElementText();
-            --depth;
-            if (binaryData_.size() < 4096)
+            const QString name = attr(x, QLatin1StringView("name")).toString();
+            const QString data = x.readElementText();
+            if (binaryData_.size() < 4096 && !binaryData_.contains(name))
                 binaryData_.insert(name, QByteArray::fromBase64(data.toLatin1()));
             if (source.isEmpty())
                 source = name;
+            return true;
         } else if (n == u"t") {
-            if (!text.isEmpty())
-                text += QLatin1Char(' ');
-            text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
-            --depth;
+            appendBoxText(x, text);
+            return true;
         }
-    }
-    std::optional<QByteArray> bytes;
-    if (!relationship.isEmpty() && parts_)
-        bytes = parts_(relationship);
-    if (!bytes && binaryData_.contains(source))
-        bytes = binaryData_.value(source);
-    if (bytes) {
-        ensureParagraph();
-        builder_.addImage(*bytes, size);
-    }
+        return false;
+    });
+    addPicture(relationship, source, size);
     if (!text.trimmed().isEmpty())
         emitText(text.trimmed());
 }
@@ -753,13 +654,27 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                     xml.skipCurrentElement();
             } else if (n == u"styles") {
                 readStylesElement(xml);
+            } else if (n == u"fonts") { // Word 2003 XML: the document's default font
+                while (xml.readNextStartElement()) {
+                    const QStringView family = attr(xml, QLatin1StringView("ascii"));
+                    if (xml.name() == u"defaultFonts" && !family.isEmpty()
+                        && !defaultChars_.hasProperty(QTextFormat::FontFamilies))
+                        defaultChars_.setFontFamilies(QStringList{family.toString()});
+                    xml.skipCurrentElement();
+                }
             } else if (n == u"lists" || n == u"numbering") {
                 readNumberingElement(xml);
+            } else if (n == u"annotation") {
+                // Comments and deleted text are not printed; insertions are.
+                const QStringView type = attr(xml, QLatin1StringView("type"));
+                if (type == u"Word.Comment" || type == u"Word.Deletion")
+                    xml.skipCurrentElement();
             } else if (n == u"instrText" || n == u"delText" || n == u"delInstrText" || n == u"del"
                        || n == u"moveFrom" || n == u"sectPr" || n == u"tblPr" || n == u"trPr"
                        || n == u"tblPrEx" || n == u"sdtPr" || n == u"sdtEndPr" || n == u"Fallback"
-                       || n == u"footnoteReference" || n == u"endnoteReference" || n == u"rt"
-                       || n == u"fonts" || n == u"docPr" || n == u"DocumentProperties"
+                       || n == u"footnoteReference" || n == u"endnoteReference" || n == u"footnote"
+                       || n == u"endnote" || n == u"rt"
+                       || n == u"docPr" || n == u"DocumentProperties"
                        || n == u"CustomDocumentProperties" || n == u"background" || n == u"bgPict"
                        || n == u"hdr" || n == u"ftr" || n == u"footnotePr" || n == u"endnotePr") {
                 xml.skipCurrentElement();

@@ -5,6 +5,7 @@
 // RichTextBuilder. Elements it does not know are walked for their text.
 #include <QByteArray>
 #include <QHash>
+#include <QSizeF>
 #include <QString>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -21,10 +22,12 @@ class RichTextBuilder;
 
 class WordprocessingParser {
 public:
-    // The bytes of the package part a relationship id names (pictures).
-    using PartLookup = std::function<std::optional<QByteArray>(const QString& relationshipId)>;
+    // The name of the package part a relationship id names (pictures),
+    // empty when it names none; and the bytes of a part.
+    using PartName = std::function<QString(const QString& relationshipId)>;
+    using PartReader = std::function<std::optional<QByteArray>(const QString& partName)>;
 
-    explicit WordprocessingParser(RichTextBuilder& builder, PartLookup parts = {});
+    explicit WordprocessingParser(RichTextBuilder& builder, PartName partName = {}, PartReader readPart = {});
     ~WordprocessingParser();
 
     // A styles part; false when it is no well-formed XML.
@@ -46,7 +49,7 @@ private:
         bool hasNumbering = false;
     };
     struct Style {
-        QString basedOn;
+        QString parent;
         QTextBlockFormat block;
         QTextCharFormat chars;
         QString numId;
@@ -59,6 +62,10 @@ private:
         QString numId;
         int level = 0;
         bool hasNumbering = false;
+    };
+    struct ListLevel {
+        QTextListFormat::Style style = QTextListFormat::ListDisc;
+        int start = 1;
     };
     struct TableState {
         bool started = false;
@@ -77,10 +84,13 @@ private:
     void readGrid(QXmlStreamReader& xml, TableState& table);
     void readDrawing(QXmlStreamReader& xml);
     void readPicture(QXmlStreamReader& xml);
+    static void appendBoxText(QXmlStreamReader& xml, QString& text);
+    // The picture of a package part, else of a binary kept in the document.
+    void addPicture(const QString& relationshipId, const QString& binaryName, QSizeF size);
     bool readBody(QXmlStreamReader& xml);
 
-    ResolvedStyle resolve(const QString& styleId, int depth = 0);
-    QTextListFormat::Style listStyle(const QString& numId, int level) const;
+    ResolvedStyle resolve(const QString& styleId);
+    ListLevel listLevel(const QString& numId, int level) const;
     void ensureParagraph();
     void ensureCell();
     void ensureTable();
@@ -88,14 +98,15 @@ private:
     QTextCharFormat runFormat();
 
     RichTextBuilder& builder_;
-    PartLookup parts_;
+    PartName partName_;
+    PartReader readPart_;
     QHash<QString, Style> styles_;
     QHash<QString, ResolvedStyle> resolved_;
     QString defaultParagraphStyle_;
     QTextCharFormat defaultChars_;
     QTextBlockFormat defaultBlock_;
     QHash<QString, QString> numToAbstract_;
-    QHash<QString, QHash<int, QTextListFormat::Style>> abstractLevels_;
+    QHash<QString, QHash<int, ListLevel>> abstractLevels_;
     QHash<QString, QByteArray> binaryData_;
 
     Paragraph paragraph_;

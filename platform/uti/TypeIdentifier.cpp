@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMimeDatabase>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
 
 #include <initializer_list>
 
@@ -151,14 +153,44 @@ bool conformsWithin(const QString& type, const QString& parent, int depth)
     return false;
 }
 
-// Signatures of the kinds that matter most, so that the answer for a file
-// without an extension does not depend on the machine's MIME database.
-QString sniffContent(const QString& path)
+constexpr qint64 kXmlHeadBytes = 4096;
+
+QByteArray headOf(const QString& path, qint64 size)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray head = file.read(512);
+    return file.read(size);
+}
+
+// Word 2003 XML: the processing instruction naming the program that opens
+// it, or the root of its vocabulary, before the first element ends.
+bool isWordXml(const QByteArray& head)
+{
+    static const QRegularExpression program(QStringLiteral("progid\\s*=\\s*[\"']Word\\.Document[\"']"));
+    QXmlStreamReader xml(head);
+    while (!xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::ProcessingInstruction:
+            if (xml.processingInstructionTarget() == u"mso-application"
+                && program.match(xml.processingInstructionData()).hasMatch())
+                return true;
+            break;
+        case QXmlStreamReader::StartElement:
+            return xml.name() == u"wordDocument"
+                   && xml.namespaceUri() == u"http://schemas.microsoft.com/office/word/2003/wordml";
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+// Signatures of the kinds that matter most, so that the answer for a file
+// without an extension does not depend on the machine's MIME database.
+QString sniffContent(const QString& path)
+{
+    const QByteArray head = headOf(path, kXmlHeadBytes);
     const QByteArray trimmed = head.trimmed().left(64).toLower();
     if (head.startsWith("%PDF-"))
         return QStringLiteral("com.adobe.pdf");
@@ -178,6 +210,8 @@ QString sniffContent(const QString& path)
         return QStringLiteral("com.microsoft.word.doc");
     if (trimmed.startsWith("<!doctype html") || trimmed.startsWith("<html"))
         return QStringLiteral("public.html");
+    if (isWordXml(head))
+        return QStringLiteral("com.microsoft.word.wordml");
     return {};
 }
 
@@ -215,6 +249,9 @@ QString typeOfFile(const QString& path)
     if (!info.exists())
         return {};
     const QString byExtension = typeForExtension(info.suffix());
+    // XML says what it is only inside.
+    if (byExtension == u"public.xml" && info.isFile() && isWordXml(headOf(path, kXmlHeadBytes)))
+        return QStringLiteral("com.microsoft.word.wordml");
     if (!byExtension.isEmpty())
         return byExtension;
     if (info.isDir())

@@ -153,3 +153,67 @@ TEST(WordDocumentsPrintBombTest, AZipEntryInflatingPastTheLimitWritesNothing)
     EXPECT_FALSE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)));
     EXPECT_FALSE(QFile::exists(pdf));
 }
+
+TEST(WordDocumentsPageBreakTest, BreaksStartNewPages)
+{
+    // A break inside a paragraph, and a paragraph that starts on a page of its own.
+    const QByteArray wordBody = R"(<w:p><w:r><w:t>first page</w:t></w:r><w:r><w:br w:type="page"/></w:r><w:r><w:t>second page</w:t></w:r></w:p>
+<w:p><w:pPr><w:pageBreakBefore/></w:pPr><w:r><w:t>third page</w:t></w:r></w:p>)";
+    const QByteArray odtStyle = R"(<style:style style:name="Break" style:family="paragraph"><style:paragraph-properties fo:break-before="page"/></style:style>)";
+    const QByteArray odtBody = R"(<text:p>first page</text:p><text:p text:style-name="Break">second page</text:p>)";
+    const struct {
+        const char* extension;
+        QByteArray bytes;
+        QStringList pages;
+    } cases[] = {
+        {"docx", testsupport::zipBytes(testsupport::docxEntriesWithBody(wordBody)), {"first page", "second page", "third page"}},
+        {"wordml", testsupport::wordMLWithBody(wordBody), {"first page", "second page", "third page"}},
+        {"odt", testsupport::zipBytes(testsupport::odtEntriesWithBody(odtBody, odtStyle)), {"first page", "second page"}},
+        {"fodt", testsupport::flatOdtWithBody(odtBody, odtStyle), {"first page", "second page"}},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.extension);
+        const QString source = dir.filePath(QStringLiteral("breaks.") + c.extension);
+        testsupport::writeFile(source, c.bytes);
+        const QString pdf = dir.filePath(QStringLiteral("breaks-%1.pdf").arg(c.extension));
+        TextDocumentPDFConverter converter = makeConverter(0);
+        ASSERT_TRUE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)));
+        const auto facts = testsupport::inspectPdf(pdf);
+        ASSERT_TRUE(facts.has_value());
+        ASSERT_EQ(facts->pageCount, c.pages.size());
+        for (int page = 0; page < c.pages.size(); ++page)
+            EXPECT_EQ(facts->pageTexts[page].simplified(), c.pages[page]);
+    }
+}
+
+TEST(WordDocumentsPrintXmlTest, Word2003XmlNamedXmlPrints)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("saved by the word processor.xml");
+    testsupport::writeFile(source, testsupport::sampleWordML());
+    const QString pdf = dir.filePath("out.pdf");
+    TextDocumentPDFConverter converter = makeConverter(0);
+    ASSERT_TRUE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)));
+    const auto facts = testsupport::inspectPdf(pdf);
+    ASSERT_TRUE(facts.has_value());
+    EXPECT_TRUE(facts->pageTexts.join(' ').contains("cell B2"));
+}
+
+TEST(WordDocumentsPrintListTest, ListNumbersPrintAsTheDocumentCountsThem)
+{
+    const QByteArray styles = R"(<text:list-style style:name="N"><text:list-level-style-number text:level="1" style:num-format="1"/></text:list-style>)";
+    const QByteArray body = R"(<text:list xml:id="a" text:style-name="N"><text:list-item><text:p>one</text:p></text:list-item></text:list>
+<text:p>between</text:p>
+<text:list text:style-name="N" text:continue-list="a"><text:list-item><text:p>two</text:p></text:list-item>
+<text:list-item text:start-value="7"><text:p>seven</text:p></text:list-item><text:list-item><text:p>eight</text:p></text:list-item></text:list>)";
+    QTemporaryDir dir;
+    const QString source = dir.filePath("lists.fodt");
+    testsupport::writeFile(source, testsupport::flatOdtWithBody(body, styles));
+    const QString pdf = dir.filePath("lists.pdf");
+    TextDocumentPDFConverter converter = makeConverter(0);
+    ASSERT_TRUE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)));
+    const auto facts = testsupport::inspectPdf(pdf);
+    ASSERT_TRUE(facts.has_value());
+    EXPECT_EQ(facts->pageTexts.join(' ').simplified(), "1. one between 2. two 7. seven 8. eight");
+}

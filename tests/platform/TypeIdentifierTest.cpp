@@ -67,3 +67,29 @@ TEST(TypeIdentifier, FilesWithoutExtensionAreSniffed)
     QDir(dir.path()).mkdir("Notes.rtfd");
     EXPECT_EQ(typeOfFile(dir.filePath("Notes.rtfd")), QString("com.apple.rtfd"));
 }
+
+TEST(TypeIdentifier, Word2003XmlIsKnownByWhatItSays)
+{
+    const QByteArray instruction = "<?xml version=\"1.0\"?>\n<?mso-application progid=\"Word.Document\"?>\n";
+    const QByteArray root = "<w:wordDocument xmlns:w=\"http://schemas.microsoft.com/office/word/2003/wordml\"><w:body/></w:wordDocument>";
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* type;
+    } cases[] = {
+        {"instruction.xml", instruction + "<w:wordDocument xmlns:w=\"urn:other\"/>", "com.microsoft.word.wordml"},
+        {"root.xml", "<?xml version=\"1.0\"?>\n<!-- a comment -->" + root, "com.microsoft.word.wordml"},
+        {"no extension", instruction + root, "com.microsoft.word.wordml"},
+        {"spreadsheet.xml", "<?xml version=\"1.0\"?><?mso-application progid=\"Excel.Sheet\"?><Workbook/>", "public.xml"},
+        {"root elsewhere.xml", "<wordDocument xmlns=\"urn:not-word\"/>", "public.xml"},
+        {"late root.xml", "<other><w:wordDocument xmlns:w=\"http://schemas.microsoft.com/office/word/2003/wordml\"/></other>", "public.xml"},
+        {"not xml.xml", "\x01\x02 binary", "public.xml"},
+        {"named.wordml", "anything", "com.microsoft.word.wordml"},
+    };
+    for (const auto& c : cases) {
+        const QString path = dir.filePath(c.name);
+        testsupport::writeFile(path, c.bytes);
+        EXPECT_EQ(typeOfFile(path), QString(c.type)) << c.name;
+    }
+}

@@ -92,6 +92,23 @@ QByteArray zipBytes(const QList<QPair<QString, QByteArray>>& entries, bool store
 
 // ---------------------------------------------------------------- DOCX
 
+namespace {
+
+QByteArray docxDocument(const QByteArray& body)
+{
+    return QByteArray(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<w:document xmlns:w=")") + kW + R"(" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+ xmlns:wp="http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing"
+ xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main"
+ xmlns:pic="http://schemas.openxmlformats.org/drawingml/2006/picture"
+ xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006"
+ xmlns:x="urn:unknown-extension">
+<w:body>
+)" + body + "\n</w:body></w:document>";
+}
+
+} // namespace
+
 QList<QPair<QString, QByteArray>> sampleDocxEntries()
 {
     const QByteArray contentTypes = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -128,15 +145,7 @@ QList<QPair<QString, QByteArray>> sampleDocxEntries()
 <w:lvl w:ilvl="1"><w:numFmt w:val="decimal"/></w:lvl></w:abstractNum>
 <w:num w:numId="1"><w:abstractNumId w:val="10"/></w:num>
 </w:numbering>)";
-    const QByteArray document = QByteArray(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<w:document xmlns:w=")") + kW + R"(" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"
- xmlns:wp="http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing"
- xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main"
- xmlns:pic="http://schemas.openxmlformats.org/drawingml/2006/picture"
- xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006"
- xmlns:x="urn:unknown-extension">
-<w:body>
-<w:p><w:pPr><w:pStyle w:val="Heading1"/></w:pPr><w:r><w:t>Report Title</w:t></w:r></w:p>
+    const QByteArray document = docxDocument(R"(<w:p><w:pPr><w:pStyle w:val="Heading1"/></w:pPr><w:r><w:t>Report Title</w:t></w:r></w:p>
 <w:p><w:r><w:t xml:space="preserve">plain </w:t></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>bold words</w:t></w:r><w:r><w:t xml:space="preserve"> and </w:t></w:r><w:r><w:rPr><w:rStyle w:val="Emphasis"/></w:rPr><w:t>italic words</w:t></w:r><w:r><w:t xml:space="preserve"> and </w:t></w:r><w:hyperlink r:id="rId4"><w:r><w:rPr><w:color w:val="FF0000"/><w:u w:val="single"/></w:rPr><w:t>red words</w:t></w:r></w:hyperlink><w:r><w:rPr><w:vanish/></w:rPr><w:t>hidden words</w:t></w:r></w:p>
 <w:p><w:pPr><w:pStyle w:val="ListBullet"/></w:pPr><w:r><w:t>first item</w:t></w:r></w:p>
 <w:p><w:pPr><w:numPr><w:ilvl w:val="0"/><w:numId w:val="1"/></w:numPr></w:pPr><x:unknown><w:r><w:t>second item</w:t></w:r></x:unknown></w:p>
@@ -148,8 +157,7 @@ QList<QPair<QString, QByteArray>> sampleDocxEntries()
 <a:graphic><a:graphicData uri="http://schemas.openxmlformats.org/drawingml/2006/picture"><pic:pic><pic:blipFill><a:blip r:embed="rId3"/></pic:blipFill></pic:pic></a:graphicData></a:graphic></wp:inline></w:drawing></w:r></w:p>
 <w:p><w:r><w:t xml:space="preserve">Page </w:t></w:r><w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText xml:space="preserve"> PAGE </w:instrText></w:r><w:r><w:fldChar w:fldCharType="separate"/></w:r><w:r><w:t>7</w:t></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r><w:r><w:t xml:space="preserve"> end</w:t></w:r></w:p>
 <w:p><w:r><w:delText>deleted words</w:delText></w:r><w:r><w:t>The end</w:t></w:r></w:p>
-<w:sectPr><w:headerReference w:type="default" r:id="rId9"/><w:pgSz w:w="12240" w:h="15840"/></w:sectPr>
-</w:body></w:document>)";
+<w:sectPr><w:headerReference w:type="default" r:id="rId9"/><w:pgSz w:w="12240" w:h="15840"/></w:sectPr>)");
     return {{"[Content_Types].xml", contentTypes},
             {"_rels/.rels", rels},
             {"word/_rels/document.xml.rels", documentRels},
@@ -157,6 +165,18 @@ QList<QPair<QString, QByteArray>> sampleDocxEntries()
             {"word/styles.xml", styles},
             {"word/numbering.xml", numbering},
             {"word/media/image1.png", pngBytes(40, 40, Qt::blue)}};
+}
+
+QList<QPair<QString, QByteArray>> docxEntriesWithBody(const QByteArray& body, const QByteArray& numbering)
+{
+    QList<QPair<QString, QByteArray>> entries = sampleDocxEntries();
+    for (auto& [name, bytes] : entries) {
+        if (name == u"word/document.xml")
+            bytes = docxDocument(body);
+        else if (name == u"word/numbering.xml" && !numbering.isEmpty())
+            bytes = QByteArray("<w:numbering xmlns:w=\"") + kW + "\">" + numbering + "</w:numbering>";
+    }
+    return entries;
 }
 
 QByteArray sampleDocx()
@@ -212,7 +232,34 @@ QByteArray odtBody(const QByteArray& picture)
 </office:text></office:body>)";
 }
 
+QByteArray odtAutomaticStyles(const QByteArray& more)
+{
+    QByteArray styles = kOdfAutomaticStyles;
+    styles.insert(styles.indexOf("</office:automatic-styles>"), more);
+    return styles;
+}
+
 } // namespace
+
+QList<QPair<QString, QByteArray>> odtEntriesWithBody(const QByteArray& body, const QByteArray& automaticStyles)
+{
+    QList<QPair<QString, QByteArray>> entries = sampleOdtEntries();
+    for (auto& [name, bytes] : entries) {
+        if (name == u"content.xml")
+            bytes = QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content ") + kOdfNamespaces
+                    + ">" + kOdfFonts + odtAutomaticStyles(automaticStyles) + "<office:body><office:text>" + body
+                    + "</office:text></office:body></office:document-content>";
+    }
+    return entries;
+}
+
+QByteArray flatOdtWithBody(const QByteArray& body, const QByteArray& automaticStyles)
+{
+    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document ") + kOdfNamespaces
+           + " office:mimetype=\"application/vnd.oasis.opendocument.text\">" + kOdfFonts + kOdfNamedStyles
+           + odtAutomaticStyles(automaticStyles) + "<office:body><office:text>" + body
+           + "</office:text></office:body></office:document>";
+}
 
 QList<QPair<QString, QByteArray>> sampleOdtEntries()
 {
@@ -253,21 +300,40 @@ QByteArray sampleFlatOdt()
 
 // ---------------------------------------------------------------- Word 2003 XML
 
-QByteArray sampleWordML()
+namespace {
+
+QByteArray wordMLDocument(const QByteArray& body, const QByteArray& lists)
 {
     return QByteArray(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <?mso-application progid="Word.Document"?>
 <w:wordDocument xmlns:w="http://schemas.microsoft.com/office/word/2003/wordml" xmlns:v="urn:schemas-microsoft-com:vml"
- xmlns:wx="http://schemas.microsoft.com/office/word/2003/auxHint" xmlns:o="urn:schemas-microsoft-com:office:office" w:macrosPresent="no">
+ xmlns:wx="http://schemas.microsoft.com/office/word/2003/auxHint" xmlns:o="urn:schemas-microsoft-com:office:office"
+ xmlns:aml="http://schemas.microsoft.com/aml/2001/core" w:macrosPresent="no">
 <o:DocumentProperties><o:Title>not shown</o:Title></o:DocumentProperties>
 <w:fonts><w:defaultFonts w:ascii="DejaVu Serif"/></w:fonts>
-<w:lists><w:listDef w:listDefId="0"><w:lvl w:ilvl="0"><w:nfc w:val="23"/><w:lvlText w:val="·"/></w:lvl></w:listDef>
-<w:list w:ilfo="1"><w:ilst w:val="0"/></w:list></w:lists>
+<w:lists>)") + lists + R"(</w:lists>
 <w:styles><w:style w:type="paragraph" w:default="on" w:styleId="Normal"><w:rPr><w:sz w:val="22"/></w:rPr></w:style>
 <w:style w:type="paragraph" w:styleId="Heading1"><w:basedOn w:val="Normal"/><w:pPr><w:jc w:val="center"/><w:outlineLvl w:val="0"/></w:pPr><w:rPr><w:b/><w:sz w:val="32"/></w:rPr></w:style></w:styles>
 <w:docPr><w:view w:val="print"/></w:docPr>
 <w:body><wx:sect>
-<w:p><w:pPr><w:pStyle w:val="Heading1"/></w:pPr><w:r><w:t>Report Title</w:t></w:r></w:p>
+)" + body + R"(
+<w:sectPr><w:hdr w:type="odd"><w:p><w:r><w:t>header words</w:t></w:r></w:p></w:hdr></w:sectPr>
+</wx:sect></w:body></w:wordDocument>)";
+}
+
+const char kWordMLLists[] = R"(<w:listDef w:listDefId="0"><w:lvl w:ilvl="0"><w:nfc w:val="23"/><w:lvlText w:val="·"/></w:lvl></w:listDef>
+<w:list w:ilfo="1"><w:ilst w:val="0"/></w:list>)";
+
+} // namespace
+
+QByteArray wordMLWithBody(const QByteArray& body, const QByteArray& lists)
+{
+    return wordMLDocument(body, lists.isEmpty() ? QByteArray(kWordMLLists) : lists);
+}
+
+QByteArray sampleWordML()
+{
+    return wordMLWithBody(QByteArray(R"(<w:p><w:pPr><w:pStyle w:val="Heading1"/></w:pPr><w:r><w:t>Report Title</w:t></w:r></w:p>
 <w:p><w:r><w:t>plain </w:t></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>bold words</w:t></w:r><w:r><w:t> and </w:t></w:r><w:r><w:rPr><w:i/></w:rPr><w:t>italic words</w:t></w:r><w:r><w:t> and </w:t></w:r><w:hlink w:dest="http://example.invalid/"><w:r><w:rPr><w:color w:val="FF0000"/></w:rPr><w:t>red words</w:t></w:r></w:hlink></w:p>
 <w:p><w:pPr><w:listPr><w:ilvl w:val="0"/><w:ilfo w:val="1"/></w:listPr></w:pPr><w:r><w:t>first item</w:t></w:r></w:p>
 <w:p><w:pPr><w:listPr><w:ilvl w:val="0"/><w:ilfo w:val="1"/></w:listPr></w:pPr><w:r><w:t>second item</w:t></w:r></w:p>
@@ -277,229 +343,231 @@ QByteArray sampleWordML()
 <w:p><w:r><w:pict><w:binData w:name="wordml://01000001.png">)") + pngBytes(40, 40, Qt::blue).toBase64() + R"(</w:binData>
 <v:shape id="_x0000_i1025" style="width:40pt;height:40pt"><v:imagedata src="wordml://01000001.png" o:title="not shown"/></v:shape></w:pict></w:r></w:p>
 <w:p><w:r><w:t>Page </w:t></w:r><w:fldSimple w:instr=" PAGE "><w:r><w:t>7</w:t></w:r></w:fldSimple><w:r><w:t> end</w:t></w:r></w:p>
-<w:p><w:r><w:t>The end</w:t></w:r></w:p>
-<w:sectPr><w:hdr w:type="odd"><w:p><w:r><w:t>header words</w:t></w:r></w:p></w:hdr></w:sectPr>
-</wx:sect></w:body></w:wordDocument>)";
+<w:p><aml:annotation aml:id="1" w:type="Word.Deletion"><aml:content><w:r><w:delText>deleted words</w:delText></w:r></aml:content></aml:annotation><aml:annotation aml:id="2" w:type="Word.Insertion"><aml:content><w:r><w:t>The end</w:t></w:r></aml:content></aml:annotation><w:r><w:footnote><w:p><w:r><w:t>note words</w:t></w:r></w:p></w:footnote></w:r><aml:annotation aml:id="3" w:type="Word.Comment"><aml:content><w:p><w:r><w:t>comment words</w:t></w:r></w:p></aml:content></aml:annotation></w:p>)");
 }
 
 // ---------------------------------------------------------------- Word 97
 
-QByteArray compoundFile(const QList<QPair<QString, QByteArray>>& streams)
-{
-    constexpr quint32 kEnd = 0xFFFFFFFE, kFree = 0xFFFFFFFF, kFatSector = 0xFFFFFFFD;
-    QList<QByteArray> padded;
-    for (const auto& s : streams) {
-        QByteArray d = s.second;
-        const qsizetype size = std::max<qsizetype>(4096, (d.size() + 511) / 512 * 512);
-        d.resize(size, '\0');
-        padded.append(d);
-    }
-    QByteArray file(512, '\0');
-    file.replace(0, 8, QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8));
-    put16(file, 24, 0x3E);
-    put16(file, 26, 3);
-    put16(file, 28, 0xFFFE);
-    put16(file, 30, 9);
-    put16(file, 32, 6);
-    put32(file, 44, 1); // one FAT sector
-    put32(file, 48, 1); // the directory in sector 1
-    put32(file, 56, 4096);
-    put32(file, 60, kEnd);
-    put32(file, 64, 0);
-    put32(file, 68, kEnd);
-    put32(file, 72, 0);
-    put32(file, 76, 0); // FAT in sector 0
-    for (int i = 1; i < 109; ++i)
-        put32(file, 76 + 4 * i, kFree);
-
-    QList<quint32> fat(128, kFree);
-    fat[0] = kFatSector;
-    fat[1] = kEnd;
-    quint32 next = 2;
-    QList<quint32> starts;
-    for (const QByteArray& d : padded) {
-        const quint32 count = quint32(d.size() / 512);
-        starts.append(next);
-        for (quint32 k = 0; k < count; ++k)
-            fat[next + k] = k + 1 < count ? next + k + 1 : kEnd;
-        next += count;
-    }
-    QByteArray fatSector(512, '\0');
-    for (int i = 0; i < 128; ++i)
-        put32(fatSector, 4 * i, fat[i]);
-
-    QByteArray directory(512, '\0');
-    const auto entry = [&](int index, const QString& name, int type, quint32 child, quint32 right, quint32 start,
-                           quint32 size) {
-        const qsizetype at = index * 128;
-        for (int i = 0; i < name.size(); ++i)
-            put16(directory, at + 2 * i, name[i].unicode());
-        put16(directory, at + 64, quint16((name.size() + 1) * 2));
-        directory[at + 66] = char(type);
-        directory[at + 67] = 1;
-        put32(directory, at + 68, kFree);
-        put32(directory, at + 72, right);
-        put32(directory, at + 76, child);
-        put32(directory, at + 116, start);
-        put32(directory, at + 120, size);
-    };
-    entry(0, QStringLiteral("Root Entry"), 5, 1, kFree, kEnd, 0);
-    for (int i = 0; i < streams.size() && i < 3; ++i)
-        entry(i + 1, streams[i].first, 2, kFree, i + 1 < streams.size() ? quint32(i + 2) : kFree, starts[i],
-              quint32(padded[i].size()));
-
-    file += fatSector;
-    file += directory;
-    for (const QByteArray& d : padded)
-        file += d;
-    return file;
-}
-
 namespace {
 
-// Builds the text, piece table and formatting pages of a small Word 97 file.
-class DocBuilder {
-public:
-    struct Run {
-        QString text;
-        QByteArray chpx;
-    };
+constexpr quint32 kFreeSector = 0xFFFFFFFF, kEndOfChain = 0xFFFFFFFE, kFatSector = 0xFFFFFFFD,
+                  kDifatSector = 0xFFFFFFFC;
+constexpr qsizetype kMiniCutoff = 4096, kMiniSector = 64;
 
-    // Paragraph text ends with its mark (\r, or \a in tables).
-    void paragraph(const QList<Run>& runs, const QByteArray& papx = {}, quint16 istd = 0, bool eightBit = false)
-    {
-        const quint32 fcStart = fc();
-        for (const Run& run : runs) {
-            const quint32 from = fc();
-            for (QChar c : run.text)
-                add(c, eightBit);
-            chpx_.append({from, fc(), run.chpx});
-        }
-        papx_.append({fcStart, fc(), le16(istd) + papx});
-    }
-
-    QByteArray build(const QByteArray& dataStream, bool encrypted = false) const
-    {
-        QByteArray word(5120, '\0');
-        put16(word, 0, 0xA5EC);
-        put16(word, 2, 0xC1);
-        put16(word, 10, quint16(0x0200 | (encrypted ? 0x0100 : 0)));
-        put16(word, 32, 14);
-        put16(word, 62, 22);
-        put32(word, 64 + 12, quint32(text8_.size() + text16_.size() / 2));
-        put16(word, 152, 93);
-        const auto fcLcb = [&](int index, quint32 fc, quint32 lcb) {
-            put32(word, 154 + 8 * index, fc);
-            put32(word, 154 + 8 * index + 4, lcb);
-        };
-        word.replace(k8, text8_.size(), text8_);
-        word.replace(k16, text16_.size(), text16_);
-        word.replace(4096, 512, fkp(chpx_, false));
-        word.replace(4608, 512, fkp(papx_, true));
-
-        QByteArray table;
-        // Piece table: an 8-bit piece, then a 16-bit one.
-        const quint32 cp8 = quint32(text8_.size());
-        const quint32 cpAll = cp8 + quint32(text16_.size() / 2);
-        QByteArray plc = le32(0) + le32(cp8) + le32(cpAll);
-        plc += le16(0) + le32(quint32(k8 * 2) | 0x40000000) + le16(0);
-        plc += le16(0) + le32(k16) + le16(0);
-        const QByteArray clx = QByteArray("\x02") + le32(quint32(plc.size())) + plc;
-        fcLcb(33, quint32(table.size()), quint32(clx.size()));
-        table += clx;
-        const quint32 lastFc = std::max<quint32>(k16 + quint32(text16_.size()), k8 + quint32(text8_.size()));
-        const QByteArray bteChpx = le32(k8) + le32(lastFc) + le32(8);
-        fcLcb(12, quint32(table.size()), quint32(bteChpx.size()));
-        table += bteChpx;
-        const QByteArray btePapx = le32(k8) + le32(lastFc) + le32(9);
-        fcLcb(13, quint32(table.size()), quint32(btePapx.size()));
-        table += btePapx;
-        QByteArray fonts = le16(2) + le16(0);
-        for (const QString& name : {QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Serif")}) {
-            QByteArray ffn(39, '\0');
-            for (QChar c : name)
-                ffn += le16(c.unicode());
-            ffn += le16(0);
-            fonts += char(ffn.size());
-            fonts += ffn;
-        }
-        fcLcb(15, quint32(table.size()), quint32(fonts.size()));
-        table += fonts;
-        // One simple bulleted list and its override.
-        QByteArray lst = le16(1);
-        QByteArray lstf = le32(0x1234) + le32(0);
-        lstf += QByteArray(18, '\xff');
-        lstf += char(1);
-        lstf += char(0);
-        lst += lstf;
-        QByteArray lvlf(28, '\0');
-        lvlf[4] = char(23);
-        lst += lvlf + le16(1) + le16(0xF0B7);
-        // As Word writes it, the levels follow the counted list table.
-        fcLcb(73, quint32(table.size()), 2 + 28);
-        table += lst;
-        QByteArray lfo = le32(1) + le32(0x1234) + QByteArray(12, '\0');
-        fcLcb(74, quint32(table.size()), quint32(lfo.size()));
-        table += lfo;
-
-        return compoundFile({{"WordDocument", word}, {"1Table", table}, {"Data", dataStream}});
-    }
-
-private:
-    static constexpr quint32 k8 = 1024;
-    static constexpr quint32 k16 = 2048;
-
-    struct Range {
-        quint32 from, to;
-        QByteArray grpprl;
-    };
-
-    quint32 fc() const { return text16_.isEmpty() ? k8 + quint32(text8_.size()) : k16 + quint32(text16_.size()); }
-
-    void add(QChar c, bool eightBit)
-    {
-        if (eightBit && text16_.isEmpty())
-            text8_.append(char(c.unicode()));
-        else
-            text16_ += le16(c.unicode());
-    }
-
-    static QByteArray fkp(const QList<Range>& ranges, bool paragraphs)
-    {
-        QByteArray page(512, '\0');
-        const int n = int(ranges.size());
-        for (int i = 0; i < n; ++i)
-            put32(page, 4 * i, ranges[i].from);
-        put32(page, 4 * n, ranges.isEmpty() ? 0 : ranges.last().to);
-        qsizetype end = 511;
-        for (int i = 0; i < n; ++i) {
-            const QByteArray& g = ranges[i].grpprl;
-            QByteArray blob;
-            if (paragraphs) {
-                if (g.size() % 2 == 1)
-                    blob = char((g.size() + 1) / 2) + g;
-                else
-                    blob = QByteArray(1, '\0') + char(g.size() / 2) + g;
-            } else {
-                if (g.isEmpty())
-                    continue;
-                blob = char(g.size()) + g;
-            }
-            end -= blob.size();
-            end &= ~qsizetype(1);
-            page.replace(end, blob.size(), blob);
-            if (paragraphs)
-                page[4 * (n + 1) + 13 * i] = char(end / 2);
-            else
-                page[4 * (n + 1) + i] = char(end / 2);
-        }
-        page[511] = char(n);
-        return page;
-    }
-
-    QByteArray text8_, text16_;
-    QList<Range> chpx_, papx_;
+struct DirectoryEntry {
+    QString name;
+    int type; // 1 storage, 2 stream, 5 root
+    QList<int> children;
+    quint32 left = kFreeSector, right = kFreeSector, child = kFreeSector;
+    quint32 start = kEndOfChain;
+    quint64 size = 0;
 };
+
+// Siblings are kept as a binary tree ordered by name length, then name.
+bool directoryOrder(const DirectoryEntry& a, const DirectoryEntry& b)
+{
+    if (a.name.size() != b.name.size())
+        return a.name.size() < b.name.size();
+    return a.name.toUpper() < b.name.toUpper();
+}
+
+int linkSiblings(QList<DirectoryEntry>& entries, const QList<int>& sorted, qsizetype from, qsizetype to)
+{
+    if (from >= to)
+        return -1;
+    const qsizetype middle = (from + to) / 2;
+    const int node = sorted[middle];
+    const int left = linkSiblings(entries, sorted, from, middle);
+    const int right = linkSiblings(entries, sorted, middle + 1, to);
+    entries[node].left = left < 0 ? kFreeSector : quint32(left);
+    entries[node].right = right < 0 ? kFreeSector : quint32(right);
+    return node;
+}
+
+// Chains count sectors from 0 in the order they are handed out.
+void allocate(QList<quint32>& table, quint32 first, quint32 count)
+{
+    for (quint32 k = 0; k < count; ++k)
+        table[first + k] = k + 1 < count ? first + k + 1 : kEndOfChain;
+}
+
+} // namespace
+
+QByteArray compoundFile(const QList<QPair<QString, QByteArray>>& streams, const CompoundFileOptions& options)
+{
+    const qsizetype sectorSize = qsizetype(1) << options.sectorShift;
+    const qsizetype perSector = sectorSize / 4;
+    const auto sectorsFor = [&](qsizetype bytes) { return quint32((bytes + sectorSize - 1) / sectorSize); };
+
+    // The directory: storages made as their paths name them.
+    QList<DirectoryEntry> entries{DirectoryEntry{QStringLiteral("Root Entry"), 5, {}}};
+    QList<int> streamEntries;
+    for (const auto& s : streams) {
+        int parent = 0;
+        const QStringList parts = s.first.split(QLatin1Char('/'));
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const bool last = i + 1 == parts.size();
+            int found = -1;
+            for (int child : std::as_const(entries[parent].children))
+                if (!last && entries[child].type == 1 && entries[child].name == parts[i])
+                    found = child;
+            if (found < 0) {
+                found = int(entries.size());
+                entries.append(DirectoryEntry{parts[i], last ? 2 : 1, {}});
+                entries[parent].children.append(found);
+            }
+            parent = found;
+        }
+        streamEntries.append(parent);
+    }
+    for (DirectoryEntry& e : entries) {
+        QList<int> sorted = e.children;
+        std::sort(sorted.begin(), sorted.end(), [&](int a, int b) { return directoryOrder(entries[a], entries[b]); });
+        const int child = linkSiblings(entries, sorted, 0, sorted.size());
+        e.child = child < 0 ? kFreeSector : quint32(child);
+    }
+
+    // Stream bodies: small ones in the mini stream, the rest in sectors of
+    // their own (padded past the cutoff unless small streams are wanted).
+    QList<QByteArray> bodies;
+    QByteArray miniStream;
+    QList<quint32> miniFat;
+    for (qsizetype i = 0; i < streams.size(); ++i) {
+        const QByteArray& data = streams[i].second;
+        DirectoryEntry& e = entries[streamEntries[i]];
+        if (options.smallStreams && data.size() < kMiniCutoff) {
+            const quint32 first = quint32(miniFat.size());
+            const quint32 count = quint32((data.size() + kMiniSector - 1) / kMiniSector);
+            miniFat.resize(first + count);
+            allocate(miniFat, first, count);
+            e.start = count > 0 ? first : kEndOfChain;
+            e.size = quint64(data.size());
+            QByteArray padded = data;
+            padded.resize(qsizetype(count) * kMiniSector, '\0');
+            miniStream += padded;
+            bodies.append(QByteArray());
+            continue;
+        }
+        QByteArray padded = data;
+        if (options.smallStreams)
+            padded.resize(qsizetype(sectorsFor(data.size())) * sectorSize, '\0');
+        else
+            padded.resize(std::max<qsizetype>(kMiniCutoff, qsizetype(sectorsFor(data.size())) * sectorSize), '\0');
+        e.size = quint64(options.smallStreams ? data.size() : padded.size());
+        bodies.append(padded);
+    }
+
+    // Sectors: the first allocation table sector, the directory, the
+    // streams, the mini stream and its table, then the other allocation
+    // table sectors and the sectors listing them past the header's 109.
+    const quint32 directorySectors = sectorsFor(entries.size() * 128);
+    quint32 streamSectors = 0;
+    for (const QByteArray& b : bodies)
+        streamSectors += quint32(b.size() / sectorSize);
+    const quint32 miniStreamSectors = sectorsFor(miniStream.size());
+    const quint32 miniFatSectors = sectorsFor(miniFat.size() * 4);
+    const quint32 fixed = 1 + directorySectors + streamSectors + miniStreamSectors + miniFatSectors;
+    quint32 fatSectors = std::max(1, options.minimumFatSectors);
+    quint32 difatSectors = 0;
+    for (;;) {
+        difatSectors = fatSectors > 109 ? quint32((fatSectors - 109 + perSector - 2) / (perSector - 1)) : 0;
+        const quint32 needed = quint32((fixed + (fatSectors - 1) + difatSectors + perSector - 1) / perSector);
+        if (needed <= fatSectors)
+            break;
+        fatSectors = needed;
+    }
+    QList<quint32> fat(qsizetype(fatSectors) * perSector, kFreeSector);
+    QList<quint32> fatAt{0};
+    fat[0] = kFatSector;
+    quint32 next = 1;
+    const auto take = [&](quint32 count) {
+        allocate(fat, next, count);
+        next += count;
+        return count > 0 ? next - count : kEndOfChain;
+    };
+    const quint32 directoryStart = take(directorySectors);
+    for (qsizetype i = 0; i < streams.size(); ++i)
+        if (!bodies[i].isEmpty())
+            entries[streamEntries[i]].start = take(quint32(bodies[i].size() / sectorSize));
+    entries[0].start = take(miniStreamSectors);
+    entries[0].size = quint64(miniStream.size());
+    const quint32 miniFatStart = take(miniFatSectors);
+    for (quint32 k = 1; k < fatSectors; ++k) {
+        fat[next] = kFatSector;
+        fatAt.append(next++);
+    }
+    QList<quint32> difatAt;
+    for (quint32 k = 0; k < difatSectors; ++k) {
+        fat[next] = kDifatSector;
+        difatAt.append(next++);
+    }
+
+    QByteArray header(512, '\0');
+    header.replace(0, 8, QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1", 8));
+    put16(header, 24, 0x3E);
+    put16(header, 26, options.sectorShift == 12 ? 4 : 3);
+    put16(header, 28, 0xFFFE);
+    put16(header, 30, quint16(options.sectorShift));
+    put16(header, 32, 6);
+    if (options.sectorShift == 12)
+        put32(header, 40, directorySectors);
+    put32(header, 44, fatSectors);
+    put32(header, 48, directoryStart);
+    put32(header, 56, quint32(kMiniCutoff));
+    put32(header, 60, miniFatStart);
+    put32(header, 64, miniFatSectors);
+    put32(header, 68, difatAt.isEmpty() ? kEndOfChain : difatAt[0]);
+    put32(header, 72, difatSectors);
+    for (int i = 0; i < 109; ++i)
+        put32(header, 76 + 4 * i, i < fatAt.size() ? fatAt[i] : kFreeSector);
+    header.resize(sectorSize, '\0');
+
+    QByteArray directory(qsizetype(directorySectors) * sectorSize, '\0');
+    for (qsizetype index = 0; index < directory.size() / 128; ++index) {
+        const qsizetype at = index * 128;
+        if (index >= entries.size()) {
+            put32(directory, at + 68, kFreeSector);
+            put32(directory, at + 72, kFreeSector);
+            put32(directory, at + 76, kFreeSector);
+            continue;
+        }
+        const DirectoryEntry& e = entries[index];
+        for (int i = 0; i < e.name.size(); ++i)
+            put16(directory, at + 2 * i, e.name[i].unicode());
+        put16(directory, at + 64, quint16((e.name.size() + 1) * 2));
+        directory[at + 66] = char(e.type);
+        directory[at + 67] = 1;
+        put32(directory, at + 68, e.left);
+        put32(directory, at + 72, e.right);
+        put32(directory, at + 76, e.child);
+        put32(directory, at + 116, e.start);
+        put32(directory, at + 120, quint32(e.size));
+        put32(directory, at + 124, quint32(e.size >> 32));
+    }
+
+    const auto sectorsOf = [&](const QList<quint32>& values) {
+        QByteArray bytes(qsizetype(sectorsFor(values.size() * 4)) * sectorSize, '\0');
+        for (qsizetype i = 0; i < bytes.size() / 4; ++i)
+            put32(bytes, 4 * i, i < values.size() ? values[i] : kFreeSector);
+        return bytes;
+    };
+    QByteArray file = header;
+    file += sectorsOf(fat.mid(0, perSector));
+    file += directory;
+    for (const QByteArray& b : std::as_const(bodies))
+        file += b;
+    miniStream.resize(qsizetype(miniStreamSectors) * sectorSize, '\0');
+    file += miniStream;
+    file += sectorsOf(miniFat);
+    file += sectorsOf(fat.mid(perSector));
+    for (quint32 k = 0; k < difatSectors; ++k) {
+        QList<quint32> listed = fatAt.mid(109 + qsizetype(k) * (perSector - 1), perSector - 1);
+        listed.resize(perSector - 1, kFreeSector);
+        listed.append(k + 1 < difatSectors ? difatAt[k + 1] : kEndOfChain);
+        file += sectorsOf(listed);
+    }
+    return file;
+}
 
 QByteArray sprm8(quint16 code, quint8 v)
 {
@@ -516,14 +584,210 @@ QByteArray sprm32(quint16 code, quint32 v)
     return le16(code) + le32(v);
 }
 
-} // namespace
+void DocBuilder::paragraph(const QList<Run>& runs, const QByteArray& papx, quint16 istd, bool eightBit)
+{
+    const quint32 fcStart = fc();
+    for (const Run& run : runs) {
+        const quint32 from = fc();
+        for (QChar c : run.text)
+            add(c, eightBit);
+        chpx_.append({from, fc(), run.chpx});
+    }
+    papx_.append({fcStart, fc(), le16(istd) + papx});
+}
+
+QByteArray DocBuilder::build(const QByteArray& dataStream, const CompoundFileOptions& options) const
+{
+    return compoundFile(streams(dataStream), options);
+}
+
+QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStream) const
+{
+    // The text, then the formatting pages.
+    const quint32 firstPage = std::max<quint32>(8, (k16 + quint32(text16_.size()) + 511) / 512);
+    QList<quint32> chpxFcs, papxFcs;
+    const QList<QByteArray> pages = fkpPages(chpx_, false, chpxFcs) + fkpPages(papx_, true, papxFcs);
+    QByteArray word(qsizetype(firstPage + pages.size()) * 512, '\0');
+    put16(word, 0, 0xA5EC);
+    put16(word, 2, 0xC1);
+    put16(word, 10, 0x0200);
+    put16(word, 32, 14);
+    put16(word, 62, 22);
+    put32(word, 64 + 12, quint32(text8_.size() + text16_.size() / 2));
+    put16(word, 152, 93);
+    const auto fcLcb = [&](int index, quint32 fc, quint32 lcb) {
+        put32(word, 154 + 8 * index, fc);
+        put32(word, 154 + 8 * index + 4, lcb);
+    };
+    word.replace(k8, text8_.size(), text8_);
+    word.replace(k16, text16_.size(), text16_);
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        word.replace((firstPage + i) * 512, 512, pages[i]);
+
+    QByteArray table;
+    // Piece table: an 8-bit piece, then a 16-bit one.
+    const quint32 cp8 = quint32(text8_.size());
+    const quint32 cpAll = cp8 + quint32(text16_.size() / 2);
+    QByteArray plc = le32(0) + le32(cp8) + le32(cpAll);
+    plc += le16(0) + le32(quint32(k8 * 2) | 0x40000000) + le16(0);
+    plc += le16(0) + le32(k16) + le16(0);
+    const QByteArray clx = QByteArray("\x02") + le32(quint32(plc.size())) + plc;
+    fcLcb(33, quint32(table.size()), quint32(clx.size()));
+    table += clx;
+    const quint32 lastFc = std::max<quint32>(k16 + quint32(text16_.size()), k8 + quint32(text8_.size()));
+    for (const auto& [index, fcs, first] : {std::tuple{12, chpxFcs, firstPage},
+                                            std::tuple{13, papxFcs, firstPage + quint32(chpxFcs.size())}}) {
+        QByteArray starts, numbers;
+        for (int i = 0; i < binTableRepeats_; ++i) {
+            for (qsizetype k = 0; k < fcs.size(); ++k) {
+                starts += le32(fcs[k]);
+                numbers += le32(first + quint32(k));
+            }
+        }
+        const QByteArray bte = starts + le32(lastFc) + numbers;
+        fcLcb(index, quint32(table.size()), quint32(bte.size()));
+        table += bte;
+    }
+    QByteArray fonts = le16(2) + le16(0);
+    for (const QString& name : {QStringLiteral("DejaVu Sans"), QStringLiteral("DejaVu Serif")}) {
+        QByteArray ffn(39, '\0');
+        for (QChar c : name)
+            ffn += le16(c.unicode());
+        ffn += le16(0);
+        fonts += char(ffn.size());
+        fonts += ffn;
+    }
+    fcLcb(15, quint32(table.size()), quint32(fonts.size()));
+    table += fonts;
+    // Simple (one-level) lists and their overrides.
+    QByteArray lst = le16(quint16(lists_.size()));
+    QByteArray levels;
+    for (const List& list : lists_) {
+        QByteArray lstf = le32(list.lsid) + le32(0);
+        lstf += QByteArray(18, '\xff');
+        lstf += char(1);
+        lstf += char(0);
+        lst += lstf;
+        QByteArray lvlf(28, '\0');
+        lvlf[4] = char(list.numberFormat);
+        levels += lvlf + le16(1) + le16(0xF0B7);
+    }
+    // As Word writes it, the levels follow the counted list table.
+    fcLcb(73, quint32(table.size()), quint32(lst.size()));
+    table += lst + levels;
+    QByteArray lfo = le32(quint32(lists_.size()));
+    for (const List& list : lists_)
+        lfo += le32(list.lsid) + QByteArray(12, '\0');
+    fcLcb(74, quint32(table.size()), quint32(lfo.size()));
+    table += lfo;
+    if (!styles_.isEmpty()) {
+        const QByteArray stsh = styleSheet();
+        fcLcb(1, quint32(table.size()), quint32(stsh.size()));
+        table += stsh;
+    }
+
+    return {{"WordDocument", word}, {"1Table", table}, {"Data", dataStream}};
+}
+
+QByteArray DocBuilder::styleSheet() const
+{
+    QByteArray header = le16(quint16(styles_.size())) + le16(18) + le16(1) + le16(quint16(styles_.size()))
+                        + le16(15) + le16(0);
+    header += le16(defaultFont_) + le16(defaultFont_) + le16(defaultFont_) + le16(defaultFont_);
+    QByteArray stsh = le16(quint16(header.size())) + header;
+    const auto lpupx = [](const QByteArray& upx) {
+        QByteArray out = le16(quint16(upx.size())) + upx;
+        if (upx.size() % 2)
+            out += '\0';
+        return out;
+    };
+    for (const Style& style : styles_) {
+        if (style.kind == Style::Empty) {
+            stsh += le16(0);
+            continue;
+        }
+        // Paragraph styles hold two property lists, character styles one.
+        const bool paragraph = style.kind == Style::Paragraph;
+        QByteArray std = le16(style.sti) + le16(quint16((paragraph ? 1 : 2) | style.base << 4))
+                         + le16(quint16((paragraph ? 2 : 1) | 0xFFF << 4)) + le16(0) + le16(0) + QByteArray(8, '\0');
+        std += le16(quint16(style.name.size()));
+        for (QChar c : style.name)
+            std += le16(c.unicode());
+        std += le16(0);
+        if (paragraph)
+            std += lpupx(le16(0) + style.paragraph);
+        std += lpupx(style.character);
+        stsh += le16(quint16(std.size())) + std;
+    }
+    return stsh;
+}
+
+quint32 DocBuilder::fc() const
+{
+    return text16_.isEmpty() ? k8 + quint32(text8_.size()) : k16 + quint32(text16_.size());
+}
+
+void DocBuilder::add(QChar c, bool eightBit)
+{
+    if (eightBit && text16_.isEmpty())
+        text8_.append(char(c.unicode()));
+    else
+        text16_ += le16(c.unicode());
+}
+
+QList<QByteArray> DocBuilder::fkpPages(const QList<Range>& ranges, bool paragraphs, QList<quint32>& firstFcs)
+{
+    // Each page takes the ranges that fit: their bounds and offsets from the
+    // front, their modifiers from the back.
+    const int entrySize = paragraphs ? 4 + 13 : 4 + 1;
+    QList<QByteArray> pages;
+    for (qsizetype next = 0; next < ranges.size() || pages.isEmpty();) {
+        QByteArray page(512, '\0');
+        qsizetype end = 511;
+        int n = 0;
+        QList<qsizetype> offsets;
+        for (; next + n < ranges.size(); ++n) {
+            const QByteArray& g = ranges[next + n].grpprl;
+            QByteArray blob;
+            if (paragraphs)
+                blob = g.size() % 2 == 1 ? char((g.size() + 1) / 2) + g : QByteArray(1, '\0') + char(g.size() / 2) + g;
+            else if (!g.isEmpty())
+                blob = char(g.size()) + g;
+            const qsizetype at = blob.isEmpty() ? end : (end - blob.size()) & ~qsizetype(1);
+            if (4 + entrySize * (n + 1) > at)
+                break;
+            page.replace(at, blob.size(), blob);
+            offsets.append(blob.isEmpty() ? 0 : at);
+            end = at;
+        }
+        for (int i = 0; i < n; ++i) {
+            put32(page, 4 * i, ranges[next + i].from);
+            page[4 * (n + 1) + (paragraphs ? 13 : 1) * i] = char(offsets[i] / 2);
+        }
+        put32(page, 4 * n, n > 0 ? ranges[next + n - 1].to : 0);
+        page[511] = char(n);
+        firstFcs.append(n > 0 ? ranges[next].from : 0);
+        pages.append(page);
+        next += n;
+        if (n == 0)
+            break;
+    }
+    return pages;
+}
 
 QByteArray sampleDoc()
 {
+    return compoundFile(sampleDocStreams());
+}
+
+QList<QPair<QString, QByteArray>> sampleDocStreams()
+{
     DocBuilder b;
+    b.setStyles({{DocBuilder::Style::Paragraph, 0, 0xFFF, "Normal", {}, sprm16(0x4A43, 24)},
+                 {DocBuilder::Style::Paragraph, 1, 0, "heading 1", {}, sprm8(0x0835, 1)}});
     const QByteArray bold = sprm8(0x0835, 1);
     const QByteArray inTable = sprm8(0x2416, 1);
-    b.paragraph({{"Report Title\r", bold + sprm16(0x4A43, 32)}}, sprm8(0x2403, 1), 1, true);
+    b.paragraph({{"Report Title\r", sprm16(0x4A43, 32)}}, sprm8(0x2403, 1), 1, true);
     b.paragraph({{"plain ", {}},
                  {"bold words", bold},
                  {" and ", {}},
@@ -542,12 +806,18 @@ QByteArray sampleDoc()
     b.paragraph({{QString(QChar(1)), sprm8(0x0855, 1) + sprm32(0x6A03, 0)}, {"\r", {}}});
     b.paragraph({{"Page ", {}}, {QString(QChar(0x13)) + " PAGE " + QChar(0x14) + "7" + QChar(0x15), {}}, {" end\r", {}}});
     b.paragraph({{"The end\r", {}}});
+    return b.streams(docPicture(pngBytes(40, 40, Qt::blue), 0xF01E, 0x6E0, 800, 800));
+}
 
-    // The picture: its descriptor, then a shape container and a store entry
-    // holding the PNG.
-    const QByteArray png = pngBytes(40, 40, Qt::blue);
-    QByteArray blip = le16(quint16(0x6E0 << 4)) + le16(0xF01E) + le32(quint32(17 + png.size()));
-    blip += QByteArray(16, '\x11') + char(0xFF) + png;
+QByteArray docPicture(const QByteArray& image, quint16 recordType, quint16 instance, qint16 width, qint16 height,
+                      quint16 scaleX, quint16 scaleY)
+{
+    // A descriptor, then a shape container and a store entry holding the
+    // picture after its header: one identifier (two for odd instances) and
+    // a tag byte.
+    QByteArray blip(instance & 1 ? 33 : 17, '\x11');
+    blip[blip.size() - 1] = char(0xFF);
+    blip = le16(quint16(instance << 4)) + le16(recordType) + le32(quint32(blip.size() + image.size())) + blip + image;
     QByteArray fbse(36, '\0');
     fbse[0] = 6;
     fbse[1] = 6;
@@ -556,13 +826,13 @@ QByteArray sampleDoc()
     QByteArray picf(68, '\0');
     put16(picf, 4, 68);
     put16(picf, 6, 0x64);
-    put16(picf, 28, 800);
-    put16(picf, 30, 800);
-    put16(picf, 32, 1000);
-    put16(picf, 34, 1000);
+    put16(picf, 28, quint16(width));
+    put16(picf, 30, quint16(height));
+    put16(picf, 32, scaleX);
+    put16(picf, 34, scaleY);
     QByteArray data = picf + container + store;
     put32(data, 0, quint32(data.size()));
-    return b.build(data);
+    return data;
 }
 
 } // namespace testsupport

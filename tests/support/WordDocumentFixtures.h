@@ -30,8 +30,102 @@ QByteArray sampleDoc();
 QList<QPair<QString, QByteArray>> sampleDocxEntries();
 QList<QPair<QString, QByteArray>> sampleOdtEntries();
 
-// A compound file with the given streams (each padded to the size that keeps
-// it out of the small-stream area).
-QByteArray compoundFile(const QList<QPair<QString, QByteArray>>& streams);
+// Documents of a body of the test's own, with the samples' styles, lists and
+// parts: body goes inside w:body (DOCX, Word 2003 XML) or office:text (ODT).
+// numbering replaces the children of the DOCX numbering part, lists those of
+// the Word 2003 XML lists; automaticStyles are added to the ODT's own.
+QList<QPair<QString, QByteArray>> docxEntriesWithBody(const QByteArray& body, const QByteArray& numbering = {});
+QList<QPair<QString, QByteArray>> odtEntriesWithBody(const QByteArray& body, const QByteArray& automaticStyles = {});
+QByteArray flatOdtWithBody(const QByteArray& body, const QByteArray& automaticStyles = {});
+QByteArray wordMLWithBody(const QByteArray& body, const QByteArray& lists = {});
+
+struct CompoundFileOptions {
+    int sectorShift = 9; // 512-byte sectors; 12 for 4096-byte ones
+    // Streams under 4096 bytes go to the mini stream, each stream at its own
+    // size; otherwise every stream is padded past that size.
+    bool smallStreams = false;
+    // More than 109 puts the rest in the chained list of table sectors.
+    int minimumFatSectors = 1;
+};
+
+// A compound file with the given streams, a path naming storages on the way
+// ("ObjectPool/_1/WordDocument"). The allocation table starts in sector 0,
+// the directory in sector 1, then the streams follow in order.
+QByteArray compoundFile(const QList<QPair<QString, QByteArray>>& streams, const CompoundFileOptions& options = {});
+
+// The streams of sampleDoc, to be laid out by a test.
+QList<QPair<QString, QByteArray>> sampleDocStreams();
+
+// Word 97 property modifiers with 8-, 16- and 32-bit operands.
+QByteArray sprm8(quint16 code, quint8 v);
+QByteArray sprm16(quint16 code, quint16 v);
+QByteArray sprm32(quint16 code, quint32 v);
+
+// The Data stream holding one picture at offset 0, its size in twips scaled
+// by scaleX and scaleY thousandths; recordType 0xF01E is PNG, 0xF01D JPEG.
+QByteArray docPicture(const QByteArray& image, quint16 recordType, quint16 instance, qint16 width, qint16 height,
+                      quint16 scaleX = 1000, quint16 scaleY = 1000);
+
+// A small Word 97 document: an 8-bit piece then a 16-bit one, the fonts
+// "DejaVu Sans" and "DejaVu Serif", formatting pages, simple lists and a
+// style sheet.
+class DocBuilder {
+public:
+    struct Run {
+        QString text;
+        QByteArray chpx;
+    };
+    struct Style {
+        enum Kind { Empty, Paragraph, Character };
+        Kind kind = Empty;
+        quint16 sti = 0x0FFE;
+        quint16 base = 0x0FFF;
+        QString name;
+        QByteArray paragraph; // modifiers
+        QByteArray character;
+    };
+    struct List {
+        quint32 lsid;
+        quint8 numberFormat;
+    };
+
+    // Paragraph text ends with its mark (\r, or \a in tables). Only the
+    // first paragraphs may be 8-bit, within 1024 characters.
+    void paragraph(const QList<Run>& runs, const QByteArray& papx = {}, quint16 istd = 0, bool eightBit = false);
+    // Styles by index; none by default.
+    void setStyles(const QList<Style>& styles, quint16 defaultFont = 0)
+    {
+        styles_ = styles;
+        defaultFont_ = defaultFont;
+    }
+    // Lists with one level each, list override n naming the n-th list; one
+    // bulleted list by default.
+    void setLists(const QList<List>& lists) { lists_ = lists; }
+    // Each bin table lists its pages this many times over.
+    void setBinTableRepeats(int repeats) { binTableRepeats_ = repeats; }
+
+    // The WordDocument, 1Table and Data streams, and the file holding them.
+    QList<QPair<QString, QByteArray>> streams(const QByteArray& dataStream) const;
+    QByteArray build(const QByteArray& dataStream, const CompoundFileOptions& options = {}) const;
+
+private:
+    static constexpr quint32 k8 = 1024;
+    static constexpr quint32 k16 = 2048;
+    struct Range {
+        quint32 from, to;
+        QByteArray grpprl;
+    };
+    quint32 fc() const;
+    void add(QChar c, bool eightBit);
+    static QList<QByteArray> fkpPages(const QList<Range>& ranges, bool paragraphs, QList<quint32>& firstFcs);
+    QByteArray styleSheet() const;
+
+    QByteArray text8_, text16_;
+    QList<Range> chpx_, papx_;
+    QList<Style> styles_;
+    quint16 defaultFont_ = 0;
+    QList<List> lists_{{0x1234, 23}};
+    int binTableRepeats_ = 1;
+};
 
 } // namespace testsupport

@@ -1,14 +1,18 @@
+#include "platform/text/BoundedImage.h"
 #include "platform/text/CompoundFile.h"
 #include "platform/text/DocReader.h"
 #include "platform/text/DocxReader.h"
 #include "platform/text/OdtReader.h"
 #include "platform/text/RichTextBuilder.h"
+#include "platform/text/TextDefaults.h"
 #include "platform/text/TextReader.h"
 #include "platform/text/WordMLReader.h"
 #include "platform/text/ZipPackage.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -19,6 +23,7 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 using namespace platform::text;
@@ -107,6 +112,35 @@ Entries replaced(Entries entries, const QString& name, const QByteArray& bytes)
     return entries;
 }
 
+QByteArray docx(const QByteArray& body, const QByteArray& numbering = {})
+{
+    return zipBytes(testsupport::docxEntriesWithBody(body, numbering));
+}
+
+// A list item's number or bullet as printed: drawn by its list, else
+// written before its text.
+QString markerOf(QTextDocument& document, const QString& words)
+{
+    const QTextCursor found = document.find(words);
+    if (found.isNull())
+        return QStringLiteral("(missing)");
+    const QTextBlock block = found.block();
+    QString marker = block.textList() && block.textList()->format().style() != QTextListFormat::ListStyleUndefined
+                         ? block.textList()->itemText(block)
+                         : QString();
+    return (marker + block.text().left(found.selectionStart() - block.position())).trimmed();
+}
+
+QList<QTextImageFormat> imageFormatsOf(QTextDocument& document)
+{
+    QList<QTextImageFormat> formats;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                formats.append(it.fragment().charFormat().toImageFormat());
+    return formats;
+}
+
 Entries without(Entries entries, const QString& name)
 {
     entries.removeIf([&](const auto& entry) { return entry.first == name; });
@@ -137,7 +171,8 @@ TEST_P(WordReaderSampleTest, KeepsTextInOrderWithoutHiddenParts)
         if (found >= 0)
             at = found + words.size();
     }
-    for (const char* absent : {"hidden words", "deleted words", "not shown", "header words", "PAGE"})
+    for (const char* absent :
+         {"hidden words", "deleted words", "not shown", "header words", "PAGE", "note words", "comment words"})
         EXPECT_FALSE(text.contains(QLatin1String(absent))) << absent;
 }
 
@@ -220,6 +255,7 @@ TEST(WordReadersTest, RegistryTakesEveryWordProcessingExtension)
     } cases[] = {
         {"a.docm", testsupport::sampleDocx}, {"a.dotx", testsupport::sampleDocx},
         {"a.ott", testsupport::sampleOdt},   {"a.dot", testsupport::sampleDoc},
+        {"a.xml", testsupport::sampleWordML},
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
@@ -424,4 +460,310 @@ TEST(CompoundFileTest, FindsStreamsAndRefusesBrokenChains)
     ASSERT_TRUE(looped.has_value());
     EXPECT_FALSE(looped->stream("First").has_value());
     EXPECT_FALSE(CompoundFile::parse(file.left(600)).has_value());
+}
+
+TEST(WordReadersTest, NumberedListsCountAcrossLevelsAndLists)
+{
+    // A list of two levels (the second restarting under each item of the
+    // first), a paragraph between, the list going on, and a list of its own
+    // that starts at four.
+    const QByteArray docxNumbering = R"(<w:abstractNum w:abstractNumId="1"><w:lvl w:ilvl="0"><w:start w:val="1"/><w:numFmt w:val="decimal"/></w:lvl><w:lvl w:ilvl="1"><w:start w:val="1"/><w:numFmt w:val="lowerLetter"/></w:lvl></w:abstractNum>
+<w:abstractNum w:abstractNumId="2"><w:lvl w:ilvl="0"><w:start w:val="4"/><w:numFmt w:val="upperRoman"/></w:lvl></w:abstractNum>
+<w:num w:numId="1"><w:abstractNumId w:val="1"/></w:num><w:num w:numId="2"><w:abstractNumId w:val="2"/></w:num>)";
+    const auto docxItem = [](const char* words, int list, int level) {
+        return QByteArray("<w:p><w:pPr><w:numPr><w:ilvl w:val=\"") + QByteArray::number(level) + "\"/><w:numId w:val=\""
+               + QByteArray::number(list) + "\"/></w:numPr></w:pPr><w:r><w:t>" + words + "</w:t></w:r></w:p>";
+    };
+    const QByteArray docxBody = docxItem("one", 1, 0) + docxItem("one-a", 1, 1) + docxItem("one-b", 1, 1)
+                                + docxItem("two", 1, 0) + docxItem("two-a", 1, 1)
+                                + "<w:p><w:r><w:t>between</w:t></w:r></w:p>" + docxItem("three", 1, 0)
+                                + docxItem("four", 2, 0);
+    const QByteArray wordMLLists = R"(<w:listDef w:listDefId="0"><w:lvl w:ilvl="0"><w:start w:val="1"/><w:nfc w:val="0"/></w:lvl><w:lvl w:ilvl="1"><w:start w:val="1"/><w:nfc w:val="4"/></w:lvl></w:listDef>
+<w:listDef w:listDefId="1"><w:lvl w:ilvl="0"><w:start w:val="4"/><w:nfc w:val="1"/></w:lvl></w:listDef>
+<w:list w:ilfo="1"><w:ilst w:val="0"/></w:list><w:list w:ilfo="2"><w:ilst w:val="1"/></w:list>)";
+    const auto wordMLItem = [](const char* words, int list, int level) {
+        return QByteArray("<w:p><w:pPr><w:listPr><w:ilvl w:val=\"") + QByteArray::number(level) + "\"/><w:ilfo w:val=\""
+               + QByteArray::number(list) + "\"/></w:listPr></w:pPr><w:r><w:t>" + words + "</w:t></w:r></w:p>";
+    };
+    const QByteArray wordMLBody = wordMLItem("one", 1, 0) + wordMLItem("one-a", 1, 1) + wordMLItem("one-b", 1, 1)
+                                  + wordMLItem("two", 1, 0) + wordMLItem("two-a", 1, 1)
+                                  + "<w:p><w:r><w:t>between</w:t></w:r></w:p>" + wordMLItem("three", 1, 0)
+                                  + wordMLItem("four", 2, 0);
+    const QByteArray odtStyles = R"(<text:list-style style:name="N"><text:list-level-style-number text:level="1" style:num-format="1"/><text:list-level-style-number text:level="2" style:num-format="a"/></text:list-style>
+<text:list-style style:name="R"><text:list-level-style-number text:level="1" style:num-format="I" text:start-value="4"/></text:list-style>)";
+    const QByteArray odtBody = R"(<text:list text:style-name="N">
+<text:list-item><text:p>one</text:p><text:list><text:list-item><text:p>one-a</text:p></text:list-item><text:list-item><text:p>one-b</text:p></text:list-item></text:list></text:list-item>
+<text:list-item><text:p>two</text:p><text:list><text:list-item><text:p>two-a</text:p></text:list-item></text:list></text:list-item></text:list>
+<text:p>between</text:p>
+<text:list text:style-name="N" text:continue-numbering="true"><text:list-item><text:p>three</text:p></text:list-item></text:list>
+<text:list text:style-name="R"><text:list-item><text:p>four</text:p></text:list-item></text:list>)";
+    const QList<QPair<const char*, const char*>> expected = {{"one", "1."},   {"one-a", "a."}, {"one-b", "b."},
+                                                             {"two", "2."},   {"two-a", "a."}, {"three", "3."},
+                                                             {"four", "IV."}, {"between", ""}};
+    // Lists that go on by name past another, and items that restart them.
+    const QByteArray odtRestarts = R"(<text:list xml:id="first" text:style-name="N"><text:list-item><text:p>one</text:p></text:list-item></text:list>
+<text:list text:style-name="N"><text:list-item><text:p>fresh</text:p></text:list-item></text:list>
+<text:list text:style-name="N" text:continue-list="first"><text:list-item><text:p>two</text:p></text:list-item>
+<text:list-item text:start-value="7"><text:p>seven</text:p></text:list-item><text:list-item><text:p>eight</text:p></text:list-item></text:list>)";
+    const struct {
+        const char* name;
+        std::function<bool(QTextDocument&)> read;
+        QList<QPair<const char*, const char*>> markers;
+    } cases[] = {
+        {"docx", [&](QTextDocument& d) { return readDocxData(docx(docxBody, docxNumbering), d); }, expected},
+        {"wordml", [&](QTextDocument& d) { return readWordMLData(testsupport::wordMLWithBody(wordMLBody, wordMLLists), d); }, expected},
+        {"fodt", [&](QTextDocument& d) { return readFlatOdtData(testsupport::flatOdtWithBody(odtBody, odtStyles), d); }, expected},
+        {"odt restarts",
+         [&](QTextDocument& d) { return readOdtData(zipBytes(testsupport::odtEntriesWithBody(odtRestarts, odtStyles)), d); },
+         {{"one", "1."}, {"fresh", "1."}, {"two", "2."}, {"seven", "7."}, {"eight", "8."}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(c.read(document));
+        for (const auto& [words, marker] : c.markers)
+            EXPECT_EQ(markerOf(document, words), QString(marker)) << words;
+        const QTextList* inner = document.find("one-a").block().textList();
+        if (inner) {
+            EXPECT_EQ(inner->format().indent(), 2);
+            EXPECT_EQ(document.find("one").block().textList()->format().indent(), 1);
+        }
+    }
+}
+
+TEST(WordReadersTest, KeepsRunFormatsAndTheDocumentDefaults)
+{
+    const QByteArray docxBody = R"(<w:p><w:r><w:t xml:space="preserve">plain </w:t></w:r><w:r><w:rPr><w:u w:val="single"/></w:rPr><w:t>under</w:t></w:r>
+<w:r><w:rPr><w:strike/></w:rPr><w:t>struck</w:t></w:r><w:r><w:rPr><w:highlight w:val="yellow"/></w:rPr><w:t>marked</w:t></w:r>
+<w:r><w:rPr><w:vertAlign w:val="superscript"/></w:rPr><w:t>high</w:t></w:r><w:r><w:rPr><w:vertAlign w:val="subscript"/></w:rPr><w:t>low</w:t></w:r></w:p>)";
+    const QByteArray odtStyles = R"(<style:style style:name="U" style:family="text"><style:text-properties style:text-underline-style="solid"/></style:style>
+<style:style style:name="S" style:family="text"><style:text-properties style:text-line-through-style="solid"/></style:style>
+<style:style style:name="M" style:family="text"><style:text-properties fo:background-color="#ffff00"/></style:style>
+<style:style style:name="H" style:family="text"><style:text-properties style:text-position="super 58%"/></style:style>
+<style:style style:name="L" style:family="text"><style:text-properties style:text-position="-33% 58%"/></style:style>)";
+    const QByteArray odtBody = R"(<text:p>plain <text:span text:style-name="U">under</text:span><text:span text:style-name="S">struck</text:span><text:span text:style-name="M">marked</text:span><text:span text:style-name="H">high</text:span><text:span text:style-name="L">low</text:span></text:p>)";
+    const struct {
+        const char* name;
+        std::function<bool(QTextDocument&)> read;
+    } cases[] = {
+        {"docx", [&](QTextDocument& d) { return readDocxData(docx(docxBody), d); }},
+        {"wordml", [&](QTextDocument& d) { return readWordMLData(testsupport::wordMLWithBody(docxBody), d); }},
+        {"fodt", [&](QTextDocument& d) { return readFlatOdtData(testsupport::flatOdtWithBody(odtBody, odtStyles), d); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(c.read(document));
+        const QTextCharFormat plain = formatOf(document, "plain");
+        EXPECT_EQ(plain.font().family(), "DejaVu Serif");
+        EXPECT_EQ(plain.fontPointSize(), 11);
+        EXPECT_FALSE(plain.fontUnderline());
+        EXPECT_TRUE(formatOf(document, "under").fontUnderline());
+        EXPECT_TRUE(formatOf(document, "struck").fontStrikeOut());
+        EXPECT_FALSE(formatOf(document, "under").fontStrikeOut());
+        EXPECT_EQ(formatOf(document, "marked").background().color(), QColor(255, 255, 0));
+        EXPECT_EQ(formatOf(document, "plain").background().style(), Qt::NoBrush);
+        EXPECT_EQ(formatOf(document, "high").verticalAlignment(), QTextCharFormat::AlignSuperScript);
+        EXPECT_EQ(formatOf(document, "low").verticalAlignment(), QTextCharFormat::AlignSubScript);
+    }
+}
+
+TEST(WordReadersTest, OdtStylesWhoseParentsLoopEnd)
+{
+    const QByteArray styles = R"(<style:style style:name="A" style:family="paragraph" style:parent-style-name="B"><style:text-properties fo:font-weight="bold"/></style:style>
+<style:style style:name="B" style:family="paragraph" style:parent-style-name="A"><style:text-properties fo:font-style="italic"/></style:style>
+<style:style style:name="Self" style:family="paragraph" style:parent-style-name="Self"><style:text-properties fo:color="#0000ff"/></style:style>)";
+    const QByteArray body = R"(<text:p text:style-name="A">looped</text:p><text:p text:style-name="Self">itself</text:p>)";
+    QTextDocument document;
+    ASSERT_TRUE(readFlatOdtData(testsupport::flatOdtWithBody(body, styles), document));
+    EXPECT_EQ(formatOf(document, "looped").fontWeight(), QFont::Bold);
+    EXPECT_TRUE(formatOf(document, "looped").fontItalic());
+    EXPECT_EQ(formatOf(document, "itself").foreground().color(), QColor(0, 0, 255));
+    // The family's default style still lies under both.
+    EXPECT_EQ(formatOf(document, "itself").fontPointSize(), 11);
+}
+
+TEST(WordReadersTest, APictureMetManyTimesIsDecodedOnce)
+{
+    // 16 MB decoded: a hundred copies would hold more than the document's
+    // whole budget allows.
+    constexpr int kCopies = 100;
+    const QByteArray png = testsupport::pngBytes(2000, 2000, Qt::blue);
+    QByteArray rels = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)";
+    QByteArray docxBody, odtBody, wordMLBody;
+    for (int i = 0; i < kCopies; ++i) {
+        // Each reference by a relationship of its own, all to the same part.
+        rels += "<Relationship Id=\"p" + QByteArray::number(i)
+                + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" Target=\"media/image1.png\"/>";
+        docxBody += "<w:p><w:r><w:drawing><wp:inline><wp:extent cx=\"127000\" cy=\"127000\"/><a:graphic><a:graphicData><pic:pic><pic:blipFill><a:blip r:embed=\"p"
+                    + QByteArray::number(i) + "\"/></pic:blipFill></pic:pic></a:graphicData></a:graphic></wp:inline></w:drawing></w:r></w:p>";
+        odtBody += R"(<text:p><draw:frame svg:width="10pt" svg:height="10pt"><draw:image xlink:href="Pictures/image1.png"/></draw:frame></text:p>)";
+        wordMLBody += i == 0 ? "<w:p><w:r><w:pict><w:binData w:name=\"wordml://big.png\">" + png.toBase64() + "</w:binData><v:shape style=\"width:10pt;height:10pt\"><v:imagedata src=\"wordml://big.png\"/></v:shape></w:pict></w:r></w:p>"
+                             : QByteArray(R"(<w:p><w:r><w:pict><v:shape style="width:10pt;height:10pt"><v:imagedata src="wordml://big.png"/></v:shape></w:pict></w:r></w:p>)");
+    }
+    rels += "</Relationships>";
+    Entries docxEntries = replaced(testsupport::docxEntriesWithBody(docxBody), "word/_rels/document.xml.rels", rels);
+    docxEntries = replaced(docxEntries, "word/media/image1.png", png);
+    const Entries odtEntries = replaced(testsupport::odtEntriesWithBody(odtBody), "Pictures/image1.png", png);
+    const struct {
+        const char* name;
+        std::function<bool(QTextDocument&)> read;
+    } cases[] = {
+        {"docx", [&](QTextDocument& d) { return readDocxData(zipBytes(docxEntries), d); }},
+        {"odt", [&](QTextDocument& d) { return readOdtData(zipBytes(odtEntries), d); }},
+        {"wordml", [&](QTextDocument& d) { return readWordMLData(testsupport::wordMLWithBody(wordMLBody), d); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(c.read(document));
+        const QList<QTextImageFormat> pictures = imageFormatsOf(document);
+        EXPECT_EQ(pictures.size(), kCopies);
+        QSet<QString> names;
+        for (const QTextImageFormat& picture : pictures)
+            names.insert(picture.name());
+        EXPECT_EQ(names.size(), 1);
+    }
+}
+
+TEST(WordReadersTest, ImageBudgetRefusesPicturesPastItsLimit)
+{
+    const QByteArray png = testsupport::pngBytes(100, 100, Qt::red);
+    ImageBudget budget(100 * 100 * 4 * 5 / 2);
+    EXPECT_FALSE(budget.decode(png).isNull());
+    EXPECT_FALSE(budget.decode(png).isNull());
+    EXPECT_TRUE(budget.decode(png).isNull());
+    EXPECT_FALSE(budget.decode(testsupport::pngBytes(1, 1, Qt::red)).isNull()) << "what is left still serves";
+    EXPECT_TRUE(ImageBudget().decode(QByteArray("not a picture")).isNull());
+}
+
+TEST(WordReadersTest, PictureSizesThatAreNoNumbersFallBackToPixels)
+{
+    const auto drawing = [](const char* cx, const char* cy) {
+        return QByteArray("<w:p><w:r><w:drawing><wp:inline><wp:extent cx=\"") + cx + "\" cy=\"" + cy
+               + "\"/><a:graphic><a:graphicData><pic:pic><pic:blipFill><a:blip r:embed=\"rId3\"/></pic:blipFill></pic:pic></a:graphicData></a:graphic></wp:inline></w:drawing></w:r></w:p>";
+    };
+    const QByteArray docxBody = drawing("inf", "inf") + drawing("nan", "nan") + drawing("-inf", "127000")
+                                + drawing("1e400", "1e400");
+    const QByteArray wordMLBody = "<w:p><w:r><w:pict><w:binData w:name=\"wordml://a.png\">"
+                                  + testsupport::pngBytes(40, 40, Qt::blue).toBase64()
+                                  + R"(</w:binData><v:shape style="width:1e999pt;height:nan"><v:imagedata src="wordml://a.png"/></v:shape></w:pict></w:r></w:p>)";
+    const QByteArray odtBody = "<text:p><draw:frame svg:width=\"1e999in\" svg:height=\"inf\"><draw:image><office:binary-data>"
+                               + testsupport::pngBytes(40, 40, Qt::blue).toBase64() + "</office:binary-data></draw:image></draw:frame></text:p>";
+    const struct {
+        const char* name;
+        std::function<bool(QTextDocument&)> read;
+        int pictures;
+    } cases[] = {
+        {"docx", [&](QTextDocument& d) { return readDocxData(docx(docxBody), d); }, 4},
+        {"wordml", [&](QTextDocument& d) { return readWordMLData(testsupport::wordMLWithBody(wordMLBody), d); }, 1},
+        {"fodt", [&](QTextDocument& d) { return readFlatOdtData(testsupport::flatOdtWithBody(odtBody), d); }, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(c.read(document));
+        const QList<QTextImageFormat> pictures = imageFormatsOf(document);
+        ASSERT_EQ(pictures.size(), c.pictures);
+        // The 40-pixel picture, a pixel a point.
+        const double pixels = 40 * layoutUnitsPerPoint();
+        for (const QTextImageFormat& picture : pictures) {
+            EXPECT_TRUE(std::isfinite(picture.width()) && std::isfinite(picture.height()));
+            EXPECT_DOUBLE_EQ(picture.width(), pixels);
+            EXPECT_DOUBLE_EQ(picture.height(), pixels);
+        }
+        const QSizeF laidOut = document.documentLayout()->documentSize();
+        EXPECT_TRUE(std::isfinite(laidOut.width()) && std::isfinite(laidOut.height()));
+    }
+}
+
+TEST(WordReadersTest, ManySpacesStopAtTheDocumentsCharacterBound)
+{
+    // Each element asks for a thousand spaces: three times the bound in all.
+    QByteArray spaces;
+    for (qint64 i = 0; i < 3 * kMaxDocumentCharacters / 1000; ++i)
+        spaces += "<text:s text:c=\"1000\"/>x";
+    QTextDocument document;
+    ASSERT_TRUE(readFlatOdtData(testsupport::flatOdtWithBody("<text:p>start" + spaces + "</text:p><text:p>after</text:p>"), document));
+    EXPECT_LE(document.characterCount(), kMaxDocumentCharacters + 1);
+    EXPECT_TRUE(document.toPlainText().startsWith("start"));
+}
+
+TEST(WordReadersTest, LongTablesAreBuiltRowByRow)
+{
+    // Built one row at a time, each row rebuilding the table, this would take
+    // minutes.
+    constexpr int kRows = 60000;
+    QByteArray rows;
+    for (int i = 0; i < kRows; ++i)
+        rows += "<w:tr><w:tc><w:p><w:r><w:t>r" + QByteArray::number(i) + "</w:t></w:r></w:p></w:tc><w:tc><w:p/></w:tc></w:tr>";
+    QTextDocument document;
+    ASSERT_TRUE(readDocxData(docx("<w:tbl><w:tblGrid><w:gridCol w:w=\"1\"/><w:gridCol w:w=\"1\"/></w:tblGrid>" + rows
+                                  + "</w:tbl><w:p><w:r><w:t>after</w:t></w:r></w:p>"),
+                             document));
+    const QList<QTextTable*> tables = tablesOf(document.rootFrame());
+    ASSERT_EQ(tables.size(), 1);
+    EXPECT_EQ(tables[0]->rows(), kRows);
+    EXPECT_EQ(tables[0]->columns(), 2);
+    EXPECT_EQ(cellText(tables[0], kRows - 1, 0), QString("r%1").arg(kRows - 1));
+    EXPECT_GT(document.toPlainText().indexOf("after"), document.toPlainText().indexOf(QString("r%1").arg(kRows - 1)));
+}
+
+TEST(WordReadersTest, TablesStopGrowingAtTheDocumentsCellBound)
+{
+    QTextDocument document;
+    {
+        RichTextBuilder builder(document);
+        const int columns = kMaxTableColumns;
+        const qint64 rows = kMaxTableCells / columns + 10;
+        for (int table = 0; table < 2; ++table) {
+            builder.beginTable(QList<double>(columns, 1.0));
+            for (qint64 r = 0; r < (table == 0 ? rows : 2); ++r) {
+                builder.beginRow();
+                for (int c = 0; c < columns; ++c) {
+                    builder.beginCell();
+                    if (c == 0 || table == 1)
+                        builder.addText(QString("%1.%2.%3").arg(table).arg(r).arg(c), {});
+                }
+                builder.endRow();
+            }
+            builder.endTable();
+        }
+    }
+    qint64 cells = 0;
+    for (QTextTable* table : tablesOf(document.rootFrame()))
+        cells += qint64(table->rows()) * table->columns();
+    EXPECT_LE(cells, kMaxTableCells);
+    const QString text = document.toPlainText();
+    // Rows past the bound flow into the last one; the next table into the text.
+    EXPECT_TRUE(text.contains(QString("0.%1.0").arg(kMaxTableCells / kMaxTableColumns + 9)));
+    EXPECT_TRUE(text.contains("1.1.63"));
+}
+
+TEST(ZipPackageTest, AnEntryClaimingLessThanItInflatesToIsRefused)
+{
+    const QByteArray payload(3 * 1024 * 1024, 'w');
+    QByteArray zip = zipBytes({{"a.xml", payload}});
+    // The uncompressed size in the local header (offset 22) and in the
+    // central directory (offset 24) both say 100 bytes.
+    const qsizetype local = zip.indexOf("PK\x03\x04");
+    const qsizetype central = zip.indexOf("PK\x01\x02");
+    ASSERT_GE(local, 0);
+    ASSERT_GT(central, local);
+    qToLittleEndian<quint32>(100, zip.data() + local + 22);
+    qToLittleEndian<quint32>(100, zip.data() + central + 24);
+    std::unique_ptr<ZipPackage> package = ZipPackage::fromData(zip);
+    if (package) {
+        EXPECT_FALSE(package->read("a.xml").has_value());
+    }
+    // The same of a package's main document.
+    QByteArray lying = zipBytes(testsupport::sampleDocxEntries());
+    const qsizetype localName = lying.indexOf("word/document.xml");
+    const qsizetype centralName = lying.indexOf("word/document.xml", lying.indexOf("PK\x01\x02"));
+    ASSERT_GT(localName, 30);
+    ASSERT_GT(centralName, localName);
+    qToLittleEndian<quint32>(10, lying.data() + localName - 30 + 22);
+    qToLittleEndian<quint32>(10, lying.data() + centralName - 46 + 24);
+    QTextDocument document;
+    EXPECT_FALSE(readDocxData(lying, document));
 }

@@ -1,0 +1,114 @@
+#include "platform/text/DocumentXml.h"
+
+#include <QRegularExpression>
+#include <QTextBlockFormat>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform::text {
+
+namespace {
+
+constexpr int kMaxTabStops = 64;
+
+} // namespace
+
+QStringView attr(const QXmlStreamReader& xml, QLatin1StringView name)
+{
+    for (const QXmlStreamAttribute& a : xml.attributes()) {
+        if (a.name() == name)
+            return a.value();
+    }
+    return {};
+}
+
+bool hasAttr(const QXmlStreamReader& xml, QLatin1StringView name)
+{
+    for (const QXmlStreamAttribute& a : xml.attributes()) {
+        if (a.name() == name)
+            return true;
+    }
+    return false;
+}
+
+std::optional<double> lengthPoints(QStringView value)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*(-?[0-9]*\\.?[0-9]+)\\s*(cm|mm|inch|in|pt|pc|px)?\\s*$"));
+    const QRegularExpressionMatch m = pattern.match(value);
+    if (!m.hasMatch())
+        return std::nullopt;
+    double v = m.capturedView(1).toDouble();
+    const QStringView unit = m.capturedView(2);
+    if (unit == u"cm")
+        v *= 72 / 2.54;
+    else if (unit == u"mm")
+        v *= 72 / 25.4;
+    else if (unit == u"in" || unit == u"inch")
+        v *= 72;
+    else if (unit == u"pc")
+        v *= 12;
+    else if (unit == u"px")
+        v *= 0.75;
+    if (!std::isfinite(v))
+        return std::nullopt;
+    return std::clamp(v, -kMaxLengthPoints, kMaxLengthPoints);
+}
+
+void readTabStops(QXmlStreamReader& xml, QTextBlockFormat& format,
+                  const std::function<std::optional<double>(const QXmlStreamReader&)>& position)
+{
+    QList<QTextOption::Tab> tabs;
+    while (xml.readNextStartElement()) {
+        if ((xml.name() == u"tab" || xml.name() == u"tab-stop") && tabs.size() < kMaxTabStops) {
+            QStringView kind = attr(xml, QLatin1StringView("val"));
+            if (kind.isEmpty())
+                kind = attr(xml, QLatin1StringView("type"));
+            const std::optional<double> at = position(xml);
+            if (at && *at >= 0 && kind != u"clear") {
+                QTextOption::Tab tab(*at, QTextOption::LeftTab);
+                if (kind == u"right" || kind == u"end") {
+                    tab.type = QTextOption::RightTab;
+                } else if (kind == u"center") {
+                    tab.type = QTextOption::CenterTab;
+                } else if (kind == u"decimal" || kind == u"char") {
+                    tab.type = QTextOption::DelimiterTab;
+                    const QStringView c = attr(xml, QLatin1StringView("char"));
+                    tab.delimiter = c.isEmpty() ? QLatin1Char('.') : c.front();
+                }
+                tabs.append(tab);
+            }
+        }
+        xml.skipCurrentElement();
+    }
+    std::sort(tabs.begin(), tabs.end(),
+              [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
+    format.setTabPositions(tabs);
+}
+
+void walkElement(QXmlStreamReader& xml, const std::function<bool(QXmlStreamReader&)>& visit,
+                 const std::function<void(QStringView)>& text)
+{
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (!visit(xml))
+                ++depth;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        case QXmlStreamReader::Characters:
+            if (text)
+                text(xml.text());
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+} // namespace platform::text

@@ -1,0 +1,366 @@
+#include "platform/text/BoundedImage.h"
+#include "platform/text/CompoundFile.h"
+#include "platform/text/DocReader.h"
+#include "platform/text/TextDefaults.h"
+#include "tests/support/WordDocumentFixtures.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace platform::text;
+using testsupport::CompoundFileOptions;
+using testsupport::DocBuilder;
+using testsupport::sprm16;
+using testsupport::sprm32;
+using testsupport::sprm8;
+
+namespace {
+
+using Streams = QList<QPair<QString, QByteArray>>;
+using Style = DocBuilder::Style;
+
+QString textOf(const QTextDocument& document)
+{
+    return document.toPlainText();
+}
+
+QTextCharFormat formatOf(QTextDocument& document, const QString& words)
+{
+    const QTextCursor found = document.find(words);
+    EXPECT_FALSE(found.isNull()) << qPrintable(words);
+    QTextCursor cursor(&document);
+    cursor.setPosition(found.selectionStart() + 1);
+    return cursor.charFormat();
+}
+
+// Field characters written as braces and a bar: {code|result}.
+QString field(const char* text)
+{
+    QString out = QString::fromLatin1(text);
+    out.replace(QLatin1Char('{'), QChar(0x13));
+    out.replace(QLatin1Char('|'), QChar(0x14));
+    out.replace(QLatin1Char('}'), QChar(0x15));
+    return out;
+}
+
+QByteArray jpegBytes(int width, int height, QColor color)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 95);
+    return bytes;
+}
+
+struct Picture {
+    QImage image;
+    QSizeF points;
+};
+
+QList<Picture> picturesOf(QTextDocument& document)
+{
+    QList<Picture> pictures;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            const QTextImageFormat image = format.toImageFormat();
+            pictures.append({document.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>(),
+                             QSizeF(image.width(), image.height()) / layoutUnitsPerPoint()});
+        }
+    }
+    return pictures;
+}
+
+// A document of one paragraph showing a picture from the Data stream.
+QByteArray pictureDoc(const QByteArray& data)
+{
+    DocBuilder b;
+    b.paragraph({{QString(QChar(1)), sprm8(0x0855, 1) + sprm32(0x6A03, 0)}, {"\r", {}}});
+    return b.build(data);
+}
+
+} // namespace
+
+TEST(DocReaderTest, StylesGoUnderDirectFormatting)
+{
+    DocBuilder b;
+    const QByteArray bold = sprm8(0x0835, 1);
+    b.setStyles({
+                    {Style::Paragraph, 0, 0xFFF, "Normal", {}, sprm16(0x4A4F, 1) + sprm16(0x4A43, 22)},
+                    {Style::Paragraph, 62, 0, "Title", sprm8(0x2403, 1), sprm16(0x4A43, 40) + bold},
+                    {Style::Paragraph, 2, 0, "heading 2", {}, bold},
+                    {Style::Character, 0xFFE, 4, "Emphasis", {}, sprm8(0x0836, 1) + sprm32(0x6870, 0x00208000)},
+                    {Style::Character, 65, 0xFFF, "Default Paragraph Font", {}, {}},
+                    {Style::Paragraph, 0xFFE, 6, "Loop A", {}, sprm8(0x0836, 1)},
+                    {Style::Paragraph, 0xFFE, 5, "Loop B", {}, sprm8(0x2A3E, 1)},
+                    {},
+                },
+                1);
+    b.paragraph({{"Plain body\r", {}}});
+    b.paragraph({{"Big Title\r", {}}}, {}, 1);
+    b.paragraph({{"Second level ", {}},
+                 {"direct off", sprm8(0x0835, 0)},
+                 {"style turned over", sprm8(0x0835, 0x81)},
+                 {"style kept", sprm8(0x0835, 0x80)},
+                 {"\r", {}}},
+                {}, 2);
+    b.paragraph({{"Emphasised words", sprm16(0x4A30, 3)},
+                 {" automatic colour", sprm16(0x4A30, 3) + sprm32(0x6870, 0xFF000000)},
+                 {" own colour\r", sprm32(0x6870, 0x00563412)}});
+    b.paragraph({{"Looped style\r", {}}}, {}, 5);
+    b.paragraph({{"Empty slot\r", {}}}, {}, 7);
+    b.paragraph({{"Character style as paragraph style\r", {}}}, {}, 3);
+    b.paragraph({{"Outline level over style\r", {}}}, sprm8(0x2640, 9), 2);
+    QTextDocument document;
+    ASSERT_TRUE(readDocData(b.build({}), document));
+
+    const struct {
+        const char* words;
+        double points;
+        bool bold, italic, underline;
+        int heading;
+        Qt::Alignment alignment;
+    } cases[] = {
+        {"Plain body", 11, false, false, false, 0, Qt::AlignLeft},
+        {"Big Title", 20, true, false, false, 0, Qt::AlignHCenter}, // no heading: istd 1 is no heading style here
+        {"Second level", 11, true, false, false, 2, Qt::AlignLeft},
+        {"direct off", 11, false, false, false, 2, Qt::AlignLeft},
+        {"style turned over", 11, false, false, false, 2, Qt::AlignLeft},
+        {"style kept", 11, true, false, false, 2, Qt::AlignLeft},
+        {"Emphasised words", 11, false, true, false, 0, Qt::AlignLeft},
+        {"Looped style", 10, false, true, true, 0, Qt::AlignLeft}, // no base has a size
+        {"Empty slot", 11, false, false, false, 0, Qt::AlignLeft},
+        {"Character style as paragraph style", 11, false, false, false, 0, Qt::AlignLeft},
+        {"Outline level over style", 11, true, false, false, 0, Qt::AlignLeft},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words);
+        const QTextCharFormat f = formatOf(document, c.words);
+        // Unset, the document's font holds.
+        const QFont font = f.font().resolve(document.defaultFont());
+        EXPECT_EQ(font.pointSizeF(), c.points);
+        EXPECT_EQ(font.family(), "DejaVu Serif");
+        EXPECT_EQ(f.fontWeight() >= QFont::Bold, c.bold);
+        EXPECT_EQ(f.fontItalic(), c.italic);
+        EXPECT_EQ(f.fontUnderline(), c.underline);
+        const QTextBlockFormat block = document.find(c.words).block().blockFormat();
+        EXPECT_EQ(block.headingLevel(), c.heading);
+        EXPECT_EQ(block.alignment() & Qt::AlignHorizontal_Mask, c.alignment);
+    }
+    EXPECT_EQ(formatOf(document, "Emphasised words").foreground().color(), QColor(0, 0x80, 0x20));
+    EXPECT_FALSE(formatOf(document, "automatic colour").hasProperty(QTextFormat::ForegroundBrush));
+    EXPECT_EQ(formatOf(document, "own colour").foreground().color(), QColor(0x12, 0x34, 0x56));
+    // What no style sets comes from the style sheet's font at ten points.
+    EXPECT_EQ(document.defaultFont().family(), "DejaVu Serif");
+    EXPECT_EQ(document.defaultFont().pointSizeF(), 10);
+}
+
+TEST(DocReaderTest, ReadsEveryCompoundFileLayout)
+{
+    const QByteArray lengths[] = {QByteArray(), QByteArray(1, 'a'), QByteArray(64, 'b'), QByteArray(65, 'c'),
+                                  QByteArray(4095, 'd'), QByteArray(4096, 'e'), QByteArray(9000, 'f')};
+    Streams extra;
+    for (const QByteArray& bytes : lengths)
+        extra.append({QStringLiteral("Extra%1").arg(bytes.size()), bytes});
+    const struct {
+        const char* name;
+        CompoundFileOptions options;
+    } cases[] = {
+        {"512-byte sectors", {}},
+        {"small streams in the mini stream", {9, true}},
+        {"4096-byte sectors", {12, false}},
+        {"4096-byte sectors and small streams", {12, true}},
+        {"allocation table sectors past the header's list", {9, true, 120}},
+        {"past the header's list, 4096-byte sectors", {12, true, 110}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray file = testsupport::compoundFile(testsupport::sampleDocStreams() + extra, c.options);
+        const std::optional<CompoundFile> parsed = CompoundFile::parse(file);
+        ASSERT_TRUE(parsed.has_value());
+        for (const QByteArray& bytes : lengths) {
+            const std::optional<QByteArray> read = parsed->stream(QStringLiteral("Extra%1").arg(bytes.size()));
+            ASSERT_TRUE(read.has_value()) << bytes.size();
+            EXPECT_EQ(c.options.smallStreams ? *read : read->left(bytes.size()), bytes) << bytes.size();
+        }
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(file, document));
+        const QString text = textOf(document);
+        for (const QString& words : testsupport::sampleWords())
+            EXPECT_TRUE(text.contains(words)) << qPrintable(words);
+        EXPECT_EQ(picturesOf(document).size(), 1);
+    }
+}
+
+TEST(DocReaderTest, StreamsOfEmbeddedStoragesDoNotShadowTheDocument)
+{
+    DocBuilder embedded;
+    embedded.paragraph({{"embedded words\r", {}}});
+    Streams streams;
+    for (const auto& [name, bytes] : embedded.streams({}))
+        streams.append({"ObjectPool/_1/" + name, bytes});
+    streams += testsupport::sampleDocStreams();
+    const QByteArray file = testsupport::compoundFile(streams);
+    QTextDocument document;
+    ASSERT_TRUE(readDocData(file, document));
+    EXPECT_TRUE(textOf(document).contains("Report Title"));
+    EXPECT_FALSE(textOf(document).contains("embedded words"));
+
+    // A stream only an embedded storage has is no stream of the document.
+    const std::optional<CompoundFile> parsed =
+        CompoundFile::parse(testsupport::compoundFile({{"ObjectPool/_1/Data", "x"}, {"WordDocument", "y"}}));
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_FALSE(parsed->hasStream("Data"));
+    EXPECT_FALSE(parsed->stream("Data").has_value());
+    EXPECT_TRUE(parsed->hasStream("WordDocument"));
+}
+
+TEST(DocReaderTest, ShowsPngAndJpegPictures)
+{
+    const QByteArray png = testsupport::pngBytes(30, 20, Qt::blue);
+    const QByteArray jpeg = jpegBytes(30, 20, Qt::blue);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        quint16 type, instance;
+    } cases[] = {
+        {"PNG", png, 0xF01E, 0x6E0},        {"PNG, two identifiers", png, 0xF01E, 0x6E1},
+        {"JPEG", jpeg, 0xF01D, 0x46A},      {"JPEG, two identifiers", jpeg, 0xF01D, 0x46B},
+        {"CMYK JPEG record", jpeg, 0xF01D, 0x6E2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(pictureDoc(testsupport::docPicture(c.bytes, c.type, c.instance, 600, 400)), document));
+        const QList<Picture> pictures = picturesOf(document);
+        ASSERT_EQ(pictures.size(), 1);
+        EXPECT_EQ(pictures[0].image.size(), QSize(30, 20));
+        const QColor middle = pictures[0].image.pixelColor(15, 10);
+        EXPECT_TRUE(middle.blue() > 200 && middle.red() < 40 && middle.green() < 40) << qPrintable(middle.name());
+        EXPECT_NEAR(pictures[0].points.width(), 30, 0.01);
+        EXPECT_NEAR(pictures[0].points.height(), 20, 0.01);
+    }
+}
+
+TEST(DocReaderTest, AbsurdPictureSizesFallBackOrAreBounded)
+{
+    const QByteArray png = testsupport::pngBytes(30, 20, Qt::blue);
+    const struct {
+        const char* name;
+        qint16 width, height;
+        quint16 scaleX, scaleY;
+        QSizeF expected; // empty: within the bounds, in proportion
+    } cases[] = {
+        {"scaled", 600, 400, 500, 2000, QSizeF(15, 40)},
+        {"negative", -600, 400, 1000, 1000, QSizeF(30, 20)},
+        {"zero", 600, 0, 1000, 1000, QSizeF(30, 20)},
+        {"largest sides and scales", 32767, 32767, 65535, 65535, QSizeF()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(
+            pictureDoc(testsupport::docPicture(png, 0xF01E, 0x6E0, c.width, c.height, c.scaleX, c.scaleY)), document));
+        const QList<Picture> pictures = picturesOf(document);
+        ASSERT_EQ(pictures.size(), 1);
+        const QSizeF size = pictures[0].points;
+        ASSERT_TRUE(std::isfinite(size.width()) && std::isfinite(size.height()));
+        if (!c.expected.isEmpty()) {
+            EXPECT_NEAR(size.width(), c.expected.width(), 0.01);
+            EXPECT_NEAR(size.height(), c.expected.height(), 0.01);
+        } else {
+            EXPECT_GT(size.width(), 0);
+            EXPECT_LE(size.width(), kMaxPictureSide + 0.01);
+            EXPECT_NEAR(size.width(), size.height(), 0.01);
+        }
+    }
+}
+
+TEST(DocReaderTest, FieldsShowOnlyTheirResults)
+{
+    QString deep;
+    for (int i = 0; i < 70; ++i)
+        deep += QChar(0x13);
+    deep += "deep code";
+    for (int i = 0; i < 70; ++i)
+        deep += QChar(0x15);
+    const struct {
+        const char* name;
+        QString text;
+        const char* expected;
+    } cases[] = {
+        {"plain field", field("a{PAGE|7}b"), "a7b"},
+        {"field in a result", field("a{HYPERLINK x|b{PAGE|7}c}d"), "ab7cd"},
+        {"field in the code", field("{IF {PAGE|1} = 1 yes|yes}"), "yes"},
+        {"field without result", field("{TOC}after"), "after"},
+        {"nested past the depth bound", field("{OUTER ") + deep + field(" more code|result}after"), "resultafter"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocBuilder b;
+        b.paragraph({{c.text + "\r", {}}});
+        b.paragraph({{"next paragraph\r", {}}});
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(b.build({}), document));
+        EXPECT_EQ(textOf(document), QString::fromLatin1(c.expected) + "\nnext paragraph");
+    }
+}
+
+TEST(DocReaderTest, BinTablesNamingOnePageManyTimesReadItOnce)
+{
+    // With each naming of the page read again, this document would hold
+    // some thirty million runs.
+    DocBuilder b;
+    QList<DocBuilder::Run> runs{{"B", sprm8(0x0835, 1)}};
+    for (int i = 0; i < 78; ++i)
+        runs.append(DocBuilder::Run{"x", {}});
+    runs.append(DocBuilder::Run{"\r", {}});
+    b.paragraph(runs);
+    b.setBinTableRepeats(400000);
+    QTextDocument document;
+    ASSERT_TRUE(readDocData(b.build({}, {12, false}), document));
+    EXPECT_EQ(textOf(document), "B" + QString(78, 'x'));
+    EXPECT_EQ(formatOf(document, "B").fontWeight(), QFont::Bold);
+    EXPECT_NE(formatOf(document, "x").fontWeight(), QFont::Bold);
+}
+
+TEST(DocReaderTest, ManyListsAndListItemsFindTheirFormats)
+{
+    // An item per list, each looked up through every list, would take a
+    // billion steps here.
+    constexpr int kLists = 32767;
+    QList<DocBuilder::List> lists;
+    for (int i = 0; i < kLists; ++i)
+        lists.append(DocBuilder::List{quint32(0x10000 + i), quint8(i == 0 ? 4 : i == kLists - 1 ? 2 : 23)});
+    DocBuilder b;
+    b.setLists(lists);
+    for (int i = 0; i < kLists; ++i)
+        b.paragraph({{QStringLiteral("item %1\r").arg(i + 1), {}}}, sprm16(0x460B, quint16(i + 1)));
+    QTextDocument document;
+    ASSERT_TRUE(readDocData(b.build({}), document));
+    const struct {
+        const char* words;
+        QTextListFormat::Style style;
+    } cases[] = {
+        {"item 1", QTextListFormat::ListLowerAlpha},
+        {"item 2", QTextListFormat::ListDisc},
+        {"item 32767", QTextListFormat::ListLowerRoman},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words);
+        const QTextBlock block = document.find(c.words, 0, QTextDocument::FindWholeWords).block();
+        ASSERT_NE(block.textList(), nullptr);
+        EXPECT_EQ(block.textList()->format().style(), c.style);
+    }
+}
