@@ -23,6 +23,9 @@ constexpr int kTableCellBatch = 4096;
 constexpr qint64 kMaxMergeWork = 1LL << 25;
 constexpr int kMaxListLevel = 8;
 constexpr int kMaxListNumber = 99999;
+// Adding an item to a list touches every item it holds: a longer list goes
+// on in a fresh one, so that building it stays linear.
+constexpr int kListItemsPerPart = 256;
 
 // Text the document can hold as one run: no paragraph marks or controls.
 QString cleanRunText(const QString& text)
@@ -183,18 +186,24 @@ void RichTextBuilder::setListItem(const QString& key, int level, QTextListFormat
     for (int deeper = level + 1; deeper <= kMaxListLevel; ++deeper)
         lists_.remove(prefix + QString::number(deeper));
     List& list = lists_[prefix + QString::number(level)];
-    if (list.list && list.style == style && !(restart && start != list.next)) {
+    const bool continues = list.list && list.style == style && !(restart && start != list.next);
+    if (continues && list.items < kListItemsPerPart) {
         list.list->add(cursor_.block());
+        ++list.items;
     } else {
-        // Lists count from one: one that starts elsewhere has its numbers
-        // written into the text, after a marker of no kind of its own.
-        list.style = style;
-        list.next = start;
-        list.written = isNumbered(style) && start != 1;
+        if (!continues) {
+            list.style = style;
+            list.next = start;
+        }
+        // Lists count from one: one that starts elsewhere, or the next part
+        // of a long one, has its numbers written into the text, after a
+        // marker of no kind of its own.
+        list.written = isNumbered(style) && list.next != 1;
         QTextListFormat format;
         format.setStyle(list.written ? QTextListFormat::ListStyleUndefined : style);
         format.setIndent(level + 1);
         list.list = cursor_.createList(format);
+        list.items = 1;
     }
     if (list.written) {
         // The marker hangs before the text, where a list draws its own.

@@ -115,6 +115,7 @@ private:
         QPointer<QTextList> list;
         QTextListFormat::Style style;
         int next = 1;         // the number of its next item
+        int items = 0;        // items of the current part
         bool written = false; // numbers written as text, for a list not counting from one
     };
     struct Picture {

@@ -217,3 +217,25 @@ TEST(WordDocumentsPrintListTest, ListNumbersPrintAsTheDocumentCountsThem)
     ASSERT_TRUE(facts.has_value());
     EXPECT_EQ(facts->pageTexts.join(' ').simplified(), "1. one between 2. two 7. seven 8. eight");
 }
+
+TEST(WordDocumentsPrintListTest, LongListsKeepCounting)
+{
+    // Long lists are built in parts; the numbering must not notice.
+    const QByteArray styles = R"(<text:list-style style:name="N"><text:list-level-style-number text:level="1" style:num-format="1"/></text:list-style>)";
+    QByteArray body = R"(<text:list text:style-name="N">)";
+    QStringList expected;
+    for (int item = 1; item <= 700; ++item) {
+        body += "<text:list-item><text:p>item" + QByteArray::number(item) + "</text:p></text:list-item>";
+        expected << QStringLiteral("%1. item%1").arg(item);
+    }
+    body += "</text:list>";
+    QTemporaryDir dir;
+    const QString source = dir.filePath("long.fodt");
+    testsupport::writeFile(source, testsupport::flatOdtWithBody(body, styles));
+    const QString pdf = dir.filePath("long.pdf");
+    TextDocumentPDFConverter converter = makeConverter(0);
+    ASSERT_TRUE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)));
+    const auto facts = testsupport::inspectPdf(pdf);
+    ASSERT_TRUE(facts.has_value());
+    EXPECT_EQ(facts->pageTexts.join(' ').simplified(), expected.join(' '));
+}
