@@ -10,8 +10,6 @@ namespace platform::text {
 
 namespace {
 
-constexpr qint64 kMaxRtfFileBytes = 256LL * 1024 * 1024;
-
 // Where the RTF starts after a byte-order mark and white space; -1 when the
 // data is no RTF.
 qsizetype rtfStart(const QByteArray& data)

@@ -8,6 +8,10 @@ class QTextDocument;
 
 namespace platform::text {
 
+// Larger RTF files are refused: pictures inflate RTF, so it may be larger
+// than plain text, but not without bound.
+inline constexpr qint64 kMaxRtfFileBytes = 256LL * 1024 * 1024;
+
 // Reads an RTF file into document, replacing its content. False when the file
 // cannot be read or is no RTF; damaged RTF gives what could be read.
 bool readRtf(const QString& path, QTextDocument& document);

@@ -13,7 +13,7 @@ bool readRtfd(const QString& folderPath, QTextDocument& document)
     if (!QFileInfo(folderPath).isDir())
         return false;
     const std::optional<QByteArray> text =
-        readBoundedFile(QDir(folderPath).filePath(QStringLiteral("TXT.rtf")), 256LL * 1024 * 1024);
+        readBoundedFile(QDir(folderPath).filePath(QStringLiteral("TXT.rtf")), kMaxRtfFileBytes);
     return text && readRtfData(*text, document, folderPath);
 }
 
