@@ -159,6 +159,34 @@ void drawLinesWithin(QPainter& painter, const QTextBlock& block, double top, dou
     painter.restore();
 }
 
+// Characters other than white space on each page, from where the layout put
+// the lines; the pages are pageHeight apart. Pictures and list markers are
+// not counted.
+QList<int> charactersPerPage(const QTextDocument& document, double pageHeight, int pageCount)
+{
+    QList<int> counts(pageCount, 0);
+    const QAbstractTextDocumentLayout* layout = document.documentLayout();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* lines = block.layout();
+        if (!lines || !block.isVisible() || lines->lineCount() == 0)
+            continue;
+        const double blockTop = layout->blockBoundingRect(block).top();
+        const QString text = block.text();
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            const double middle = blockTop + line.y() + line.height() / 2;
+            const int page = int(std::floor(middle / pageHeight));
+            if (page < 0 || page >= pageCount)
+                continue;
+            const int end = std::min(int(text.size()), line.textStart() + line.textLength());
+            for (int c = std::max(line.textStart(), 0); c < end; ++c)
+                if (!text.at(c).isSpace() && text.at(c) != QChar::ObjectReplacementCharacter)
+                    ++counts[page];
+        }
+    }
+    return counts;
+}
+
 // The writer rounds the paper to whole points; the pages get their exact
 // size back, with the text where it was below the top-left corner.
 bool resizePagesToPaper(const QString& pdfPath, const QSizeF& paper)
@@ -200,8 +228,11 @@ QSizeF textArea(const PrintSettings& settings)
             paper.height() - settings.topMargin - settings.bottomMargin};
 }
 
-bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QString& pdfPath)
+bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QString& pdfPath,
+                QList<int>* printedCharacters)
 {
+    if (printedCharacters)
+        printedCharacters->clear();
     const QSizeF area = textArea(settings);
     const QSizeF paper = turnedPaper(settings);
     // Comparisons written so that NaN fails them.
@@ -279,9 +310,14 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
     ok = painter.end() && ok;
     if (ok)
         ok = makePdfTextPlain(pdfPath) && resizePagesToPaper(pdfPath, paper);
-    if (!ok)
+    if (!ok) {
         QFile::remove(pdfPath);
-    return ok;
+        return false;
+    }
+    // Text cut off at the right edge is in no page's text: no counts then.
+    if (printedCharacters && pages.scale * kMaxShrink > 1 + 1e-9)
+        *printedCharacters = charactersPerPage(document, pageHeight, pages.pageCount);
+    return true;
 }
 
 void addAttributes(QTextDocument& document, const QVariantMap& attributes, int from, int length)

@@ -2,6 +2,7 @@
 // Laying a rich text document out at the text width and printing it to a PDF
 // file: pages as wide as the paper, as many as the text needs, no headers,
 // footers or page numbers; text selectable, fonts embedded.
+#include <QList>
 #include <QSizeF>
 #include <QString>
 #include <QVariantMap>
@@ -26,7 +27,11 @@ QSizeF textArea(const PrintSettings& settings);
 // to fit it. False, with nothing written, when the text area is empty or the
 // file cannot be written. Each page's boxes are exactly the turned paper size.
 // The document stays laid out for printing (page size, margin, wrapping).
-bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QString& pdfPath);
+// printedCharacters, when given, receives for each page the number of
+// characters other than white space printed on it (pictures and list markers
+// not counted); it stays empty when that is not known.
+bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QString& pdfPath,
+                QList<int>* printedCharacters = nullptr);
 
 // Lays attributes over characters [from, from + length): "NSFontAttributeName"
 // (QFont) and "NSForegroundColorAttributeName" (QColor); others are ignored

@@ -16,6 +16,7 @@
 
 #include <poppler-qt6.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -363,6 +364,56 @@ TEST_F(TextPrinterTest, WideContentIsScaledDownToTheTextWidth)
         EXPECT_NEAR(red.right() + 1, 595.3 - settings.rightMargin, 1.5);
         EXPECT_GE(facts->pageTexts.at(0).size(), 4) << "text stays text when scaled";
     }
+}
+
+TEST_F(TextPrinterTest, PrintedCharactersAreWhatEachPageReadsBack)
+{
+    // The counts stand in for reading a page's text back: on no page may
+    // they be more than the page's text holds.
+    const auto nonSpace = [](const QString& text) {
+        return int(std::count_if(text.begin(), text.end(), [](QChar c) { return !c.isSpace(); }));
+    };
+    const QString longLines = QString(QStringLiteral("line of text\n")).repeated(120);
+    const struct {
+        const char* name;
+        QString html;
+        QList<int> exact; // the counts when they are known exactly
+    } cases[] = {
+        {"page breaks", QStringLiteral("<p>first page</p><p style='page-break-before: always'>ab</p>"
+                                       "<p style='page-break-before: always'>&nbsp;</p>"),
+         {9, 2, 0}},
+        {"table and list", QStringLiteral("<ul><li>one</li><li>two</li></ul><table border=1><tr>"
+                                          "<td>cell a</td><td>cell b</td></tr></table>"),
+         {16}},
+        {"lines over pages", QStringLiteral("<pre>%1</pre>").arg(longLines), {}},
+        {"white text", QStringLiteral("<p style='color:white'>invisible words</p>"), {14}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        document.setHtml(c.html);
+        QList<int> counts;
+        ASSERT_TRUE(platform::text::printToPDF(document, a4(), pdfPath(), &counts));
+        const auto facts = testsupport::inspectPdf(pdfPath());
+        ASSERT_TRUE(facts);
+        ASSERT_EQ(counts.size(), facts->pageCount);
+        if (!c.exact.isEmpty()) {
+            EXPECT_EQ(counts, c.exact);
+        }
+        int total = 0;
+        for (int page = 0; page < facts->pageCount; ++page) {
+            EXPECT_LE(counts[page], nonSpace(facts->pageTexts[page])) << "page " << page;
+            total += counts[page];
+        }
+        EXPECT_EQ(total, nonSpace(document.toPlainText()));
+    }
+
+    // Content cut at the right edge is in no page's text: no counts.
+    QTextDocument cut;
+    cut.setHtml(QStringLiteral("<table width='60000'><tr><td>left</td><td align=right>right</td></tr></table>"));
+    QList<int> counts{1};
+    ASSERT_TRUE(platform::text::printToPDF(cut, a4(), pdfPath(), &counts));
+    EXPECT_TRUE(counts.isEmpty());
 }
 
 TEST(AddAttributesTest, SetsOnlyWhatItNamesOverTheRange)
