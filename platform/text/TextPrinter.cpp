@@ -41,6 +41,8 @@ constexpr double kEdgeTolerance = 0.1;
 constexpr double kMaxShrink = 64.0;
 // Layout units a whole document may be high (a few ten thousand pages).
 constexpr double kMaxLayoutHeight = double(1 << 24);
+// Characters whose shaped glyphs are kept for drawing (some 30 bytes each).
+constexpr qint64 kCachedCharacters = 2 * 1024 * 1024;
 // Qt's own default tab distance, which no reader sets on purpose.
 constexpr double kQtDefaultTabDistance = 80.0;
 
@@ -70,6 +72,14 @@ void prepareLayout(QTextDocument& document, double pointsPerUnit)
     if (option.tabStopDistance() == kQtDefaultTabDistance)
         option.setTabStopDistance(kTabIntervalPoints / pointsPerUnit);
     document.setDefaultTextOption(option);
+    // Paragraphs keep their shaped glyphs from layout to drawing instead of
+    // being shaped twice; past a bound the memory is worth more than the time.
+    qint64 cached = 0;
+    for (QTextBlock block = document.begin(); block.isValid() && cached < kCachedCharacters;
+         block = block.next()) {
+        block.layout()->setCacheEnabled(true);
+        cached += block.length();
+    }
 }
 
 struct Pagination {
