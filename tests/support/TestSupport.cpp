@@ -7,7 +7,11 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QThread>
+
+#include <gtest/gtest.h>
 
 namespace testsupport {
 
@@ -33,15 +37,29 @@ QUrl writeFile(const QString& path, const QByteArray& bytes)
     return QUrl::fromLocalFile(path);
 }
 
-QByteArray pngBytes(const QSize& size, const QColor& colour)
+QByteArray imageBytes(const QSize& size, const QColor& colour, const char* format)
 {
     QImage image(size, QImage::Format_ARGB32);
     image.fill(colour);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    image.save(&buffer, format, qstrcmp(format, "JPEG") == 0 ? 95 : -1);
     return bytes;
+}
+
+QByteArray pngBytes(const QSize& size, const QColor& colour)
+{
+    return imageBytes(size, colour, "PNG");
+}
+
+QTextCharFormat formatOf(const QTextDocument& document, const QString& words)
+{
+    const QTextCursor found = document.find(words);
+    EXPECT_FALSE(found.isNull()) << qPrintable(words);
+    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    cursor.setPosition(found.isNull() ? 1 : found.selectionStart() + 1);
+    return cursor.charFormat();
 }
 
 QByteArray readFile(const QString& path)

@@ -5,9 +5,12 @@
 #include <QSize>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTextCharFormat>
 #include <QUrl>
 
 #include <functional>
+
+class QTextDocument;
 
 namespace testsupport {
 
@@ -18,8 +21,12 @@ void runOnWorker(const std::function<void()>& fn);
 // Writes bytes to a file, creating its folder; returns the file's URL.
 QUrl writeFile(const QString& path, const QByteArray& bytes);
 
-// PNG data of an image of one colour.
+// Encoded data ("PNG", "JPEG", ...) of an image of one colour.
+QByteArray imageBytes(const QSize& size, const QColor& colour, const char* format);
 QByteArray pngBytes(const QSize& size, const QColor& colour = Qt::blue);
+
+// The format of the first character where words first stand in document.
+QTextCharFormat formatOf(const QTextDocument& document, const QString& words);
 
 // Reads a whole file; empty when it cannot be read.
 QByteArray readFile(const QString& path);

@@ -1,5 +1,7 @@
 #include "tests/support/WordDocumentFixtures.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -48,17 +50,6 @@ QStringList sampleWords()
 {
     return {"Report Title", "plain", "bold words", "italic words", "red words", "first item",
             "second item", "cell A1", "cell B1", "cell A2", "cell B2", "Page 7 end", "The end"};
-}
-
-QByteArray pngBytes(int width, int height, QColor color)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 QByteArray zipBytes(const QList<QPair<QString, QByteArray>>& entries, bool store)
@@ -164,7 +155,7 @@ QList<QPair<QString, QByteArray>> sampleDocxEntries()
             {"word/document.xml", document},
             {"word/styles.xml", styles},
             {"word/numbering.xml", numbering},
-            {"word/media/image1.png", pngBytes(40, 40, Qt::blue)}};
+            {"word/media/image1.png", pngBytes(QSize(40, 40), Qt::blue)}};
 }
 
 QList<QPair<QString, QByteArray>> docxEntriesWithBody(const QByteArray& body, const QByteArray& numbering)
@@ -280,7 +271,7 @@ QList<QPair<QString, QByteArray>> sampleOdtEntries()
             {"content.xml", content},
             {"styles.xml", styles},
             {"META-INF/manifest.xml", manifest},
-            {"Pictures/image1.png", pngBytes(40, 40, Qt::blue)}};
+            {"Pictures/image1.png", pngBytes(QSize(40, 40), Qt::blue)}};
 }
 
 QByteArray sampleOdt()
@@ -293,7 +284,7 @@ QByteArray sampleFlatOdt()
     return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document ") + kOdfNamespaces
            + " office:mimetype=\"application/vnd.oasis.opendocument.text\">" + kOdfFonts + kOdfNamedStyles
            + kOdfAutomaticStyles
-           + odtBody("<draw:image><office:binary-data>" + pngBytes(40, 40, Qt::blue).toBase64()
+           + odtBody("<draw:image><office:binary-data>" + pngBytes(QSize(40, 40), Qt::blue).toBase64()
                      + "</office:binary-data></draw:image>")
            + "</office:document>";
 }
@@ -340,7 +331,7 @@ QByteArray sampleWordML()
 <w:tbl><w:tblGrid><w:gridCol w:w="3000"/><w:gridCol w:w="3000"/></w:tblGrid>
 <w:tr><w:tc><w:p><w:r><w:t>cell A1</w:t></w:r></w:p></w:tc><w:tc><w:p><w:r><w:t>cell B1</w:t></w:r></w:p></w:tc></w:tr>
 <w:tr><w:tc><w:p><w:r><w:t>cell A2</w:t></w:r></w:p></w:tc><w:tc><w:p><w:r><w:t>cell B2</w:t></w:r></w:p></w:tc></w:tr></w:tbl>
-<w:p><w:r><w:pict><w:binData w:name="wordml://01000001.png">)") + pngBytes(40, 40, Qt::blue).toBase64() + R"(</w:binData>
+<w:p><w:r><w:pict><w:binData w:name="wordml://01000001.png">)") + pngBytes(QSize(40, 40), Qt::blue).toBase64() + R"(</w:binData>
 <v:shape id="_x0000_i1025" style="width:40pt;height:40pt"><v:imagedata src="wordml://01000001.png" o:title="not shown"/></v:shape></w:pict></w:r></w:p>
 <w:p><w:r><w:t>Page </w:t></w:r><w:fldSimple w:instr=" PAGE "><w:r><w:t>7</w:t></w:r></w:fldSimple><w:r><w:t> end</w:t></w:r></w:p>
 <w:p><aml:annotation aml:id="1" w:type="Word.Deletion"><aml:content><w:r><w:delText>deleted words</w:delText></w:r></aml:content></aml:annotation><aml:annotation aml:id="2" w:type="Word.Insertion"><aml:content><w:r><w:t>The end</w:t></w:r></aml:content></aml:annotation><w:r><w:footnote><w:p><w:r><w:t>note words</w:t></w:r></w:p></w:footnote></w:r><aml:annotation aml:id="3" w:type="Word.Comment"><aml:content><w:p><w:r><w:t>comment words</w:t></w:r></w:p></aml:content></aml:annotation></w:p>)");
@@ -806,7 +797,7 @@ QList<QPair<QString, QByteArray>> sampleDocStreams()
     b.paragraph({{QString(QChar(1)), sprm8(0x0855, 1) + sprm32(0x6A03, 0)}, {"\r", {}}});
     b.paragraph({{"Page ", {}}, {QString(QChar(0x13)) + " PAGE " + QChar(0x14) + "7" + QChar(0x15), {}}, {" end\r", {}}});
     b.paragraph({{"The end\r", {}}});
-    return b.streams(docPicture(pngBytes(40, 40, Qt::blue), 0xF01E, 0x6E0, 800, 800));
+    return b.streams(docPicture(pngBytes(QSize(40, 40), Qt::blue), 0xF01E, 0x6E0, 800, 800));
 }
 
 QByteArray docPicture(const QByteArray& image, quint16 recordType, quint16 instance, qint16 width, qint16 height,

@@ -15,8 +15,6 @@ namespace testsupport {
 // The sample's words in reading order, as they must appear in the text.
 QStringList sampleWords();
 
-QByteArray pngBytes(int width, int height, QColor color);
-
 // A zip holding the entries in order; stored (not deflated) when store is set.
 QByteArray zipBytes(const QList<QPair<QString, QByteArray>>& entries, bool store = false);
 

@@ -2,6 +2,7 @@
 #include "platform/text/CompoundFile.h"
 #include "platform/text/DocReader.h"
 #include "platform/text/TextDefaults.h"
+#include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
 #include <QBuffer>
@@ -15,6 +16,7 @@
 #include <cmath>
 
 using namespace platform::text;
+using testsupport::formatOf;
 using testsupport::CompoundFileOptions;
 using testsupport::DocBuilder;
 using testsupport::sprm16;
@@ -31,15 +33,6 @@ QString textOf(const QTextDocument& document)
     return document.toPlainText();
 }
 
-QTextCharFormat formatOf(QTextDocument& document, const QString& words)
-{
-    const QTextCursor found = document.find(words);
-    EXPECT_FALSE(found.isNull()) << qPrintable(words);
-    QTextCursor cursor(&document);
-    cursor.setPosition(found.selectionStart() + 1);
-    return cursor.charFormat();
-}
-
 // Field characters written as braces and a bar: {code|result}.
 QString field(const char* text)
 {
@@ -48,17 +41,6 @@ QString field(const char* text)
     out.replace(QLatin1Char('|'), QChar(0x14));
     out.replace(QLatin1Char('}'), QChar(0x15));
     return out;
-}
-
-QByteArray jpegBytes(int width, int height, QColor color)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG", 95);
-    return bytes;
 }
 
 struct Picture {
@@ -228,8 +210,8 @@ TEST(DocReaderTest, StreamsOfEmbeddedStoragesDoNotShadowTheDocument)
 
 TEST(DocReaderTest, ShowsPngAndJpegPictures)
 {
-    const QByteArray png = testsupport::pngBytes(30, 20, Qt::blue);
-    const QByteArray jpeg = jpegBytes(30, 20, Qt::blue);
+    const QByteArray png = testsupport::pngBytes(QSize(30, 20), Qt::blue);
+    const QByteArray jpeg = testsupport::imageBytes(QSize(30, 20), Qt::blue, "JPEG");
     const struct {
         const char* name;
         QByteArray bytes;
@@ -255,7 +237,7 @@ TEST(DocReaderTest, ShowsPngAndJpegPictures)
 
 TEST(DocReaderTest, AbsurdPictureSizesFallBackOrAreBounded)
 {
-    const QByteArray png = testsupport::pngBytes(30, 20, Qt::blue);
+    const QByteArray png = testsupport::pngBytes(QSize(30, 20), Qt::blue);
     const struct {
         const char* name;
         qint16 width, height;

@@ -16,6 +16,7 @@
 #include <memory>
 
 using namespace platform::text;
+using testsupport::formatOf;
 
 static void PrintTo(const QString& s, std::ostream* os)
 {
@@ -51,15 +52,6 @@ QString textOf(const QTextDocument& document)
 double units(double points)
 {
     return points * QImage(1, 1, QImage::Format_Mono).logicalDpiY() / 72.0;
-}
-
-QTextCharFormat formatOf(const QTextDocument& document, const QString& word)
-{
-    const int at = document.toPlainText().indexOf(word);
-    EXPECT_GE(at, 0) << qPrintable(word);
-    QTextCursor cursor(const_cast<QTextDocument*>(&document));
-    cursor.setPosition(std::max(at, 0) + 1);
-    return cursor.charFormat();
 }
 
 QTextBlockFormat blockOf(const QTextDocument& document, const QString& word)

@@ -27,6 +27,7 @@
 #include <functional>
 
 using namespace platform::text;
+using testsupport::formatOf;
 using testsupport::zipBytes;
 
 namespace {
@@ -53,15 +54,6 @@ QString textOf(const QTextDocument& document)
     QString text = document.toRawText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return text;
-}
-
-QTextCharFormat formatOf(QTextDocument& document, const QString& words)
-{
-    const QTextCursor found = document.find(words);
-    EXPECT_FALSE(found.isNull()) << qPrintable(words);
-    QTextCursor cursor(&document);
-    cursor.setPosition(found.selectionStart() + 1);
-    return cursor.charFormat();
 }
 
 QList<QTextTable*> tablesOf(QTextFrame* frame)
@@ -588,7 +580,7 @@ TEST(WordReadersTest, APictureMetManyTimesIsDecodedOnce)
     // 16 MB decoded: a hundred copies would hold more than the document's
     // whole budget allows.
     constexpr int kCopies = 100;
-    const QByteArray png = testsupport::pngBytes(2000, 2000, Qt::blue);
+    const QByteArray png = testsupport::pngBytes(QSize(2000, 2000), Qt::blue);
     QByteArray rels = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)";
     QByteArray docxBody, odtBody, wordMLBody;
     for (int i = 0; i < kCopies; ++i) {
@@ -628,12 +620,12 @@ TEST(WordReadersTest, APictureMetManyTimesIsDecodedOnce)
 
 TEST(WordReadersTest, ImageBudgetRefusesPicturesPastItsLimit)
 {
-    const QByteArray png = testsupport::pngBytes(100, 100, Qt::red);
+    const QByteArray png = testsupport::pngBytes(QSize(100, 100), Qt::red);
     ImageBudget budget(100 * 100 * 4 * 5 / 2);
     EXPECT_FALSE(budget.decode(png).isNull());
     EXPECT_FALSE(budget.decode(png).isNull());
     EXPECT_TRUE(budget.decode(png).isNull());
-    EXPECT_FALSE(budget.decode(testsupport::pngBytes(1, 1, Qt::red)).isNull()) << "what is left still serves";
+    EXPECT_FALSE(budget.decode(testsupport::pngBytes(QSize(1, 1), Qt::red)).isNull()) << "what is left still serves";
     EXPECT_TRUE(ImageBudget().decode(QByteArray("not a picture")).isNull());
 }
 
@@ -646,10 +638,10 @@ TEST(WordReadersTest, PictureSizesThatAreNoNumbersFallBackToPixels)
     const QByteArray docxBody = drawing("inf", "inf") + drawing("nan", "nan") + drawing("-inf", "127000")
                                 + drawing("1e400", "1e400");
     const QByteArray wordMLBody = "<w:p><w:r><w:pict><w:binData w:name=\"wordml://a.png\">"
-                                  + testsupport::pngBytes(40, 40, Qt::blue).toBase64()
+                                  + testsupport::pngBytes(QSize(40, 40), Qt::blue).toBase64()
                                   + R"(</w:binData><v:shape style="width:1e999pt;height:nan"><v:imagedata src="wordml://a.png"/></v:shape></w:pict></w:r></w:p>)";
     const QByteArray odtBody = "<text:p><draw:frame svg:width=\"1e999in\" svg:height=\"inf\"><draw:image><office:binary-data>"
-                               + testsupport::pngBytes(40, 40, Qt::blue).toBase64() + "</office:binary-data></draw:image></draw:frame></text:p>";
+                               + testsupport::pngBytes(QSize(40, 40), Qt::blue).toBase64() + "</office:binary-data></draw:image></draw:frame></text:p>";
     const struct {
         const char* name;
         std::function<bool(QTextDocument&)> read;
