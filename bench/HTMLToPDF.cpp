@@ -4,19 +4,17 @@
 // margins the converter is given, so that a browser printing the same files
 // with its own defaults (compare_html_chromium.sh) prints the same pages.
 //   bench_HTMLToPDF [folder]   (default: bench/out/html)
+#include "bench/BenchSupport.h"
 #include "engine/HTMLToPDF.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QImage>
-#include <QThread>
 
 #include <poppler-qt6.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -97,7 +95,8 @@ int main(int argc, char** argv)
     int pages = 0;
     QElapsedTimer total;
     total.start();
-    QThread* worker = QThread::create([&] {
+    // The main thread runs its event loop, as the application does.
+    bench::runOnWorker([&] {
         for (int i = 1; i <= kDocuments; ++i) {
             const QString name = QStringLiteral("doc%1").arg(i, 2, 10, QLatin1Char('0'));
             QElapsedTimer timer;
@@ -110,13 +109,6 @@ int main(int argc, char** argv)
             seconds.push_back(timer.nsecsElapsed() / 1e9);
         }
     });
-    // The main thread runs its event loop, as the application does.
-    QEventLoop loop;
-    QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    loop.exec();
-    worker->wait();
-    delete worker;
     // The last web view is torn down on the main thread.
     QCoreApplication::processEvents();
     const double all = total.nsecsElapsed() / 1e9;
@@ -125,11 +117,9 @@ int main(int argc, char** argv)
 
     std::vector<double> sorted = seconds;
     std::sort(sorted.begin(), sorted.end());
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("ours: %d documents, %d failed, %d pages, total %.2f s, %.3f s/document "
                 "(first %.3f s, median %.3f s, slowest %.3f s), peak RSS %ld MB\n",
                 kDocuments, failures, pages, all, all / kDocuments, seconds.front(),
-                sorted[sorted.size() / 2], sorted.back(), usage.ru_maxrss / 1024);
+                sorted[sorted.size() / 2], sorted.back(), bench::peakKilobytes() / 1024);
     return failures == 0 ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 //   bench_MergePDFs generate <folder> [inputs=200] [pages=10]
 //   bench_MergePDFs merge <folder> <output.pdf>
 // See compare_merge_qpdf.sh for the side-by-side run against the qpdf tool.
+#include "bench/BenchSupport.h"
 #include "engine/AllToPDFConverter.h"
 
 #include <QApplication>
@@ -11,20 +12,11 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QThread>
 
-#include <sys/resource.h>
 
 #include <cstdio>
 
 namespace {
-
-long peakKilobytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 void writeInput(const QString& path, int input, int pages)
 {
@@ -67,18 +59,14 @@ int merge(const QString& folder, const QString& output)
     for (const QString& name : names)
         options.sources << MakeSourceFileEntry(QUrl::fromLocalFile(QDir(folder).absoluteFilePath(name)),
                                                FileKindPDF);
-    const long before = peakKilobytes();
+    const long before = bench::peakKilobytes();
     QElapsedTimer timer;
     timer.start();
     bool ok = false;
-    QThread* worker = QThread::create([&] { ok = ConvertDocumentsToPDF(&options); });
-    worker->start();
-    while (!worker->wait(5))
-        QCoreApplication::processEvents();
-    delete worker;
+    bench::runOnWorker([&] { ok = ConvertDocumentsToPDF(&options); });
     std::printf("merge %s  %d inputs  %.3f s  peak RSS %ld MB (%ld MB before the merge)\n",
                 ok ? "ok  " : "FAIL", int(names.size()), timer.nsecsElapsed() / 1e9,
-                peakKilobytes() / 1024, before / 1024);
+                bench::peakKilobytes() / 1024, before / 1024);
     return ok ? 0 : 1;
 }
 

@@ -1,16 +1,15 @@
 // Prints a large plain-text file and a large RTF file to PDF and reports the
 // time, the pages per second and the peak memory.
 //   bench_TextToPDF [folder]   (default: bench/out)
+#include "bench/BenchSupport.h"
 #include "engine/TextDocumentPDFConverter.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 
 #include <poppler-qt6.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 
@@ -40,13 +39,6 @@ QByteArray richText(int bytes)
     return rtf + "}";
 }
 
-long peakKilobytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 int pagesOf(const QString& path)
 {
     const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
@@ -58,20 +50,16 @@ void run(const QString& name, const QString& source, const QString& output)
     QElapsedTimer timer;
     timer.start();
     bool ok = false;
-    QThread* worker = QThread::create([&] {
+    bench::runOnWorker([&] {
         TextDocumentPDFConverter converter;
         converter.SetOptionsFromAllToPDFOptions(595.3, 841.9, 72, 72, 72, 72, 0, {}, {}, 0);
         ok = converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(output));
     });
-    worker->start();
-    while (!worker->wait(5))
-        QCoreApplication::processEvents();
-    delete worker;
     const double seconds = timer.nsecsElapsed() / 1e9;
     const int pages = pagesOf(output);
     std::printf("%-12s %s  %6.3f s  %5d pages  %8.1f pages/s  input %.1f MB  peak RSS %ld MB\n",
                 qPrintable(name), ok ? "ok  " : "FAIL", seconds, pages, pages / seconds,
-                QFile(source).size() / 1e6, peakKilobytes() / 1024);
+                QFile(source).size() / 1e6, bench::peakKilobytes() / 1024);
 }
 
 } // namespace

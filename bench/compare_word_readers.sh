@@ -2,7 +2,8 @@
 # Our DOCX, ODT and DOC readers against LibreOffice's headless PDF export.
 # LibreOffice (libreoffice-writer-nogui) is installed by hand for this only.
 # The documents: a generated report saved by LibreOffice in each format, plus
-# the word-processing files found on this machine.
+# the word-processing files found on this machine, each also saved as DOCX
+# and DOC.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD:-build}
@@ -30,7 +31,20 @@ for format in docx odt doc; do
 done
 
 files=("$out/src/report.docx" "$out/src/report.odt" "$out/src/report.doc")
-while IFS= read -r f; do files+=("$f"); done < <(
+found=()
+while IFS= read -r f; do found+=("$f"); done < <(
   find /usr/share /usr/lib/libreoffice -type f \( -name '*.docx' -o -name '*.odt' -o -name '*.ott' -o -name '*.doc' \) \
-    2>/dev/null | head -40)
+    2>/dev/null | sort)
+files+=("${found[@]}")
+# Every OpenDocument found is also saved by LibreOffice as DOCX and DOC, so
+# that those readers meet real files too.
+mkdir -p "$out/src/saved"
+for f in "${found[@]}"; do
+  case "$f" in *.odt|*.ott) ;; *) continue ;; esac
+  name=$(basename "${f%.*}")
+  for format in docx doc; do
+    soffice --headless --convert-to "$format" --outdir "$out/src/saved" "$f" >/dev/null 2>&1 || true
+    [ -f "$out/src/saved/$name.$format" ] && files+=("$out/src/saved/$name.$format")
+  done
+done
 "$build/bench/bench_WordReaders" "$out" "${files[@]}"
