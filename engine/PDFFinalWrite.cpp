@@ -32,8 +32,11 @@ FinalWriteResult WritePDFThenMove(const platform::pdf::PdfDocument& document,
     return FinalWriteResult::Done;
 }
 
-bool WritePDFDataToURL(const platform::pdf::PdfDocument& document, const QUrl& destination)
+bool WritePDFDataToURL(const platform::pdf::PdfDocument& document, const QUrl& destination,
+                       const QVariantMap& attributes)
 {
+    if (platform::pdf::PdfDocument::optionsEncrypt(attributes))
+        return false;
     const QByteArray data = document.dataRepresentation();
     if (data.isEmpty())
         return false;
@@ -50,7 +53,7 @@ bool WriteFinalPDF(const platform::pdf::PdfDocument& document, const QUrl& desti
     case FinalWriteResult::Done:
         return true;
     case FinalWriteResult::NoTemporaryURL:
-        return WritePDFDataToURL(document, destination);
+        return WritePDFDataToURL(document, destination, attributes);
     case FinalWriteResult::WriteFailed:
     case FinalWriteResult::MoveFailed:
         break;

@@ -23,8 +23,10 @@ FinalWriteResult WritePDFThenMove(const platform::pdf::PdfDocument& document,
                                   const QUrl& destination, const QVariantMap& attributes);
 
 // The direct road: the document's data, without write options, written to
-// the destination's path.
-bool WritePDFDataToURL(const platform::pdf::PdfDocument& document, const QUrl& destination);
+// the destination's path. Refused when attributes ask for passwords: the
+// output would go out unprotected.
+bool WritePDFDataToURL(const platform::pdf::PdfDocument& document, const QUrl& destination,
+                       const QVariantMap& attributes);
 
 // A final output whose failed write or move is final: written then moved;
 // without a temporary name, its data written directly.

@@ -166,7 +166,7 @@ bool TextDocumentPDFConverter::ConvertTextFileToPDF(const QUrl& source, const QU
     RemoveBlankPages(*document, printedCharacters);
     if (WritePDFThenMove(*document, output, documentAttributes) == FinalWriteResult::Done)
         return true;
-    return WritePDFDataToURL(*document, output);
+    return WritePDFDataToURL(*document, output, documentAttributes);
 }
 
 bool TextDocumentPDFConverter::ConvertTextFilesToSeparatePDFs()

@@ -189,10 +189,10 @@ private:
 
 void applySecurity(QPDFWriter& writer, const QVariantMap& options)
 {
+    if (!PdfDocument::optionsEncrypt(options))
+        return;
     const QString user = options.value(QString(keys::kCGPDFContextUserPassword)).toString();
     QString owner = options.value(QString(keys::kCGPDFContextOwnerPassword)).toString();
-    if (user.isEmpty() && owner.isEmpty())
-        return;
     if (owner.isEmpty())
         owner = user;
     const bool print = optionBool(options, keys::kCGPDFContextAllowsPrinting, true);
@@ -416,6 +416,12 @@ std::shared_ptr<PdfDocument> PdfDocument::fromData(const QByteArray& data)
 }
 
 bool PdfDocument::isEncrypted() const { return d->encrypted; }
+
+bool PdfDocument::optionsEncrypt(const QVariantMap& options)
+{
+    return !options.value(QString(keys::kCGPDFContextUserPassword)).toString().isEmpty()
+        || !options.value(QString(keys::kCGPDFContextOwnerPassword)).toString().isEmpty();
+}
 bool PdfDocument::isLocked() const { return d->locked; }
 
 bool PdfDocument::unlock(const QString& password)

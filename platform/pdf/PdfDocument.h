@@ -62,6 +62,8 @@ public:
     // of platform/DictionaryKeys.h; an empty map writes it unencrypted with
     // its own information. The file at url is replaced only by a complete one.
     bool write(const QUrl& url, const QVariantMap& options = {}) const;
+    // Whether writing with options encrypts: a user or owner password is set.
+    static bool optionsEncrypt(const QVariantMap& options);
     // The document as PDF data, unencrypted, without write options.
     QByteArray dataRepresentation() const;
 

@@ -84,3 +84,28 @@ TEST_F(PDFFinalWriteTest, ExistingDestinationSurvivesAFailureAndIsReplacedOnSucc
     EXPECT_TRUE(facts->pageTexts.join(' ').contains("New page"));
     EXPECT_TRUE(leftovers().isEmpty()) << leftovers().join(' ').toStdString();
 }
+
+TEST_F(PDFFinalWriteTest, DirectWriteNeverDropsRequestedPasswords)
+{
+    const std::shared_ptr<PdfDocument> good = onePage("good.pdf");
+    ASSERT_TRUE(good);
+    const QByteArray previous = "an earlier output";
+    const struct {
+        const char* key;
+        bool written;
+    } cases[] = {
+        {"kCGPDFContextUserPassword", false},
+        {"kCGPDFContextOwnerPassword", false},
+        {"kCGPDFContextTitle", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        write("out/direct.pdf", previous);
+        const QVariantMap attributes = {{QString::fromLatin1(c.key), "value"}};
+        EXPECT_EQ(WritePDFDataToURL(*good, url("out/direct.pdf"), attributes), c.written);
+        if (c.written)
+            EXPECT_TRUE(testsupport::inspectPdf(path("out/direct.pdf")).has_value());
+        else
+            EXPECT_EQ(testsupport::readFile(path("out/direct.pdf")), previous);
+    }
+}
