@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QHash>
+#include <QSet>
 #include <QTextDocument>
 #include <QtEndian>
 
@@ -149,6 +150,7 @@ public:
 private:
     bool readPieces(quint32 fcClx, quint32 lcbClx, quint32 textLength);
     void readFkps(quint32 fc, quint32 lcb, bool paragraphs);
+    void readSections(quint32 fc, quint32 lcb);
     void readFonts(quint32 fc, quint32 lcb);
     void readStyles(quint32 fc, quint32 lcb);
     void resolveStyles();
@@ -173,6 +175,8 @@ private:
     QList<Style> styles_;
     int defaultFont_ = -1;
     QHash<quint32, ListLevels> lists_;
+    // Marks of sections that go on on the same page: paragraph ends, not breaks.
+    QSet<qsizetype> continuousSectionMarks_;
     QList<quint32> lfoLsids_;
     // Fields: for each open one, whether its result has begun; text shows
     // only where no open field is in its code. Fields nested past the depth
@@ -765,6 +769,33 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
     }
 }
 
+void DocParser::readSections(quint32 fc, quint32 lcb)
+{
+    // n + 1 character positions, then n section descriptors of 12 bytes.
+    if (!t_.has(fc, lcb) || lcb < 4 + 12)
+        return;
+    const qint64 count = (qint64(lcb) - 4) / 16;
+    // How a section starts: unless its properties say otherwise, on a new page.
+    const auto startsNewPage = [&](qint64 section) {
+        const quint32 sepx = t_.u32(fc + 4 * (count + 1) + 12 * section + 2);
+        quint8 breakKind = 2;
+        if (sepx != 0xFFFFFFFF && w_.has(sepx, 2))
+            forEachSprm(w_, qint64(sepx) + 2, qint64(sepx) + 2 + w_.u16(sepx), [&](const Sprm& sprm) {
+                if (sprm.code == 0x3009)
+                    breakKind = w_.u8(sprm.operand);
+            });
+        return breakKind >= 2; // not continuous, nor a new column
+    };
+    // A section's mark breaks the page when the next section starts on a new one.
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 mark = qint64(t_.u32(fc + 4 * (i + 1))) - 1;
+        if (mark < 0 || mark >= text_.size() || text_[mark].c != 0x0C)
+            continue;
+        if (i + 1 == count || !startsNewPage(i + 1))
+            continuousSectionMarks_.insert(mark);
+    }
+}
+
 bool DocParser::parse()
 {
     // File information block: a fixed base, then counted arrays of values.
@@ -793,6 +824,7 @@ bool DocParser::parse()
         return false;
     readFkps(fc(12), lcb(12), false);
     readFkps(fc(13), lcb(13), true);
+    readSections(fc(6), lcb(6));
     readFonts(fc(15), lcb(15));
     readStyles(fc(1), lcb(1));
     readLists(fc(73), lcb(73), fc(74), lcb(74));
@@ -808,7 +840,7 @@ bool DocParser::parse()
     qsizetype start = 0;
     for (qsizetype i = 0; i < text_.size(); ++i) {
         const char16_t c = text_[i].c;
-        if (c == 0x0D || c == 0x07) {
+        if (c == 0x0D || c == 0x07 || continuousSectionMarks_.contains(i)) {
             emitParagraph(start, i, i);
             start = i + 1;
         }

@@ -671,6 +671,22 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
         lfo += le32(list.lsid) + QByteArray(12, '\0');
     fcLcb(74, quint32(table.size()), quint32(lfo.size()));
     table += lfo;
+    if (!sections_.isEmpty()) {
+        // Section ends, then descriptors pointing at properties after the pages.
+        QByteArray plcfSed = le32(0);
+        QByteArray descriptors;
+        for (const Section& section : sections_) {
+            plcfSed += le32(section.end);
+            quint32 sepx = 0xFFFFFFFF;
+            if (section.breakKind >= 0) {
+                sepx = quint32(word.size());
+                word += le16(3) + sprm8(0x3009, quint8(section.breakKind));
+            }
+            descriptors += le16(0) + le32(sepx) + le16(0) + le32(0xFFFFFFFF);
+        }
+        fcLcb(6, quint32(table.size()), quint32(plcfSed.size() + descriptors.size()));
+        table += plcfSed + descriptors;
+    }
     if (!styles_.isEmpty()) {
         const QByteArray stsh = styleSheet();
         fcLcb(1, quint32(table.size()), quint32(stsh.size()));

@@ -86,6 +86,10 @@ public:
         quint32 lsid;
         quint8 numberFormat;
     };
+    struct Section {
+        quint32 end;        // the character position after its mark
+        int breakKind = -1; // how it starts (0 continuous, 2 new page); -1: no properties
+    };
 
     // Paragraph text ends with its mark (\r, or \a in tables). Only the
     // first paragraphs may be 8-bit, within 1024 characters.
@@ -101,6 +105,8 @@ public:
     void setLists(const QList<List>& lists) { lists_ = lists; }
     // Each bin table lists its pages this many times over.
     void setBinTableRepeats(int repeats) { binTableRepeats_ = repeats; }
+    // The section table; none by default.
+    void setSections(const QList<Section>& sections) { sections_ = sections; }
 
     // The WordDocument, 1Table and Data streams, and the file holding them.
     QList<QPair<QString, QByteArray>> streams(const QByteArray& dataStream) const;
@@ -124,6 +130,7 @@ private:
     quint16 defaultFont_ = 0;
     QList<List> lists_{{0x1234, 23}};
     int binTableRepeats_ = 1;
+    QList<Section> sections_;
 };
 
 } // namespace testsupport

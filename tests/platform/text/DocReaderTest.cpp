@@ -299,6 +299,41 @@ TEST(DocReaderTest, FieldsShowOnlyTheirResults)
     }
 }
 
+TEST(DocReaderTest, SectionMarksBreakThePageOnlyBeforeANewPageSection)
+{
+    // Three sections: "one", "two", "three"; a mark breaks the page when the
+    // section after it starts on a new page, which it does unless it says not.
+    const struct {
+        const char* name;
+        int second, third; // how the sections after the marks start
+        QList<bool> breakBefore;
+    } cases[] = {
+        {"continuous then new page", 0, 2, {false, false, true}},
+        {"new page then continuous", 2, 0, {false, true, false}},
+        {"no properties: new pages", -1, -1, {false, true, true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocBuilder b;
+        b.paragraph({{QStringLiteral("one\f"), {}}});
+        b.paragraph({{QStringLiteral("two\f"), {}}});
+        b.paragraph({{QStringLiteral("three\r"), {}}});
+        b.setSections({{4, 2}, {8, c.second}, {14, c.third}});
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(b.build({}), document));
+        QStringList texts;
+        QList<bool> breaks;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+            if (block.text().isEmpty())
+                continue;
+            texts << block.text();
+            breaks << bool(block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+        }
+        EXPECT_EQ(texts, QStringList({"one", "two", "three"}));
+        EXPECT_EQ(breaks, c.breakBefore);
+    }
+}
+
 TEST(DocReaderTest, BinTablesNamingOnePageManyTimesReadItOnce)
 {
     // With each naming of the page read again, this document would hold
