@@ -238,11 +238,6 @@ void WebPagePrinter::load(const WebDocument& document, LoadHandlers handlers)
     d->page->load(document.address());
 }
 
-void WebPagePrinter::load(const QUrl& url, LoadHandlers handlers)
-{
-    load(WebDocument::open(url), std::move(handlers));
-}
-
 void WebPagePrinter::stopLoading()
 {
     if (d->page)

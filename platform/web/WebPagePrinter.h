@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QPageLayout>
-#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -33,9 +32,6 @@ public:
     // dropped without calling its handlers. Nothing is ever fetched from the
     // network.
     void load(const WebDocument& document, LoadHandlers handlers);
-    // Opens url here, on the main thread, and loads it: a large web archive
-    // keeps the interface waiting while it is read.
-    void load(const QUrl& url, LoadHandlers handlers);
     void stopLoading();
     // Drops the handlers of the current load and print: none of them runs
     // afterwards.

@@ -168,7 +168,7 @@ TEST_F(WebPagePrinterTest, NothingReachesTheNetwork)
 
     WebPagePrinter printer;
     Outcome outcome;
-    printer.load(write("page.html", html), recordInto(outcome));
+    printer.load(WebDocument::open(write("page.html", html)), recordInto(outcome));
     ASSERT_TRUE(spinUntil([&] { return outcome.total() > 0; }, 20000));
     EXPECT_EQ(outcome.finished, 1);
     // Give late requests (scripts, prefetch, address discovery) a moment to
@@ -179,7 +179,7 @@ TEST_F(WebPagePrinterTest, NothingReachesTheNetwork)
 
     // A remote document itself is refused.
     Outcome remoteOutcome;
-    printer.load(QUrl(QString::fromLatin1(remote + "/page.html")), recordInto(remoteOutcome));
+    printer.load(WebDocument::open(QUrl(QString::fromLatin1(remote + "/page.html"))), recordInto(remoteOutcome));
     ASSERT_TRUE(spinUntil([&] { return remoteOutcome.total() > 0; }, 20000));
     EXPECT_EQ(remoteOutcome.finished, 0);
     spinUntil([] { return false; }, 200);
@@ -227,7 +227,7 @@ TEST_F(WebPagePrinterTest, EachLoadSettlesOnce)
     // The page reloads itself after loading: no second settlement.
     WebPagePrinter printer;
     Outcome outcome;
-    printer.load(write("reload.html", "<p>x</p><script>setTimeout(() => location.reload(), 30)</script>"),
+    printer.load(WebDocument::open(write("reload.html", "<p>x</p><script>setTimeout(() => location.reload(), 30)</script>")),
                  recordInto(outcome));
     ASSERT_TRUE(spinUntil([&] { return outcome.total() > 0; }, 20000));
     spinUntil([] { return false; }, 500);
@@ -236,8 +236,8 @@ TEST_F(WebPagePrinterTest, EachLoadSettlesOnce)
 
     // A load dropped by the next one never reports.
     Outcome dropped, next;
-    printer.load(write("a.html", "<p>a</p>"), recordInto(dropped));
-    printer.load(write("b.html", "<p>b</p>"), recordInto(next));
+    printer.load(WebDocument::open(write("a.html", "<p>a</p>")), recordInto(dropped));
+    printer.load(WebDocument::open(write("b.html", "<p>b</p>")), recordInto(next));
     ASSERT_TRUE(spinUntil([&] { return next.total() > 0; }, 20000));
     spinUntil([] { return false; }, 300);
     EXPECT_EQ(dropped.total(), 0);
@@ -248,7 +248,7 @@ TEST_F(WebPagePrinterTest, DetachedHandlersNeverRun)
 {
     WebPagePrinter printer;
     Outcome outcome;
-    printer.load(write("page.html", "<p>x</p>"), recordInto(outcome));
+    printer.load(WebDocument::open(write("page.html", "<p>x</p>")), recordInto(outcome));
     printer.detach();
     spinUntil([] { return false; }, 800);
     EXPECT_EQ(outcome.total(), 0);
@@ -262,7 +262,7 @@ TEST_F(WebPagePrinterTest, PageThatNeverFinishesFailsAtTheTimeLimit)
     QElapsedTimer clock;
     clock.start();
     // The page's load event never comes: a resource that never ends.
-    printer.load(write("hang.html", "<p>x</p><script>while (true) {}</script>"),
+    printer.load(WebDocument::open(write("hang.html", "<p>x</p><script>while (true) {}</script>")),
                  recordInto(outcome));
     ASSERT_TRUE(spinUntil([&] { return outcome.total() > 0; }, 20000));
     EXPECT_EQ(outcome.failed, 1);
@@ -271,7 +271,7 @@ TEST_F(WebPagePrinterTest, PageThatNeverFinishesFailsAtTheTimeLimit)
     // The printer is still usable afterwards.
     printer.setTimeLimit(WebPagePrinter::kDefaultTimeLimit);
     Outcome next;
-    printer.load(write("fine.html", "<p>fine</p>"), recordInto(next));
+    printer.load(WebDocument::open(write("fine.html", "<p>fine</p>")), recordInto(next));
     ASSERT_TRUE(spinUntil([&] { return next.total() > 0; }, 30000));
     EXPECT_EQ(next.finished, 1);
 }
@@ -283,7 +283,7 @@ TEST_F(WebPagePrinterTest, RelativeFileAddressLoads)
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
     WebPagePrinter printer;
     Outcome outcome;
-    printer.load(QUrl::fromLocalFile("relative.html"), recordInto(outcome));
+    printer.load(WebDocument::open(QUrl::fromLocalFile("relative.html")), recordInto(outcome));
     QDir::setCurrent(previous);
     ASSERT_TRUE(spinUntil([&] { return outcome.total() > 0; }, 20000));
     EXPECT_EQ(outcome.finished, 1);
@@ -297,7 +297,7 @@ TEST_F(WebPagePrinterTest, PrintsTheLoadedPageOnly)
     EXPECT_TRUE(printed.isEmpty()) << "nothing loaded yet";
 
     Outcome outcome;
-    printer.load(write("page.html", "<p>Printed</p>"), recordInto(outcome));
+    printer.load(WebDocument::open(write("page.html", "<p>Printed</p>")), recordInto(outcome));
     ASSERT_TRUE(spinUntil([&] { return outcome.total() > 0; }, 20000));
     int calls = 0;
     printer.printToPdf(a4(), [&](const QByteArray& pdf) {
