@@ -90,8 +90,9 @@ struct PdfDocument::Impl {
     // Poppler's view of the document for text and rendering, rebuilt lazily
     // after a modification. Null when Poppler cannot read it.
     Poppler::Document* popplerDocument() const;
-    // The text of a page of this document, extracted for all pages at once
-    // (on several threads) and cached by page object.
+    // The text of a page of this document, cached by page object. The first
+    // page asked for is read alone; the next one reads all the rest at once
+    // (on several threads): whoever asks twice is walking the pages.
     QString pageText(QPDFObjGen page) const;
     // Serialises the current objects, unencrypted; empty on failure.
     QByteArray serialise() const;

@@ -1,6 +1,6 @@
-// Page texts for a whole document at once. Extraction is the slow part of
-// looking at many pages (a blank-page test walks every page of a printed
-// document), so the pages are shared out among threads, each with a Poppler
+// Page texts. Extraction is the slow part of looking at many pages (a
+// blank-page test walks every page of a printed document), so when many are
+// wanted the pages are shared out among threads, each with a Poppler
 // document of its own over the same bytes.
 #include "platform/pdf/PdfDocumentImpl.h"
 
@@ -36,42 +36,55 @@ void extractTexts(const PopplerSource& source, int first, int step, std::vector<
 
 QString PdfDocument::Impl::pageText(QPDFObjGen page) const
 {
-    if (!m_pageTextsValid || m_pageTexts.find(page) == m_pageTexts.end()) {
+    if (!m_pageTextsValid) {
         m_pageTexts.clear();
         m_pageTextsValid = true;
-        const auto& objects = pages();
-        if (objects.empty())
-            return {};
-
-        const PopplerSource source = popplerSource();
-        if (source.path.isEmpty() && source.data.isEmpty())
-            return {};
-
-        std::vector<QString> texts(objects.size());
-        // Below a few dozen pages a thread costs more than it saves.
-        const int threads = std::clamp(int(objects.size()) / 24, 1,
-                                       std::clamp(QThread::idealThreadCount(), 1, 8));
-        if (threads == 1) {
-            extractTexts(source, 0, 1, texts);
-        } else {
-            // Each worker writes only its own elements of texts.
-            QList<QThread*> workers;
-            for (int t = 0; t < threads; ++t) {
-                workers << QThread::create([&source, &texts, t, threads] {
-                    extractTexts(source, t, threads, texts);
-                });
-                workers.back()->start();
-            }
-            for (QThread* worker : workers) {
-                worker->wait();
-                delete worker;
-            }
-        }
-        for (size_t i = 0; i < objects.size(); ++i)
-            m_pageTexts[objects[i].getObjGen()] = texts[i];
     }
-    const auto found = m_pageTexts.find(page);
-    return found == m_pageTexts.end() ? QString() : found->second;
+    if (const auto found = m_pageTexts.find(page); found != m_pageTexts.end())
+        return found->second;
+    const int index = indexOf(page);
+    if (index < 0)
+        return {};
+
+    if (m_pageTexts.empty()) {
+        QString text;
+        try {
+            if (Poppler::Document* document = popplerDocument())
+                if (const std::unique_ptr<Poppler::Page> one = document->page(index))
+                    text = one->text(QRectF());
+        } catch (const std::exception&) {
+        }
+        m_pageTexts[page] = text;
+        return text;
+    }
+
+    const auto& objects = pages();
+    const PopplerSource source = popplerSource();
+    if (source.path.isEmpty() && source.data.isEmpty())
+        return {};
+    std::vector<QString> texts(objects.size());
+    // Below a few dozen pages a thread costs more than it saves.
+    const int threads = std::clamp(int(objects.size()) / 24, 1,
+                                   std::clamp(QThread::idealThreadCount(), 1, 8));
+    if (threads == 1) {
+        extractTexts(source, 0, 1, texts);
+    } else {
+        // Each worker writes only its own elements of texts.
+        QList<QThread*> workers;
+        for (int t = 0; t < threads; ++t) {
+            workers << QThread::create([&source, &texts, t, threads] {
+                extractTexts(source, t, threads, texts);
+            });
+            workers.back()->start();
+        }
+        for (QThread* worker : workers) {
+            worker->wait();
+            delete worker;
+        }
+    }
+    for (size_t i = 0; i < objects.size(); ++i)
+        m_pageTexts.try_emplace(objects[i].getObjGen(), texts[i]);
+    return m_pageTexts[page];
 }
 
 } // namespace platform::pdf

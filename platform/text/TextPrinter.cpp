@@ -86,6 +86,7 @@ struct Pagination {
     QSizeF page;        // one page's text area in layout units
     double scale = 1;   // points per layout unit are multiplied by this
     int pageCount = 0;
+    bool fitsWidth = true; // false: content past the right edge is cut off
 };
 
 // Lays the document out at the text area's width; content wider than that
@@ -105,6 +106,8 @@ Pagination paginate(QTextDocument& document, const QSizeF& area, double pointsPe
         document.setPageSize(result.page);
     }
     result.pageCount = document.pageCount();
+    result.fitsWidth =
+        !(document.documentLayout()->documentSize().width() > result.page.width() * (1 + 1e-9));
     return result;
 }
 
@@ -325,7 +328,7 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
         return false;
     }
     // Text cut off at the right edge is in no page's text: no counts then.
-    if (printedCharacters && pages.scale * kMaxShrink > 1 + 1e-9)
+    if (printedCharacters && pages.fitsWidth)
         *printedCharacters = charactersPerPage(document, pageHeight, pages.pageCount);
     return true;
 }

@@ -187,6 +187,22 @@ TEST(PdfPageTest, TextIsExtracted)
     EXPECT_EQ(doc->page(1).text().trimmed(), QString());
 }
 
+TEST(PdfPageTest, TextsStayWithTheirPagesWhateverOrderTheyAreAskedIn)
+{
+    // One page read alone, then the rest at once, with a page removed between.
+    QList<pdftest::PageSpec> specs;
+    for (int i = 0; i < 60; ++i)
+        specs.append({QSizeF(300, 200), QStringLiteral("page %1").arg(i), {}});
+    const auto doc = PdfDocument::fromData(pdftest::makePdf(specs));
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->page(59).text().trimmed(), QStringLiteral("page 59"));
+    const PdfPage third = doc->page(2);
+    ASSERT_TRUE(doc->removePage(0));
+    EXPECT_EQ(third.text().trimmed(), QStringLiteral("page 2"));
+    for (int i = 0; i < doc->pageCount(); ++i)
+        EXPECT_EQ(doc->page(i).text().trimmed(), QStringLiteral("page %1").arg(i + 1));
+}
+
 TEST(PdfPageTest, BlankPagesRenderAllWhite)
 {
     struct Case {
