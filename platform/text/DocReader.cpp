@@ -177,6 +177,15 @@ private:
     QHash<quint32, ListLevels> lists_;
     // Marks of sections that go on on the same page: paragraph ends, not breaks.
     QSet<qsizetype> continuousSectionMarks_;
+    // Where the main text's characters are in the WordDocument stream, sorted.
+    QList<quint32> sortedTextFcs_;
+    // The character formatting runs start from: a paragraph style's with a
+    // character style over it, worked out once for each pair met.
+    struct CharacterBase {
+        QTextCharFormat format;
+        RunExtras extras;
+    };
+    mutable QHash<std::pair<const Style*, const Style*>, CharacterBase> characterBases_;
     QList<quint32> lfoLsids_;
     // Fields: for each open one, whether its result has begun; text shows
     // only where no open field is in its code. Fields nested past the depth
@@ -241,11 +250,13 @@ void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
     // Only runs over the main text are kept, each page read once: a damaged
     // bin table naming one page many times cannot multiply the runs, and the
     // runs kept are at most one per character.
-    QList<quint32> textFcs;
-    textFcs.reserve(text_.size());
-    for (const Character& ch : std::as_const(text_))
-        textFcs.append(ch.fc);
-    std::sort(textFcs.begin(), textFcs.end());
+    if (sortedTextFcs_.isEmpty()) {
+        sortedTextFcs_.reserve(text_.size());
+        for (const Character& ch : std::as_const(text_))
+            sortedTextFcs_.append(ch.fc);
+        std::sort(sortedTextFcs_.begin(), sortedTextFcs_.end());
+    }
+    const QList<quint32>& textFcs = sortedTextFcs_;
     const auto coversText = [&](const Run& run) {
         const auto it = std::lower_bound(textFcs.cbegin(), textFcs.cend(), run.fcStart);
         return it != textFcs.cend() && *it < run.fcEnd;
@@ -575,20 +586,26 @@ void DocParser::applyParagraphSprms(const Bytes& b, qint64 from, qint64 to, Para
 
 QTextCharFormat DocParser::charFormat(const Run* run, const Style* paragraphStyle, RunExtras& extras) const
 {
-    QTextCharFormat f = paragraphStyle ? paragraphStyle->character : QTextCharFormat();
     extras = RunExtras();
     if (!run)
-        return f;
+        return paragraphStyle ? paragraphStyle->character : QTextCharFormat();
     // The character style goes under the run's own modifiers.
     int characterStyle = -1;
     forEachSprm(w_, run->from, run->to, [&](const Sprm& s) {
         if (s.code == 0x4A30)
             characterStyle = w_.u16(s.operand);
     });
-    if (const Style* style = styleOf(characterStyle, Style::Character)) {
-        for (int istd : style->chain)
-            applyCharacterSprms(t_, styles_[istd].chpxFrom, styles_[istd].chpxTo, f, extras);
+    const Style* style = styleOf(characterStyle, Style::Character);
+    auto base = characterBases_.constFind({paragraphStyle, style});
+    if (base == characterBases_.cend()) {
+        CharacterBase made{paragraphStyle ? paragraphStyle->character : QTextCharFormat(), {}};
+        if (style)
+            for (int istd : style->chain)
+                applyCharacterSprms(t_, styles_[istd].chpxFrom, styles_[istd].chpxTo, made.format, made.extras);
+        base = characterBases_.insert({paragraphStyle, style}, made);
     }
+    QTextCharFormat f = base->format;
+    extras = base->extras;
     applyCharacterSprms(w_, run->from, run->to, f, extras);
     return f;
 }
@@ -840,7 +857,7 @@ bool DocParser::parse()
     qsizetype start = 0;
     for (qsizetype i = 0; i < text_.size(); ++i) {
         const char16_t c = text_[i].c;
-        if (c == 0x0D || c == 0x07 || continuousSectionMarks_.contains(i)) {
+        if (c == 0x0D || c == 0x07 || (c == 0x0C && continuousSectionMarks_.contains(i))) {
             emitParagraph(start, i, i);
             start = i + 1;
         }
