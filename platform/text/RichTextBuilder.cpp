@@ -17,7 +17,6 @@ namespace {
 
 // Rows are added to a table in batches of about this many cells: each change
 // of a table's shape makes it rebuild its cell grid.
-constexpr int kTableCellBatch = 4096;
 // Merging cells rebuilds the table's cell grid: merges times the table's
 // cells stay below this, and spans past it stay unmerged.
 constexpr qint64 kMaxMergeWork = 1LL << 25;
@@ -313,8 +312,8 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths)
 {
     ensureCell();
     const int columns = std::clamp(int(columnWidths.size()), 1, kMaxTableColumns);
-    if (skippedTables_ > 0 || tables_.size() >= kMaxTableDepth || cells_ + columns > kMaxTableCells
-        || characters_ >= kMaxDocumentCharacters) {
+    if (skippedTables_ > 0 || tables_.size() >= kMaxTableDepth || characters_ >= kMaxDocumentCharacters
+        || !cells_.takeNewTable(columns)) {
         ++skippedTables_;
         return;
     }
@@ -340,7 +339,6 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths)
     }
     Table table;
     table.table = cursor_.insertTable(1, columns, format);
-    cells_ += columns;
     tables_.append(table);
     paragraphOpen_ = false;
     fresh_ = true;
@@ -353,30 +351,14 @@ void RichTextBuilder::beginRow()
     Table& t = tables_.last();
     t.inCell = false;
     t.column = 0;
-    if (t.row + 1 < t.table->rows()) {
+    // Past the budget, rows flow into the last one.
+    if (cells_.ensureRow(t.table, t.row + 1))
         ++t.row;
-        return;
-    }
-    // Batches grow with the table up to their size in cells, so that rows
-    // left over at the end stay few.
-    const int columns = t.table->columns();
-    const qint64 batch = std::clamp(t.table->rows(), 1, std::max(1, kTableCellBatch / columns));
-    const qint64 add = std::min(batch, (kMaxTableCells - cells_) / columns);
-    if (add < 1)
-        return; // past the budget, rows flow into the last one
-    t.table->appendRows(int(add));
-    cells_ += add * columns;
-    ++t.row;
 }
 
 void RichTextBuilder::growColumns(Table& t, int needed)
 {
-    needed = std::min(needed, kMaxTableColumns);
-    const int columns = t.table->columns();
-    if (needed <= columns || cells_ + qint64(t.table->rows()) * (needed - columns) > kMaxTableCells)
-        return;
-    t.table->appendColumns(needed - columns);
-    cells_ += qint64(t.table->rows()) * (needed - columns);
+    cells_.widen(t.table, std::min(needed, kMaxTableColumns));
 }
 
 void RichTextBuilder::beginCell(int columnSpan, int rowSpan, bool continuesMerge)
@@ -438,11 +420,7 @@ void RichTextBuilder::endTable()
         return;
     const Table t = tables_.takeLast();
     QTextTable* table = t.table;
-    const int used = std::max(t.row + 1, 1);
-    if (table->rows() > used) {
-        cells_ -= qint64(table->rows() - used) * table->columns();
-        table->removeRows(used, table->rows() - used);
-    }
+    cells_.trim(table, t.row + 1);
     // Spans that would cut through another span are left unmerged.
     QSet<qint64> covered;
     const qint64 tableCells = qint64(table->rows()) * table->columns();

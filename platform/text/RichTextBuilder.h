@@ -4,6 +4,7 @@
 // appended in reading order through one cursor, within bounds that hold for
 // the whole document whatever its format.
 #include "platform/text/BoundedImage.h"
+#include "platform/text/TableCells.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -31,9 +32,6 @@ inline constexpr int kMaxTableDepth = 16;
 // A table grows to at most this many columns; cells past them flow into the
 // last cell.
 inline constexpr int kMaxTableColumns = 64;
-// Cells of all tables of a document together; rows past them flow into the
-// last row, tables past them into the text.
-inline constexpr qint64 kMaxTableCells = 500000;
 // Characters of a document (some four thousand pages); text past them is
 // left out.
 inline constexpr qint64 kMaxDocumentCharacters = 8LL * 1024 * 1024;
@@ -137,7 +135,9 @@ private:
     bool paragraphOpen_ = false;
     int skippedTables_ = 0;
     qint64 characters_ = 0;
-    qint64 cells_ = 0;
+    // Rows past the document's cells flow into the last row, tables past
+    // them into the text.
+    TableCells cells_;
     qint64 mergeWork_ = 0;
     QList<Table> tables_;
     QHash<QString, List> lists_;

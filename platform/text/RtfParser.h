@@ -4,6 +4,7 @@
 #include "platform/text/BoundedImage.h"
 #include "platform/text/RtfCodePage.h"
 #include "platform/text/RtfKeywords.h"
+#include "platform/text/TableCells.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -29,8 +30,6 @@ namespace platform::text::rtf {
 // Bounds against damaged or hostile input.
 constexpr size_t kMaxGroupDepth = 256;
 constexpr int kMaxTableColumns = 256;
-constexpr qint64 kMaxTableCells = 500000;
-constexpr int kTableCellBatch = 4096;
 constexpr int kMaxTabStops = 128;
 constexpr int kMaxTwips = 31680;          // 22 inches: beyond that an indent is damage
 constexpr int kMaxControlParameter = 1 << 30;
@@ -242,7 +241,7 @@ private:
     bool rowOpen_ = false;
     bool cellEnded_ = false;
     bool tablesOff_ = false;
-    qint64 tableCells_ = 0;
+    TableCells tableCells_;
     QList<int> cellx_;
     bool rowBorders_ = false;
 

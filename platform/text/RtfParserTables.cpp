@@ -65,7 +65,7 @@ void RtfParser::rowEnd()
 void RtfParser::openTable()
 {
     const int columns = std::clamp<int>(cellx_.size(), 1, kMaxTableColumns);
-    if (tableCells_ + columns > kMaxTableCells) {
+    if (!tableCells_.takeNewTable(columns)) {
         tablesOff_ = true;
         return;
     }
@@ -117,7 +117,6 @@ void RtfParser::openTable()
         if (after.block().length() == 1 && after.block().next().isValid())
             after.deleteChar();
     }
-    tableCells_ += columns;
     row_ = 0;
     column_ = 0;
     rowOpen_ = true;
@@ -127,31 +126,16 @@ void RtfParser::openTable()
 
 bool RtfParser::startRow()
 {
-    const int columns = table_->columns();
-    if (row_ + 1 >= table_->rows()) {
-        // Rows are added in batches, as each change to a table's shape makes
-        // it rebuild its cell grid; batches stay small because removing the
-        // unused rows at the end costs the square of their cells.
-        const qint64 budget = (kMaxTableCells - tableCells_) / columns;
-        const int batch = std::clamp(table_->rows(), 1, std::max(1, kTableCellBatch / columns));
-        const int add = static_cast<int>(std::min<qint64>(batch, budget));
-        if (add < 1) {
-            closeTable();
-            tablesOff_ = true;
-            return false;
-        }
-        table_->appendRows(add);
-        tableCells_ += qint64(add) * columns;
+    if (!tableCells_.ensureRow(table_, row_ + 1)) {
+        closeTable();
+        tablesOff_ = true;
+        return false;
     }
     ++row_;
     column_ = 0;
     rowOpen_ = true;
     cellEnded_ = false;
-    const int wanted = std::min<int>(cellx_.size(), kMaxTableColumns);
-    if (wanted > columns && tableCells_ + qint64(table_->rows()) * (wanted - columns) <= kMaxTableCells) {
-        table_->appendColumns(wanted - columns);
-        tableCells_ += qint64(table_->rows()) * (wanted - columns);
-    }
+    tableCells_.widen(table_, std::min<int>(cellx_.size(), kMaxTableColumns));
     cursor_.setPosition(table_->cellAt(row_, 0).firstPosition());
     return true;
 }
@@ -162,13 +146,10 @@ void RtfParser::nextCell()
     if (column_ + 1 >= table_->columns()) {
         // A row with more cells than its definition: widen the table, or
         // keep the rest in its last cell.
-        if (table_->columns() >= kMaxTableColumns
-            || tableCells_ + table_->rows() > kMaxTableCells) {
+        if (table_->columns() >= kMaxTableColumns || !tableCells_.widen(table_, table_->columns() + 1)) {
             cursor_.insertText(QStringLiteral("\t"), charFormat());
             return;
         }
-        table_->appendColumns(1);
-        tableCells_ += table_->rows();
     }
     ++column_;
     cursor_.setPosition(table_->cellAt(row_, column_).firstPosition());
@@ -178,11 +159,7 @@ void RtfParser::closeTable()
 {
     if (!table_)
         return;
-    const int unused = table_->rows() - (row_ + 1);
-    if (unused > 0) {
-        table_->removeRows(row_ + 1, unused);
-        tableCells_ -= qint64(unused) * table_->columns();
-    }
+    tableCells_.trim(table_, row_ + 1);
     cursor_.setPosition(table_->lastPosition() + 1);
     table_ = nullptr;
     rowOpen_ = false;
