@@ -38,12 +38,18 @@ while IFS= read -r f; do found+=("$f"); done < <(
 files+=("${found[@]}")
 # Every OpenDocument found is also saved by LibreOffice as DOCX and DOC, so
 # that those readers meet real files too.
+# Each is converted from a copy numbered by its place in the list, so that
+# files of one name in different folders stay apart.
 mkdir -p "$out/src/saved"
+n=0
 for f in "${found[@]}"; do
   case "$f" in *.odt|*.ott) ;; *) continue ;; esac
-  name=$(basename "${f%.*}")
+  n=$((n + 1))
+  name="$n-$(basename "${f%.*}")"
+  cp "$f" "$out/src/saved/$name.${f##*.}"
   for format in docx doc; do
-    soffice --headless --convert-to "$format" --outdir "$out/src/saved" "$f" >/dev/null 2>&1 || true
+    soffice --headless --convert-to "$format" --outdir "$out/src/saved" "$out/src/saved/$name.${f##*.}" \
+      >/dev/null 2>&1 || true
     [ -f "$out/src/saved/$name.$format" ] && files+=("$out/src/saved/$name.$format")
   done
 done

@@ -94,22 +94,26 @@ QString listMarker(QTextListFormat::Style style, int n)
 
 } // namespace
 
-bool buildDocument(QTextDocument& document, const QString& fontFamily, double points,
-                   const std::function<bool(RichTextBuilder&)>& build)
+bool replaceDocument(QTextDocument& document, const QFont& font, const std::function<bool()>& fill)
 {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
-    QFont font(fontFamily);
-    font.setPointSizeF(points);
     document.setDefaultFont(font);
-    bool ok = false;
-    {
-        RichTextBuilder builder(document);
-        ok = build(builder);
-    }
+    const bool ok = fill();
     document.setUndoRedoEnabled(undo);
     return ok;
+}
+
+bool buildDocument(QTextDocument& document, const QString& fontFamily, double points,
+                   const std::function<bool(RichTextBuilder&)>& build)
+{
+    QFont font(fontFamily);
+    font.setPointSizeF(points);
+    return replaceDocument(document, font, [&] {
+        RichTextBuilder builder(document);
+        return build(builder);
+    });
 }
 
 RichTextBuilder::RichTextBuilder(QTextDocument& document)

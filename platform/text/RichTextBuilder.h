@@ -7,6 +7,7 @@
 #include "platform/text/TableCells.h"
 
 #include <QByteArray>
+#include <QFont>
 #include <QHash>
 #include <QList>
 #include <QPointer>
@@ -41,9 +42,11 @@ inline constexpr int kHiddenTextProperty = QTextFormat::UserProperty + 0x57;
 
 class RichTextBuilder;
 
-// Fills document, cleared first, through a builder: fontFamily at points is
-// its default font, where the file names none; undo is off meanwhile.
-// Answers what build answers.
+// Fills document, cleared first: font is its default font, where the file
+// names none; undo is off meanwhile. Answers what fill answers.
+bool replaceDocument(QTextDocument& document, const QFont& font, const std::function<bool()>& fill);
+
+// The same through a builder, with fontFamily at points as default font.
 bool buildDocument(QTextDocument& document, const QString& fontFamily, double points,
                    const std::function<bool(RichTextBuilder&)>& build);
 

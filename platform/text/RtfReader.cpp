@@ -1,5 +1,6 @@
 #include "platform/text/RtfReader.h"
 
+#include "platform/text/RichTextBuilder.h"
 #include "platform/text/RtfParser.h"
 #include "platform/text/TextDefaults.h"
 #include "platform/text/TextFileBytes.h"
@@ -27,16 +28,11 @@ bool readRtfData(const QByteArray& data, QTextDocument& document, const QString&
     const qsizetype start = rtfStart(data);
     if (start < 0)
         return false;
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    document.clear();
-    document.setDefaultFont(defaultTextFont());
-    {
+    return replaceDocument(document, defaultTextFont(), [&] {
         rtf::RtfParser parser(document, attachmentFolder, layoutUnitsPerPoint());
         parser.parse(data.constData() + start, data.constData() + data.size());
-    }
-    document.setUndoRedoEnabled(undo);
-    return true;
+        return true;
+    });
 }
 
 bool readRtf(const QString& path, QTextDocument& document)
