@@ -244,6 +244,7 @@ protected:
         return job(false, url(folder));
     }
     AllToPDFConversionOptions mergedJob(const QString& output) { return job(true, url(output)); }
+    AllToPDFConversionOptions threePdfsJob(const QString& folder, bool merged);
 };
 
 } // namespace
@@ -581,15 +582,23 @@ TEST_F(AllToPDFConverterTest, MergedRunWhoseInputsAllFailWritesNothing)
     EXPECT_EQ(testsupport::readFile(path("merged.pdf")), previous);
 }
 
+// A job over three one-page PDFs in folder, merged into folder/out/merged.pdf
+// or one PDF each into folder/out.
+AllToPDFConversionOptions AllToPDFConverterTest::threePdfsJob(const QString& folder, bool merged)
+{
+    AllToPDFConversionOptions options =
+        merged ? mergedJob(folder + "/out/merged.pdf") : separateJob(folder + "/out");
+    QDir().mkpath(path(folder + "/out"));
+    for (int i = 0; i < 3; ++i)
+        options.sources << pdfEntry(pdf(QStringLiteral("%1/in%2.pdf").arg(folder).arg(i), 1));
+    return options;
+}
+
 TEST_F(AllToPDFConverterTest, CancelAfterTheFirstOfThreeEntries)
 {
     for (const bool merged : {false, true}) {
         const QString folder = merged ? "merged" : "separate";
-        AllToPDFConversionOptions options =
-            merged ? mergedJob(folder + "/out/merged.pdf") : separateJob(folder + "/out");
-        QDir().mkpath(path(folder + "/out"));
-        for (int i = 0; i < 3; ++i)
-            options.sources << pdfEntry(pdf(QStringLiteral("%1/in%2.pdf").arg(folder).arg(i), 1));
+        AllToPDFConversionOptions options = threePdfsJob(folder, merged);
         const Outcome outcome = runJob(options, 1);
         EXPECT_FALSE(outcome.result) << merged;
         EXPECT_EQ(outcome.statuses, nextInputReports(1)) << merged;
@@ -785,11 +794,7 @@ TEST_F(AllToPDFConverterTest, TargetWithoutSelectorStillCancels)
 {
     for (const bool merged : {false, true}) {
         const QString folder = merged ? "merged" : "separate";
-        AllToPDFConversionOptions options =
-            merged ? mergedJob(folder + "/out/merged.pdf") : separateJob(folder + "/out");
-        QDir().mkpath(path(folder + "/out"));
-        for (int i = 0; i < 3; ++i)
-            options.sources << pdfEntry(pdf(QStringLiteral("%1/in%2.pdf").arg(folder).arg(i), 1));
+        AllToPDFConversionOptions options = threePdfsJob(folder, merged);
         // Set before the start: the first input is still converted.
         testsupport::ProgressRecorder recorder;
         recorder.cancel();
