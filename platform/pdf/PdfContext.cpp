@@ -1,8 +1,8 @@
 #include "platform/pdf/PdfContext.h"
 
 #include "platform/pdf/PdfDocument.h"
-#include "platform/pdf/PdfDocumentImpl.h"
-#include "platform/pdf/PdfPageBoxes.h"
+#include "platform/pdf/PdfDocument_p.h"
+#include "platform/pdf/PdfPageBoxes_p.h"
 
 #include <qpdf/Pl_Buffer.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>

@@ -1,8 +1,8 @@
 #include "platform/pdf/PdfDocument.h"
 
 #include "platform/DictionaryKeys.h"
-#include "platform/pdf/PdfDocumentImpl.h"
-#include "platform/pdf/PdfPageBoxes.h"
+#include "platform/pdf/PdfDocument_p.h"
+#include "platform/pdf/PdfPageBoxes_p.h"
 
 #include <qpdf/BufferInputSource.hh>
 #include <qpdf/QPDFExc.hh>

@@ -1,8 +1,8 @@
 #include "platform/pdf/PdfOutline.h"
 
 #include "platform/pdf/PdfDocument.h"
-#include "platform/pdf/PdfDocumentImpl.h"
-#include "platform/pdf/PdfOutlineFile.h"
+#include "platform/pdf/PdfDocument_p.h"
+#include "platform/pdf/PdfOutlineFile_p.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "platform/pdf/PdfOutlineFile.h"
+#include "platform/pdf/PdfOutlineFile_p.h"
 
-#include "platform/pdf/PdfDocumentImpl.h"
-#include "platform/pdf/PdfPageBoxes.h"
+#include "platform/pdf/PdfDocument_p.h"
+#include "platform/pdf/PdfPageBoxes_p.h"
 
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
 

@@ -1,8 +1,8 @@
 #include "platform/pdf/PdfPage.h"
 
 #include "platform/pdf/PdfDocument.h"
-#include "platform/pdf/PdfDocumentImpl.h"
-#include "platform/pdf/PdfPageBoxes.h"
+#include "platform/pdf/PdfDocument_p.h"
+#include "platform/pdf/PdfPageBoxes_p.h"
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>

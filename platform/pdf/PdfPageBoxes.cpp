@@ -1,4 +1,4 @@
-#include "platform/pdf/PdfPageBoxes.h"
+#include "platform/pdf/PdfPageBoxes_p.h"
 
 #include <qpdf/QPDFPageObjectHelper.hh>
 

@@ -2,7 +2,7 @@
 // blank-page test walks every page of a printed document), so when many are
 // wanted the pages are shared out among threads, each with a Poppler
 // document of its own over the same bytes.
-#include "platform/pdf/PdfDocumentImpl.h"
+#include "platform/pdf/PdfDocument_p.h"
 
 #include <poppler/qt6/poppler-qt6.h>
 

@@ -1,4 +1,4 @@
-#include "platform/pdf/PopplerSource.h"
+#include "platform/pdf/PopplerSource_p.h"
 
 #include <poppler/qt6/poppler-qt6.h>
 

@@ -3,7 +3,7 @@
 #include "platform/text/CompoundFile.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
-#include "platform/text/WordListStyles.h"
+#include "platform/text/WordListStyles_p.h"
 
 #include <QColor>
 #include <QHash>

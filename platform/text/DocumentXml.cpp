@@ -1,4 +1,4 @@
-#include "platform/text/DocumentXml.h"
+#include "platform/text/DocumentXml_p.h"
 
 #include <QRegularExpression>
 #include <QTextBlockFormat>

@@ -1,9 +1,9 @@
 #include "platform/text/OdtReader.h"
 
-#include "platform/text/DocumentXml.h"
+#include "platform/text/DocumentXml_p.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
-#include "platform/text/WordListStyles.h"
+#include "platform/text/WordListStyles_p.h"
 #include "platform/text/ZipPackage.h"
 
 #include <QColor>

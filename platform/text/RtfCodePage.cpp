@@ -1,4 +1,4 @@
-#include "platform/text/RtfCodePage.h"
+#include "platform/text/RtfCodePage_p.h"
 
 #include <QList>
 #include <QStringDecoder>

@@ -1,4 +1,4 @@
-#include "platform/text/RtfKeywords.h"
+#include "platform/text/RtfKeywords_p.h"
 
 #include <QFont>
 #include <QTextCharFormat>

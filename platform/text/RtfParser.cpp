@@ -1,4 +1,4 @@
-#include "platform/text/RtfParser.h"
+#include "platform/text/RtfParser_p.h"
 
 #include "platform/text/TextDefaults.h"
 

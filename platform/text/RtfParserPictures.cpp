@@ -1,5 +1,5 @@
 // The parser's pictures: embedded PNG and JPEG data and RTFD attachments.
-#include "platform/text/RtfParser.h"
+#include "platform/text/RtfParser_p.h"
 
 #include <QBuffer>
 #include <QDir>

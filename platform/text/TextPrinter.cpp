@@ -2,7 +2,7 @@
 
 #include "platform/DictionaryKeys.h"
 #include "platform/pdf/PdfDocument.h"
-#include "platform/text/PdfTextMapping.h"
+#include "platform/pdf/PdfTextMapping.h"
 #include "platform/text/TextDefaults.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -322,7 +322,7 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
     }
     ok = painter.end() && ok;
     if (ok)
-        ok = makePdfTextPlain(pdfPath) && resizePagesToPaper(pdfPath, paper);
+        ok = pdf::makePdfTextPlain(pdfPath) && resizePagesToPaper(pdfPath, paper);
     if (!ok) {
         QFile::remove(pdfPath);
         return false;

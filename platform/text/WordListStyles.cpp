@@ -1,4 +1,4 @@
-#include "platform/text/WordListStyles.h"
+#include "platform/text/WordListStyles_p.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
-#include "platform/text/WordprocessingParser.h"
+#include "platform/text/WordprocessingParser_p.h"
 
 namespace platform::text {
 

@@ -1,8 +1,8 @@
-#include "platform/text/WordprocessingParser.h"
+#include "platform/text/WordprocessingParser_p.h"
 
-#include "platform/text/DocumentXml.h"
+#include "platform/text/DocumentXml_p.h"
 #include "platform/text/RichTextBuilder.h"
-#include "platform/text/WordListStyles.h"
+#include "platform/text/WordListStyles_p.h"
 
 #include <QColor>
 #include <QRegularExpression>

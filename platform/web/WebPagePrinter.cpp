@@ -1,7 +1,7 @@
 #include "platform/web/WebPagePrinter.h"
 
 #include "platform/MainThread.h"
-#include "platform/web/WebProfile.h"
+#include "platform/web/WebProfile_p.h"
 
 #include <QColor>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "platform/web/WebProfile.h"
+#include "platform/web/WebProfile_p.h"
 
 #include "platform/web/WebArchiveStore.h"
 

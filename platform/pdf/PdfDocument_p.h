@@ -2,7 +2,7 @@
 // Private to platform/pdf: the state behind a PdfDocument, shared by the
 // files of this folder (documents, pages, outlines, drawing context).
 #include "platform/pdf/PdfDocument.h"
-#include "platform/pdf/PopplerSource.h"
+#include "platform/pdf/PopplerSource_p.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjGen.hh>

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace platform::text {
+namespace platform::pdf {
 
 // A ToUnicode character map with ligature destinations spelled out as their
 // letters and tab destinations as spaces; other entries unchanged.
@@ -17,4 +17,4 @@ QByteArray plainTextCharacterMap(const QByteArray& characterMap);
 // or written.
 bool makePdfTextPlain(const QString& path);
 
-} // namespace platform::text
+} // namespace platform::pdf

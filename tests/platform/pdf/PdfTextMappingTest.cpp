@@ -1,4 +1,4 @@
-#include "platform/text/PdfTextMapping.h"
+#include "platform/pdf/PdfTextMapping.h"
 #include "tests/support/TestSupport.h"
 
 #include <QTemporaryDir>
@@ -38,7 +38,7 @@ TEST(PdfTextMappingTest, SpellsOutLigaturesAndTabs)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(platform::text::plainTextCharacterMap(cmap(c.body)).toStdString(),
+        EXPECT_EQ(platform::pdf::plainTextCharacterMap(cmap(c.body)).toStdString(),
                   cmap(c.expected).toStdString());
     }
 }
@@ -48,9 +48,9 @@ TEST(PdfTextMappingTest, RefusesWhatIsNoPdf)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("not.pdf"));
     testsupport::writeFile(path, "no PDF at all");
-    EXPECT_FALSE(platform::text::makePdfTextPlain(path));
+    EXPECT_FALSE(platform::pdf::makePdfTextPlain(path));
     EXPECT_EQ(testsupport::readFile(path), QByteArray("no PDF at all"));
-    EXPECT_FALSE(platform::text::makePdfTextPlain(dir.filePath(QStringLiteral("missing.pdf"))));
+    EXPECT_FALSE(platform::pdf::makePdfTextPlain(dir.filePath(QStringLiteral("missing.pdf"))));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "platform/text/PdfTextMapping.h"
+#include "platform/pdf/PdfTextMapping.h"
 
 #include <QFile>
 
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <exception>
 
-namespace platform::text {
+namespace platform::pdf {
 
 namespace {
 
@@ -127,4 +127,4 @@ bool makePdfTextPlain(const QString& path)
     return std::rename(rewritten.c_str(), file.c_str()) == 0;
 }
 
-} // namespace platform::text
+} // namespace platform::pdf
