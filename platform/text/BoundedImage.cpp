@@ -20,7 +20,7 @@ QSizeF boundedPictureSize(QSizeF size)
 
 QImage ImageBudget::decode(QIODevice& device)
 {
-    const qint64 allowed = std::min(kMaxImageBytes, limit_ - used_);
+    const qint64 allowed = std::min(kMaxImageBytes, m_limit - m_used);
     const auto withinBounds = [&](QSize size) {
         return size.width() > 0 && size.height() > 0 && size.width() <= kMaxImageSide
                && size.height() <= kMaxImageSide && qint64(size.width()) * size.height() * 4 <= allowed;
@@ -32,7 +32,7 @@ QImage ImageBudget::decode(QIODevice& device)
     QImage image;
     if (!reader.read(&image) || !withinBounds(image.size()))
         return {};
-    used_ += qint64(image.width()) * image.height() * 4;
+    m_used += qint64(image.width()) * image.height() * 4;
     return image;
 }
 

@@ -27,7 +27,7 @@ QSizeF boundedPictureSize(QSizeF points);
 class ImageBudget {
 public:
     // limit: decoded bytes of all pictures together.
-    explicit ImageBudget(qint64 limit = kMaxDocumentImageBytes) : limit_(limit) {}
+    explicit ImageBudget(qint64 limit = kMaxDocumentImageBytes) : m_limit(limit) {}
 
     // The picture when it fits the bounds and what is left of the budget,
     // which it then takes; null otherwise.
@@ -35,8 +35,8 @@ public:
     QImage decode(const QByteArray& bytes);
 
 private:
-    qint64 limit_;
-    qint64 used_ = 0;
+    qint64 m_limit;
+    qint64 m_used = 0;
 };
 
 } // namespace platform::text

@@ -33,16 +33,16 @@ private:
     const Entry* rootStream(const QString& name) const;
     std::optional<QByteArray> chain(const QList<std::uint32_t>& table, std::uint32_t start, std::uint64_t size,
                                     qint64 sectorSize, bool mini) const;
-    qint64 sectorOffset(std::uint32_t sector) const { return qint64(sector + 1) * sectorSize_; }
+    qint64 sectorOffset(std::uint32_t sector) const { return qint64(sector + 1) * m_sectorSize; }
 
-    QByteArray data_;
-    qint64 sectorSize_ = 512;
-    qint64 miniSectorSize_ = 64;
-    std::uint32_t miniCutoff_ = 4096;
-    QList<std::uint32_t> fat_;
-    QList<std::uint32_t> miniFat_;
-    QByteArray miniStream_;
-    QList<Entry> entries_;
+    QByteArray m_data;
+    qint64 m_sectorSize = 512;
+    qint64 m_miniSectorSize = 64;
+    std::uint32_t m_miniCutoff = 4096;
+    QList<std::uint32_t> m_fat;
+    QList<std::uint32_t> m_miniFat;
+    QByteArray m_miniStream;
+    QList<Entry> m_entries;
 };
 
 } // namespace platform::text

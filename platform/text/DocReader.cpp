@@ -141,7 +141,7 @@ struct Style {
 class DocParser {
 public:
     DocParser(const QByteArray& word, const QByteArray& table, const QByteArray& data, RichTextBuilder& builder)
-        : word_(word), table_(table), data_(data), w_{word}, t_{table}, dt_{data}, builder_(builder)
+        : m_word(word), m_table(table), m_data(data), m_w{word}, m_t{table}, m_dt{data}, m_builder(builder)
     {
     }
 
@@ -164,138 +164,138 @@ private:
     void emitPicture(qint64 offset);
     void flushRun(QString& text, const QTextCharFormat& format);
 
-    const QByteArray& word_;
-    const QByteArray& table_;
-    const QByteArray& data_;
-    Bytes w_, t_, dt_;
-    RichTextBuilder& builder_;
-    QList<Character> text_;
-    QList<Run> chpx_, papx_;
-    QStringList fonts_;
-    QList<Style> styles_;
-    int defaultFont_ = -1;
-    QHash<quint32, ListLevels> lists_;
+    const QByteArray& m_word;
+    const QByteArray& m_table;
+    const QByteArray& m_data;
+    Bytes m_w, m_t, m_dt;
+    RichTextBuilder& m_builder;
+    QList<Character> m_text;
+    QList<Run> m_chpx, m_papx;
+    QStringList m_fonts;
+    QList<Style> m_styles;
+    int m_defaultFont = -1;
+    QHash<quint32, ListLevels> m_lists;
     // Marks of sections that go on on the same page: paragraph ends, not breaks.
-    QSet<qsizetype> continuousSectionMarks_;
+    QSet<qsizetype> m_continuousSectionMarks;
     // Where the main text's characters are in the WordDocument stream, sorted.
-    QList<quint32> sortedTextFcs_;
+    QList<quint32> m_sortedTextFcs;
     // The character formatting runs start from: a paragraph style's with a
     // character style over it, worked out once for each pair met.
     struct CharacterBase {
         QTextCharFormat format;
         RunExtras extras;
     };
-    mutable QHash<std::pair<const Style*, const Style*>, CharacterBase> characterBases_;
-    QList<quint32> lfoLsids_;
+    mutable QHash<std::pair<const Style*, const Style*>, CharacterBase> m_characterBases;
+    QList<quint32> m_lfoLsids;
     // Fields: for each open one, whether its result has begun; text shows
     // only where no open field is in its code. Fields nested past the depth
     // bound are counted and hidden whole.
-    QList<bool> fields_;
-    int fieldsInCode_ = 0;
-    int ignoredFields_ = 0;
+    QList<bool> m_fields;
+    int m_fieldsInCode = 0;
+    int m_ignoredFields = 0;
     struct Level {
         bool rowOpen = false;
         bool cellOpen = false;
     };
-    QList<Level> tableLevels_;
+    QList<Level> m_tableLevels;
 };
 
 bool DocParser::readPieces(quint32 fcClx, quint32 lcbClx, quint32 textLength)
 {
-    if (!t_.has(fcClx, lcbClx))
+    if (!m_t.has(fcClx, lcbClx))
         return false;
     qint64 at = fcClx;
     const qint64 end = qint64(fcClx) + lcbClx;
-    while (at < end && t_.u8(at) == 0x01) { // property modifiers of pieces, not needed for text
-        at += 3 + qint64(t_.u16(at + 1));
+    while (at < end && m_t.u8(at) == 0x01) { // property modifiers of pieces, not needed for text
+        at += 3 + qint64(m_t.u16(at + 1));
     }
-    if (at >= end || t_.u8(at) != 0x02)
+    if (at >= end || m_t.u8(at) != 0x02)
         return false;
-    const quint32 lcb = t_.u32(at + 1);
+    const quint32 lcb = m_t.u32(at + 1);
     at += 5;
     if (lcb < 4 || at + lcb > end || (lcb - 4) % 12 != 0)
         return false;
     const qint64 pieces = (lcb - 4) / 12;
     const qint64 descriptors = at + (pieces + 1) * 4;
-    for (qint64 i = 0; i < pieces && text_.size() < qsizetype(textLength); ++i) {
-        const quint32 cpStart = t_.u32(at + 4 * i);
-        const quint32 cpEnd = t_.u32(at + 4 * (i + 1));
-        if (cpEnd < cpStart || cpStart != quint32(text_.size()))
+    for (qint64 i = 0; i < pieces && m_text.size() < qsizetype(textLength); ++i) {
+        const quint32 cpStart = m_t.u32(at + 4 * i);
+        const quint32 cpEnd = m_t.u32(at + 4 * (i + 1));
+        if (cpEnd < cpStart || cpStart != quint32(m_text.size()))
             return false;
-        const quint32 raw = t_.u32(descriptors + 8 * i + 2);
+        const quint32 raw = m_t.u32(descriptors + 8 * i + 2);
         const bool compressed = raw & 0x40000000;
         const quint32 fc = compressed ? (raw & 0x3FFFFFFF) / 2 : raw;
-        const qint64 count = std::min<qint64>(cpEnd - cpStart, qint64(textLength) - text_.size());
-        if (!w_.has(fc, count * (compressed ? 1 : 2)))
+        const qint64 count = std::min<qint64>(cpEnd - cpStart, qint64(textLength) - m_text.size());
+        if (!m_w.has(fc, count * (compressed ? 1 : 2)))
             return false;
         for (qint64 k = 0; k < count; ++k) {
             if (compressed) {
-                const quint8 byte = w_.u8(fc + k);
+                const quint8 byte = m_w.u8(fc + k);
                 const char16_t c = byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t(byte);
-                text_.append({c, quint32(fc + k)});
+                m_text.append({c, quint32(fc + k)});
             } else {
-                text_.append({char16_t(w_.u16(fc + 2 * k)), quint32(fc + 2 * k)});
+                m_text.append({char16_t(m_w.u16(fc + 2 * k)), quint32(fc + 2 * k)});
             }
         }
     }
-    return text_.size() == qsizetype(textLength);
+    return m_text.size() == qsizetype(textLength);
 }
 
 void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
 {
-    if (lcb < 4 || !t_.has(fc, lcb) || (lcb - 4) % 8 != 0)
+    if (lcb < 4 || !m_t.has(fc, lcb) || (lcb - 4) % 8 != 0)
         return;
     const qint64 count = (lcb - 4) / 8;
-    QList<Run>& runs = paragraphs ? papx_ : chpx_;
+    QList<Run>& runs = paragraphs ? m_papx : m_chpx;
     // Only runs over the main text are kept, each page read once: a damaged
     // bin table naming one page many times cannot multiply the runs, and the
     // runs kept are at most one per character.
-    if (sortedTextFcs_.isEmpty()) {
-        sortedTextFcs_.reserve(text_.size());
-        for (const Character& ch : std::as_const(text_))
-            sortedTextFcs_.append(ch.fc);
-        std::sort(sortedTextFcs_.begin(), sortedTextFcs_.end());
+    if (m_sortedTextFcs.isEmpty()) {
+        m_sortedTextFcs.reserve(m_text.size());
+        for (const Character& ch : std::as_const(m_text))
+            m_sortedTextFcs.append(ch.fc);
+        std::sort(m_sortedTextFcs.begin(), m_sortedTextFcs.end());
     }
-    const QList<quint32>& textFcs = sortedTextFcs_;
+    const QList<quint32>& textFcs = m_sortedTextFcs;
     const auto coversText = [&](const Run& run) {
         const auto it = std::lower_bound(textFcs.cbegin(), textFcs.cend(), run.fcStart);
         return it != textFcs.cend() && *it < run.fcEnd;
     };
-    QList<bool> pageRead(word_.size() / 512 + 1, false);
-    for (qint64 i = 0; i < count && runs.size() < text_.size(); ++i) {
-        const quint32 page = t_.u32(fc + 4 * (count + 1) + 4 * i) & 0x3FFFFF;
+    QList<bool> pageRead(m_word.size() / 512 + 1, false);
+    for (qint64 i = 0; i < count && runs.size() < m_text.size(); ++i) {
+        const quint32 page = m_t.u32(fc + 4 * (count + 1) + 4 * i) & 0x3FFFFF;
         const qint64 base = qint64(page) * 512;
-        if (!w_.has(base, 512) || pageRead[page])
+        if (!m_w.has(base, 512) || pageRead[page])
             continue;
         pageRead[page] = true;
-        const int n = w_.u8(base + 511);
+        const int n = m_w.u8(base + 511);
         if (n == 0 || (paragraphs ? 4 * (n + 1) + 13 * n : 4 * (n + 1) + n) > 511)
             continue;
-        for (int k = 0; k < n && runs.size() < text_.size(); ++k) {
-            Run run{w_.u32(base + 4 * k), w_.u32(base + 4 * (k + 1)), 0, 0};
+        for (int k = 0; k < n && runs.size() < m_text.size(); ++k) {
+            Run run{m_w.u32(base + 4 * k), m_w.u32(base + 4 * (k + 1)), 0, 0};
             if (paragraphs) {
-                const qint64 offset = qint64(w_.u8(base + 4 * (n + 1) + 13 * k)) * 2;
+                const qint64 offset = qint64(m_w.u8(base + 4 * (n + 1) + 13 * k)) * 2;
                 if (offset == 0)
                     continue;
                 qint64 at = base + offset;
-                qint64 size = qint64(w_.u8(at)) * 2 - 1;
+                qint64 size = qint64(m_w.u8(at)) * 2 - 1;
                 ++at;
                 if (size < 0) { // a zero count: the size follows in the next byte
-                    size = qint64(w_.u8(at)) * 2;
+                    size = qint64(m_w.u8(at)) * 2;
                     ++at;
                 }
                 if (size < 2 || at + size > base + 511)
                     continue;
-                run.istd = w_.u16(at);
+                run.istd = m_w.u16(at);
                 run.from = at + 2;
                 run.to = at + size;
             } else {
-                const qint64 offset = qint64(w_.u8(base + 4 * (n + 1) + k)) * 2;
+                const qint64 offset = qint64(m_w.u8(base + 4 * (n + 1) + k)) * 2;
                 if (offset == 0) {
                     run.from = run.to = 0; // no direct formatting
                 } else {
                     const qint64 at = base + offset;
-                    const qint64 size = w_.u8(at);
+                    const qint64 size = m_w.u8(at);
                     if (at + 1 + size > base + 511)
                         continue;
                     run.from = at + 1;
@@ -311,67 +311,67 @@ void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
 
 void DocParser::readFonts(quint32 fc, quint32 lcb)
 {
-    if (lcb < 4 || !t_.has(fc, lcb))
+    if (lcb < 4 || !m_t.has(fc, lcb))
         return;
     qint64 at = fc;
     const qint64 end = qint64(fc) + lcb;
-    qint64 count = t_.u16(at);
+    qint64 count = m_t.u16(at);
     at += 2;
     if (count == 0xFFFF) { // extended: 16-bit characters, a 32-bit count
-        count = t_.u16(at);
+        count = m_t.u16(at);
         at += 2;
     }
     at += 2; // extra data size
     for (qint64 i = 0; i < std::min<qint64>(count, kMaxFonts) && at < end; ++i) {
-        const qint64 size = t_.u8(at);
+        const qint64 size = m_t.u8(at);
         const qint64 entry = at + 1;
         QString name;
         for (qint64 k = entry + 39; k + 1 < entry + size && k + 1 < end; k += 2) {
-            const quint16 c = t_.u16(k);
+            const quint16 c = m_t.u16(k);
             if (c == 0)
                 break;
             name.append(QChar(c));
         }
-        fonts_.append(name);
+        m_fonts.append(name);
         at = entry + size;
     }
 }
 
 void DocParser::readStyles(quint32 fc, quint32 lcb)
 {
-    if (lcb < 2 || !t_.has(fc, lcb))
+    if (lcb < 2 || !m_t.has(fc, lcb))
         return;
     const qint64 end = qint64(fc) + lcb;
     const qint64 header = fc + 2;
-    const qint64 headerSize = t_.u16(fc);
+    const qint64 headerSize = m_t.u16(fc);
     if (headerSize < 14 || header + headerSize > end)
         return;
-    const int count = std::min<int>(t_.u16(header), kMaxStyles);
-    const qint64 baseSize = t_.u16(header + 2);
+    const int count = std::min<int>(m_t.u16(header), kMaxStyles);
+    const qint64 baseSize = m_t.u16(header + 2);
     if (baseSize < 10)
         return;
-    defaultFont_ = t_.u16(header + 12);
+    m_defaultFont = m_t.u16(header + 12);
     qint64 at = header + headerSize;
     for (int i = 0; i < count && at + 2 <= end; ++i) {
-        const qint64 size = t_.u16(at);
+        const qint64 size = m_t.u16(at);
         const qint64 entry = at + 2;
         const qint64 entryEnd = entry + size;
         at = entryEnd;
         Style style;
         if (size < baseSize || entryEnd > end) {
-            styles_.append(style); // an empty slot
+            m_styles.append(style); // an empty slot
             continue;
         }
-        style.sti = t_.u16(entry) & 0x0FFF;
-        const int kind = t_.u16(entry + 2) & 0x000F;
-        style.base = t_.u16(entry + 2) >> 4;
-        const int upxCount = t_.u16(entry + 4) & 0x000F;
+        style.sti = m_t.u16(entry) & 0x0FFF;
+        const int kind = m_t.u16(entry + 2) & 0x000F;
+        style.base = m_t.u16(entry + 2) >> 4;
+        const int upxCount = m_t.u16(entry + 4) & 0x000F;
         // The name, then the property lists, each padded to an even size.
         qint64 upx = entry + baseSize;
-        upx += 2 + 2 * qint64(t_.u16(upx)) + 2;
+        upx += 2 + 2 * qint64(m_t.u16(upx)) + 2;
         QList<QPair<qint64, qint64>> lists;
         for (int k = 0; k < upxCount && upx + 2 <= entryEnd; ++k) {
-            const qint64 length = t_.u16(upx);
+            const qint64 length = m_t.u16(upx);
             if (upx + 2 + length > entryEnd)
                 break;
             lists.append({upx + 2, upx + 2 + length});
@@ -389,15 +389,15 @@ void DocParser::readStyles(quint32 fc, quint32 lcb)
             style.kind = Style::Character;
             std::tie(style.chpxFrom, style.chpxTo) = lists[0];
         }
-        styles_.append(style);
+        m_styles.append(style);
     }
     resolveStyles();
 }
 
 void DocParser::resolveStyles()
 {
-    for (int index = 0; index < styles_.size(); ++index) {
-        Style& style = styles_[index];
+    for (int index = 0; index < m_styles.size(); ++index) {
+        Style& style = m_styles[index];
         if (style.kind == Style::None)
             continue;
         // A base of another kind, a loop or a chain past the depth bound ends
@@ -405,8 +405,8 @@ void DocParser::resolveStyles()
         QList<int> chain;
         for (int istd = index; chain.size() < kMaxStyleDepth;) {
             chain.prepend(istd);
-            istd = styles_[istd].base;
-            if (istd >= styles_.size() || styles_[istd].kind != style.kind || chain.contains(istd))
+            istd = m_styles[istd].base;
+            if (istd >= m_styles.size() || m_styles[istd].kind != style.kind || chain.contains(istd))
                 break;
         }
         style.chain = chain;
@@ -414,9 +414,9 @@ void DocParser::resolveStyles()
             continue;
         RunExtras ignored;
         for (int istd : std::as_const(chain)) {
-            const Style& s = styles_[istd];
-            applyParagraphSprms(t_, s.papxFrom, s.papxTo, style.paragraph);
-            applyCharacterSprms(t_, s.chpxFrom, s.chpxTo, style.character, ignored);
+            const Style& s = m_styles[istd];
+            applyParagraphSprms(m_t, s.papxFrom, s.papxTo, style.paragraph);
+            applyCharacterSprms(m_t, s.chpxFrom, s.chpxTo, style.character, ignored);
         }
         if (style.sti >= 1 && style.sti <= 9) // the built-in heading styles
             style.paragraph.block.setHeadingLevel(style.sti);
@@ -425,34 +425,34 @@ void DocParser::resolveStyles()
 
 const Style* DocParser::styleOf(int istd, Style::Kind kind) const
 {
-    return istd >= 0 && istd < styles_.size() && styles_[istd].kind == kind ? &styles_[istd] : nullptr;
+    return istd >= 0 && istd < m_styles.size() && m_styles[istd].kind == kind ? &m_styles[istd] : nullptr;
 }
 
 void DocParser::readLists(quint32 fcLst, quint32 lcbLst, quint32 fcLfo, quint32 lcbLfo)
 {
-    if (lcbLst >= 2 && t_.has(fcLst, lcbLst)) {
+    if (lcbLst >= 2 && m_t.has(fcLst, lcbLst)) {
         // The levels follow the list table, outside its counted size.
-        const qint64 end = table_.size();
-        const int count = std::min<int>(t_.s16(fcLst), kMaxLists);
+        const qint64 end = m_table.size();
+        const int count = std::min<int>(m_t.s16(fcLst), kMaxLists);
         qint64 levels = fcLst + 2 + qint64(std::max(count, 0)) * 28;
         for (int i = 0; i < count && levels <= end; ++i) {
             const qint64 lstf = fcLst + 2 + qint64(i) * 28;
             ListLevels list{};
-            const int levelCount = (t_.u8(lstf + 26) & 1) ? 1 : 9;
+            const int levelCount = (m_t.u8(lstf + 26) & 1) ? 1 : 9;
             for (int k = 0; k < levelCount && levels + 28 <= end; ++k) {
-                list[k] = t_.u8(levels + 4);
-                const qint64 chpx = t_.u8(levels + 24);
-                const qint64 papx = t_.u8(levels + 25);
+                list[k] = m_t.u8(levels + 4);
+                const qint64 chpx = m_t.u8(levels + 24);
+                const qint64 papx = m_t.u8(levels + 25);
                 levels += 28 + chpx + papx;
-                levels += 2 + 2 * qint64(t_.u16(levels)); // the number text
+                levels += 2 + 2 * qint64(m_t.u16(levels)); // the number text
             }
-            lists_.insert(t_.u32(lstf), list);
+            m_lists.insert(m_t.u32(lstf), list);
         }
     }
-    if (lcbLfo >= 4 && t_.has(fcLfo, lcbLfo)) {
-        const qint64 count = std::min<qint64>(t_.u32(fcLfo), (lcbLfo - 4) / 16);
+    if (lcbLfo >= 4 && m_t.has(fcLfo, lcbLfo)) {
+        const qint64 count = std::min<qint64>(m_t.u32(fcLfo), (lcbLfo - 4) / 16);
         for (qint64 i = 0; i < count; ++i)
-            lfoLsids_.append(t_.u32(fcLfo + 4 + 16 * i));
+            m_lfoLsids.append(m_t.u32(fcLfo + 4 + 16 * i));
     }
 }
 
@@ -523,9 +523,9 @@ void DocParser::applyCharacterSprms(const Bytes& b, qint64 from, qint64 to, QTex
         case 0x4A4F:
         case 0x4A51: {
             const int index = b.u16(s.operand);
-            if (index < fonts_.size() && !fonts_[index].isEmpty()
+            if (index < m_fonts.size() && !m_fonts[index].isEmpty()
                 && (s.code == 0x4A4F || !f.hasProperty(QTextFormat::FontFamilies)))
-                f.setFontFamilies(QStringList{fonts_[index]});
+                f.setFontFamilies(QStringList{m_fonts[index]});
             break;
         }
         case 0x2A48: {
@@ -556,13 +556,13 @@ void DocParser::applyParagraphSprms(const Bytes& b, qint64 from, qint64 to, Para
             break;
         }
         case 0x840F:
-        case 0x845E: p.block.setLeftMargin(builder_.twips(b.s16(s.operand))); break;
+        case 0x845E: p.block.setLeftMargin(m_builder.twips(b.s16(s.operand))); break;
         case 0x840E:
-        case 0x845D: p.block.setRightMargin(builder_.twips(b.s16(s.operand))); break;
+        case 0x845D: p.block.setRightMargin(m_builder.twips(b.s16(s.operand))); break;
         case 0x8411:
-        case 0x8460: p.block.setTextIndent(builder_.twips(b.s16(s.operand))); break;
-        case 0xA413: p.block.setTopMargin(builder_.twips(b.u16(s.operand))); break;
-        case 0xA414: p.block.setBottomMargin(builder_.twips(b.u16(s.operand))); break;
+        case 0x8460: p.block.setTextIndent(m_builder.twips(b.s16(s.operand))); break;
+        case 0xA413: p.block.setTopMargin(m_builder.twips(b.u16(s.operand))); break;
+        case 0xA414: p.block.setBottomMargin(m_builder.twips(b.u16(s.operand))); break;
         case 0x2407:
             p.block.setPageBreakPolicy(b.u8(s.operand) ? QTextFormat::PageBreak_AlwaysBefore
                                                        : QTextFormat::PageBreak_Auto);
@@ -591,51 +591,51 @@ QTextCharFormat DocParser::charFormat(const Run* run, const Style* paragraphStyl
         return paragraphStyle ? paragraphStyle->character : QTextCharFormat();
     // The character style goes under the run's own modifiers.
     int characterStyle = -1;
-    forEachSprm(w_, run->from, run->to, [&](const Sprm& s) {
+    forEachSprm(m_w, run->from, run->to, [&](const Sprm& s) {
         if (s.code == 0x4A30)
-            characterStyle = w_.u16(s.operand);
+            characterStyle = m_w.u16(s.operand);
     });
     const Style* style = styleOf(characterStyle, Style::Character);
-    auto base = characterBases_.constFind({paragraphStyle, style});
-    if (base == characterBases_.cend()) {
+    auto base = m_characterBases.constFind({paragraphStyle, style});
+    if (base == m_characterBases.cend()) {
         CharacterBase made{paragraphStyle ? paragraphStyle->character : QTextCharFormat(), {}};
         if (style)
             for (int istd : style->chain)
-                applyCharacterSprms(t_, styles_[istd].chpxFrom, styles_[istd].chpxTo, made.format, made.extras);
-        base = characterBases_.insert({paragraphStyle, style}, made);
+                applyCharacterSprms(m_t, m_styles[istd].chpxFrom, m_styles[istd].chpxTo, made.format, made.extras);
+        base = m_characterBases.insert({paragraphStyle, style}, made);
     }
     QTextCharFormat f = base->format;
     extras = base->extras;
-    applyCharacterSprms(w_, run->from, run->to, f, extras);
+    applyCharacterSprms(m_w, run->from, run->to, f, extras);
     return f;
 }
 
 void DocParser::emitPicture(qint64 offset)
 {
     // A picture descriptor, then drawing records holding the picture's data.
-    if (!dt_.has(offset, 68))
+    if (!m_dt.has(offset, 68))
         return;
-    const qint64 end = offset + dt_.u32(offset);
-    const qint64 header = dt_.u16(offset + 4);
-    if (end > data_.size() || header < 68 || offset + header > end)
+    const qint64 end = offset + m_dt.u32(offset);
+    const qint64 header = m_dt.u16(offset + 4);
+    if (end > m_data.size() || header < 68 || offset + header > end)
         return;
-    const int mx = dt_.u16(offset + 32), my = dt_.u16(offset + 34);
-    QSizeF size(dt_.s16(offset + 28) / 20.0 * (mx > 0 ? mx / 1000.0 : 1.0),
-                dt_.s16(offset + 30) / 20.0 * (my > 0 ? my / 1000.0 : 1.0));
+    const int mx = m_dt.u16(offset + 32), my = m_dt.u16(offset + 34);
+    QSizeF size(m_dt.s16(offset + 28) / 20.0 * (mx > 0 ? mx / 1000.0 : 1.0),
+                m_dt.s16(offset + 30) / 20.0 * (my > 0 ? my / 1000.0 : 1.0));
     qint64 at = offset + header;
-    if (dt_.u16(offset + 6) == 0x66) // a named picture
-        at += 1 + dt_.u8(at);
+    if (m_dt.u16(offset + 6) == 0x66) // a named picture
+        at += 1 + m_dt.u8(at);
     while (at + 8 <= end) {
-        const quint16 verInstance = dt_.u16(at);
-        const quint16 type = dt_.u16(at + 2);
-        const qint64 length = dt_.u32(at + 4);
+        const quint16 verInstance = m_dt.u16(at);
+        const quint16 type = m_dt.u16(at + 2);
+        const qint64 length = m_dt.u32(at + 4);
         const qint64 body = at + 8;
         if ((verInstance & 0xF) == 0xF) { // a container: walk into it
             at = body;
             continue;
         }
         if (type == 0xF007) { // a picture store entry with the picture inside
-            at = body + 36 + dt_.u8(body + 33);
+            at = body + 36 + m_dt.u8(body + 33);
             continue;
         }
         if (body + length > end)
@@ -646,9 +646,9 @@ void DocParser::emitPicture(qint64 offset)
         const qint64 skip = (instance & 1) ? 33 : 17;
         if ((type == 0xF01D || type == 0xF02A || type == 0xF01E) && length > skip) {
             const qint64 from = body + skip;
-            const QByteArrayView bytes = QByteArrayView(data_).sliced(from, length - skip);
+            const QByteArrayView bytes = QByteArrayView(m_data).sliced(from, length - skip);
             if (bytes.startsWith("\x89PNG") || bytes.startsWith("\xff\xd8"))
-                builder_.addImage(QStringLiteral("data:%1").arg(from), [&] { return bytes.toByteArray(); }, size);
+                m_builder.addImage(QStringLiteral("data:%1").arg(from), [&] { return bytes.toByteArray(); }, size);
             return;
         }
         at = body + length;
@@ -658,56 +658,56 @@ void DocParser::emitPicture(qint64 offset)
 void DocParser::flushRun(QString& text, const QTextCharFormat& format)
 {
     if (!text.isEmpty())
-        builder_.addText(text, format);
+        m_builder.addText(text, format);
     text.clear();
 }
 
 void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
 {
-    const Run* papx = mark < text_.size() ? find(papx_, text_[mark].fc) : nullptr;
+    const Run* papx = mark < m_text.size() ? find(m_papx, m_text[mark].fc) : nullptr;
     // A paragraph without a valid style of its own is in the normal style.
     const Style* style = styleOf(papx ? papx->istd : 0, Style::Paragraph);
     if (!style)
         style = styleOf(0, Style::Paragraph);
     ParagraphProperties p = style ? style->paragraph : ParagraphProperties();
     if (papx)
-        applyParagraphSprms(w_, papx->from, papx->to, p);
+        applyParagraphSprms(m_w, papx->from, papx->to, p);
     const int depth = p.inTable ? std::max(p.depth, 1) : 0;
 
     // Open or close tables to this paragraph's depth.
-    while (int(tableLevels_.size()) > depth) {
-        builder_.endTable();
-        tableLevels_.removeLast();
+    while (int(m_tableLevels.size()) > depth) {
+        m_builder.endTable();
+        m_tableLevels.removeLast();
     }
-    while (int(tableLevels_.size()) < depth) {
-        builder_.beginTable({});
-        tableLevels_.append(Level());
+    while (int(m_tableLevels.size()) < depth) {
+        m_builder.beginTable({});
+        m_tableLevels.append(Level());
     }
     const bool isRowMark = depth > 0 && (depth == 1 ? p.rowEnd : p.innerRowEnd);
     if (depth > 0) {
-        Level& level = tableLevels_.last();
+        Level& level = m_tableLevels.last();
         if (isRowMark) {
             if (level.rowOpen)
-                builder_.endRow();
+                m_builder.endRow();
             level.rowOpen = false;
             level.cellOpen = false;
             return;
         }
         if (!level.rowOpen) {
-            builder_.beginRow();
+            m_builder.beginRow();
             level.rowOpen = true;
         }
         if (!level.cellOpen) {
-            builder_.beginCell();
+            m_builder.beginCell();
             level.cellOpen = true;
         }
     }
 
-    builder_.startParagraph(p.block, style ? style->character : QTextCharFormat());
-    if (p.ilfo > 0 && p.ilfo <= lfoLsids_.size()) {
-        const auto list = lists_.constFind(lfoLsids_[p.ilfo - 1]);
-        const int nfc = list != lists_.cend() ? (*list)[p.ilvl] : 23; // a bullet when the list is missing
-        builder_.setListItem(QStringLiteral("doc:%1").arg(p.ilfo), p.ilvl,
+    m_builder.startParagraph(p.block, style ? style->character : QTextCharFormat());
+    if (p.ilfo > 0 && p.ilfo <= m_lfoLsids.size()) {
+        const auto list = m_lists.constFind(m_lfoLsids[p.ilfo - 1]);
+        const int nfc = list != m_lists.cend() ? (*list)[p.ilvl] : 23; // a bullet when the list is missing
+        m_builder.setListItem(QStringLiteral("doc:%1").arg(p.ilfo), p.ilvl,
                              wordListStyle(wordNumberFormatName(nfc), p.ilvl));
     }
 
@@ -717,38 +717,38 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
     QTextCharFormat format;
     RunExtras extras;
     for (qsizetype i = from; i < to; ++i) {
-        const Character ch = text_[i];
-        const Run* run = find(chpx_, ch.fc);
+        const Character ch = m_text[i];
+        const Run* run = find(m_chpx, ch.fc);
         if (run != last || i == from) {
             format = charFormat(run, style, extras);
             last = run;
         }
         switch (ch.c) {
         case 0x13:
-            if (fields_.size() < kMaxFieldDepth) {
-                fields_.append(false);
-                ++fieldsInCode_;
+            if (m_fields.size() < kMaxFieldDepth) {
+                m_fields.append(false);
+                ++m_fieldsInCode;
             } else {
-                ++ignoredFields_;
+                ++m_ignoredFields;
             }
             continue;
         case 0x14:
-            if (ignoredFields_ == 0 && !fields_.isEmpty() && !fields_.last()) {
-                fields_.last() = true;
-                --fieldsInCode_;
+            if (m_ignoredFields == 0 && !m_fields.isEmpty() && !m_fields.last()) {
+                m_fields.last() = true;
+                --m_fieldsInCode;
             }
             continue;
         case 0x15:
-            if (ignoredFields_ > 0) {
-                --ignoredFields_;
-            } else if (!fields_.isEmpty()) {
-                if (!fields_.takeLast())
-                    --fieldsInCode_;
+            if (m_ignoredFields > 0) {
+                --m_ignoredFields;
+            } else if (!m_fields.isEmpty()) {
+                if (!m_fields.takeLast())
+                    --m_fieldsInCode;
             }
             continue;
         default: break;
         }
-        if (fieldsInCode_ > 0 || ignoredFields_ > 0)
+        if (m_fieldsInCode > 0 || m_ignoredFields > 0)
             continue;
         if (format != pendingFormat) {
             flushRun(pending, pendingFormat);
@@ -766,7 +766,7 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
             break;
         case 0x0C:
             flushRun(pending, pendingFormat);
-            builder_.addPageBreak();
+            m_builder.addPageBreak();
             break;
         case 0x0E: pending.append(QChar(QChar::LineSeparator)); break;
         case 0x1E: pending.append(QChar(0x2011)); break;
@@ -780,60 +780,60 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
     flushRun(pending, pendingFormat);
 
     if (depth > 0) {
-        const bool cellEnd = depth == 1 ? (mark < text_.size() && text_[mark].c == 0x07) : p.innerCell;
+        const bool cellEnd = depth == 1 ? (mark < m_text.size() && m_text[mark].c == 0x07) : p.innerCell;
         if (cellEnd)
-            tableLevels_.last().cellOpen = false;
+            m_tableLevels.last().cellOpen = false;
     }
 }
 
 void DocParser::readSections(quint32 fc, quint32 lcb)
 {
     // n + 1 character positions, then n section descriptors of 12 bytes.
-    if (!t_.has(fc, lcb) || lcb < 4 + 12)
+    if (!m_t.has(fc, lcb) || lcb < 4 + 12)
         return;
     const qint64 count = (qint64(lcb) - 4) / 16;
     // How a section starts: unless its properties say otherwise, on a new page.
     const auto startsNewPage = [&](qint64 section) {
-        const quint32 sepx = t_.u32(fc + 4 * (count + 1) + 12 * section + 2);
+        const quint32 sepx = m_t.u32(fc + 4 * (count + 1) + 12 * section + 2);
         quint8 breakKind = 2;
-        if (sepx != 0xFFFFFFFF && w_.has(sepx, 2))
-            forEachSprm(w_, qint64(sepx) + 2, qint64(sepx) + 2 + w_.u16(sepx), [&](const Sprm& sprm) {
+        if (sepx != 0xFFFFFFFF && m_w.has(sepx, 2))
+            forEachSprm(m_w, qint64(sepx) + 2, qint64(sepx) + 2 + m_w.u16(sepx), [&](const Sprm& sprm) {
                 if (sprm.code == 0x3009)
-                    breakKind = w_.u8(sprm.operand);
+                    breakKind = m_w.u8(sprm.operand);
             });
         return breakKind >= 2; // not continuous, nor a new column
     };
     // A section's mark breaks the page when the next section starts on a new one.
     for (qint64 i = 0; i < count; ++i) {
-        const qint64 mark = qint64(t_.u32(fc + 4 * (i + 1))) - 1;
-        if (mark < 0 || mark >= text_.size() || text_[mark].c != 0x0C)
+        const qint64 mark = qint64(m_t.u32(fc + 4 * (i + 1))) - 1;
+        if (mark < 0 || mark >= m_text.size() || m_text[mark].c != 0x0C)
             continue;
         if (i + 1 == count || !startsNewPage(i + 1))
-            continuousSectionMarks_.insert(mark);
+            m_continuousSectionMarks.insert(mark);
     }
 }
 
 bool DocParser::parse()
 {
     // File information block: a fixed base, then counted arrays of values.
-    if (word_.size() < 68 || w_.u16(0) != 0xA5EC || w_.u16(2) < 0xC0)
+    if (m_word.size() < 68 || m_w.u16(0) != 0xA5EC || m_w.u16(2) < 0xC0)
         return false;
-    const quint16 flags = w_.u16(10);
+    const quint16 flags = m_w.u16(10);
     if (flags & 0x0100) // encrypted or obfuscated
         return false;
     qint64 at = 32;
-    const qint64 csw = w_.u16(at);
+    const qint64 csw = m_w.u16(at);
     at += 2 + csw * 2;
-    const qint64 cslw = w_.u16(at);
+    const qint64 cslw = m_w.u16(at);
     const qint64 rgLw = at + 2;
     at = rgLw + cslw * 4;
-    const qint64 cbRgFcLcb = w_.u16(at);
+    const qint64 cbRgFcLcb = m_w.u16(at);
     const qint64 rgFcLcb = at + 2;
-    if (cslw < 4 || cbRgFcLcb < 75 || !w_.has(rgFcLcb, cbRgFcLcb * 8))
+    if (cslw < 4 || cbRgFcLcb < 75 || !m_w.has(rgFcLcb, cbRgFcLcb * 8))
         return false;
-    const auto fc = [&](int i) { return w_.u32(rgFcLcb + 8 * i); };
-    const auto lcb = [&](int i) { return w_.u32(rgFcLcb + 8 * i + 4); };
-    const qint64 ccpText = qint32(w_.u32(rgLw + 12));
+    const auto fc = [&](int i) { return m_w.u32(rgFcLcb + 8 * i); };
+    const auto lcb = [&](int i) { return m_w.u32(rgFcLcb + 8 * i + 4); };
+    const qint64 ccpText = qint32(m_w.u32(rgLw + 12));
     if (ccpText < 0)
         return false;
     // Text past what a document holds is left out.
@@ -845,30 +845,30 @@ bool DocParser::parse()
     readFonts(fc(15), lcb(15));
     readStyles(fc(1), lcb(1));
     readLists(fc(73), lcb(73), fc(74), lcb(74));
-    if (!styles_.isEmpty()) {
+    if (!m_styles.isEmpty()) {
         // What no style sets: the style sheet's font at ten points.
-        QFont font = builder_.document().defaultFont();
-        if (defaultFont_ >= 0 && defaultFont_ < fonts_.size() && !fonts_[defaultFont_].isEmpty())
-            font.setFamilies({fonts_[defaultFont_]});
+        QFont font = m_builder.document().defaultFont();
+        if (m_defaultFont >= 0 && m_defaultFont < m_fonts.size() && !m_fonts[m_defaultFont].isEmpty())
+            font.setFamilies({m_fonts[m_defaultFont]});
         font.setPointSizeF(10);
-        builder_.document().setDefaultFont(font);
+        m_builder.document().setDefaultFont(font);
     }
 
     qsizetype start = 0;
-    for (qsizetype i = 0; i < text_.size(); ++i) {
-        const char16_t c = text_[i].c;
-        if (c == 0x0D || c == 0x07 || (c == 0x0C && continuousSectionMarks_.contains(i))) {
+    for (qsizetype i = 0; i < m_text.size(); ++i) {
+        const char16_t c = m_text[i].c;
+        if (c == 0x0D || c == 0x07 || (c == 0x0C && m_continuousSectionMarks.contains(i))) {
             emitParagraph(start, i, i);
             start = i + 1;
         }
     }
-    if (start < text_.size())
-        emitParagraph(start, text_.size(), text_.size());
-    while (!tableLevels_.isEmpty()) {
-        builder_.endTable();
-        tableLevels_.removeLast();
+    if (start < m_text.size())
+        emitParagraph(start, m_text.size(), m_text.size());
+    while (!m_tableLevels.isEmpty()) {
+        m_builder.endTable();
+        m_tableLevels.removeLast();
     }
-    builder_.finish();
+    m_builder.finish();
     return true;
 }
 

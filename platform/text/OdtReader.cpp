@@ -71,7 +71,7 @@ struct ResolvedStyle {
 class OdtParser {
 public:
     OdtParser(RichTextBuilder& builder, std::function<std::optional<QByteArray>(const QString&)> parts)
-        : builder_(builder), parts_(std::move(parts))
+        : m_builder(builder), m_parts(std::move(parts))
     {
     }
 
@@ -98,20 +98,20 @@ private:
     void ensureParagraph();
     void emitCharacters(QStringView text);
     void addRun(const QString& text);
-    QTextCharFormat currentFormat() const { return spans_.isEmpty() ? paragraphChars_ : spans_.last(); }
+    QTextCharFormat currentFormat() const { return m_spans.isEmpty() ? m_paragraphChars : m_spans.last(); }
 
-    RichTextBuilder& builder_;
-    std::function<std::optional<QByteArray>(const QString&)> parts_;
-    QHash<QString, QString> fontFaces_;
-    QHash<QString, Style> styles_; // "family:name"; defaults as "family:"
-    QHash<QString, QHash<int, ListLevel>> listStyles_;
+    RichTextBuilder& m_builder;
+    std::function<std::optional<QByteArray>(const QString&)> m_parts;
+    QHash<QString, QString> m_fontFaces;
+    QHash<QString, Style> m_styles; // "family:name"; defaults as "family:"
+    QHash<QString, QHash<int, ListLevel>> m_listStyles;
 
-    QList<Kind> stack_;
-    QList<QTextCharFormat> spans_;
-    QTextCharFormat paragraphChars_;
-    bool inParagraph_ = false;
-    bool lastWasSpace_ = true;
-    bool sawBody_ = false;
+    QList<Kind> m_stack;
+    QList<QTextCharFormat> m_spans;
+    QTextCharFormat m_paragraphChars;
+    bool m_inParagraph = false;
+    bool m_lastWasSpace = true;
+    bool m_sawBody = false;
 
     struct ListState {
         QString style;
@@ -120,17 +120,17 @@ private:
         bool header = false;
         std::optional<int> startValue; // of the item being read
     };
-    QList<ListState> lists_;
-    int listCount_ = 0;
-    QString lastListKey_;              // of the last outermost list, which a list may continue
-    QHash<QString, QString> listKeys_; // by the lists' own ids
+    QList<ListState> m_lists;
+    int m_listCount = 0;
+    QString m_lastListKey;              // of the last outermost list, which a list may continue
+    QHash<QString, QString> m_listKeys; // by the lists' own ids
 
     struct TableState {
         QList<double> columns;
         bool started = false;
         int coveredInRow = 0; // covered cells that a column span already counts
     };
-    QList<TableState> tables_;
+    QList<TableState> m_tables;
 };
 
 void OdtParser::readFontFaces(QXmlStreamReader& xml)
@@ -139,7 +139,7 @@ void OdtParser::readFontFaces(QXmlStreamReader& xml)
         if (xml.name() == u"font-face") {
             QString family = attr(xml, QLatin1StringView("font-family")).toString();
             family.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
-            fontFaces_.insert(attr(xml, QLatin1StringView("name")).toString(), family.trimmed());
+            m_fontFaces.insert(attr(xml, QLatin1StringView("name")).toString(), family.trimmed());
         }
         xml.skipCurrentElement();
     }
@@ -172,7 +172,7 @@ void OdtParser::readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f)
         f.setFontPointSize(std::min(*size, 1638.0));
     const QString fontName = attr(xml, QLatin1StringView("font-name")).toString();
     if (!fontName.isEmpty())
-        f.setFontFamilies(QStringList{fontFaces_.value(fontName, fontName)});
+        f.setFontFamilies(QStringList{m_fontFaces.value(fontName, fontName)});
     QString family = attr(xml, QLatin1StringView("font-family")).toString();
     family.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
     if (!family.trimmed().isEmpty() && fontName.isEmpty())
@@ -208,15 +208,15 @@ void OdtParser::readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat&
     else if (align == u"start" || align == u"left")
         f.setAlignment(Qt::AlignLeft);
     if (const auto v = lengthPoints(attr(xml, QLatin1StringView("margin-left"))))
-        f.setLeftMargin(builder_.points(*v));
+        f.setLeftMargin(m_builder.points(*v));
     if (const auto v = lengthPoints(attr(xml, QLatin1StringView("margin-right"))))
-        f.setRightMargin(builder_.points(*v));
+        f.setRightMargin(m_builder.points(*v));
     if (const auto v = lengthPoints(attr(xml, QLatin1StringView("text-indent"))))
-        f.setTextIndent(builder_.points(*v));
+        f.setTextIndent(m_builder.points(*v));
     if (const auto v = lengthPoints(attr(xml, QLatin1StringView("margin-top"))))
-        f.setTopMargin(builder_.points(std::max(0.0, *v)));
+        f.setTopMargin(m_builder.points(std::max(0.0, *v)));
     if (const auto v = lengthPoints(attr(xml, QLatin1StringView("margin-bottom"))))
-        f.setBottomMargin(builder_.points(std::max(0.0, *v)));
+        f.setBottomMargin(m_builder.points(std::max(0.0, *v)));
     if (attr(xml, QLatin1StringView("break-before")) == u"page")
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     if (attr(xml, QLatin1StringView("break-after")) == u"page")
@@ -225,7 +225,7 @@ void OdtParser::readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat&
     if (const auto p = percent(lineHeight); p && *p > 0)
         f.setLineHeight(std::clamp(*p, 50.0, 1000.0), QTextBlockFormat::ProportionalHeight);
     else if (const auto v = lengthPoints(lineHeight); v && *v > 0)
-        f.setLineHeight(builder_.points(*v), QTextBlockFormat::FixedHeight);
+        f.setLineHeight(m_builder.points(*v), QTextBlockFormat::FixedHeight);
     const QStringView background = attr(xml, QLatin1StringView("background-color"));
     if (background.startsWith(u'#') && QColor(background.toString()).isValid())
         f.setBackground(QColor(background.toString()));
@@ -233,7 +233,7 @@ void OdtParser::readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat&
         if (xml.name() == u"tab-stops") {
             readTabStops(xml, f, [&](const QXmlStreamReader& tab) -> std::optional<double> {
                 const auto at = lengthPoints(attr(tab, QLatin1StringView("position")));
-                return at ? std::optional(builder_.points(*at)) : std::nullopt;
+                return at ? std::optional(m_builder.points(*at)) : std::nullopt;
             });
         } else {
             xml.skipCurrentElement();
@@ -263,13 +263,13 @@ void OdtParser::readStyle(QXmlStreamReader& xml, const QString& family, bool isD
     const int level = attr(xml, QLatin1StringView("default-outline-level")).toInt();
     if (level > 0 && level <= 9)
         style.block.setHeadingLevel(level);
-    styles_.insert(family + QLatin1Char(':') + name, style);
+    m_styles.insert(family + QLatin1Char(':') + name, style);
 }
 
 void OdtParser::readListStyle(QXmlStreamReader& xml)
 {
     const QString name = attr(xml, QLatin1StringView("name")).toString();
-    QHash<int, ListLevel>& levels = listStyles_[name];
+    QHash<int, ListLevel>& levels = m_listStyles[name];
     while (xml.readNextStartElement()) {
         const int level = std::clamp(attr(xml, QLatin1StringView("level")).toInt(), 1, kMaxListDepth) - 1;
         if (xml.name() == u"list-level-style-bullet") {
@@ -305,14 +305,14 @@ ResolvedStyle OdtParser::resolve(const QString& family, const QString& name)
     const QString prefix = family + QLatin1Char(':');
     ResolvedStyle r;
     // The family's default style is the root of every chain.
-    const auto root = styles_.constFind(prefix);
-    if (root != styles_.constEnd()) {
+    const auto root = m_styles.constFind(prefix);
+    if (root != m_styles.constEnd()) {
         r.chars = root->chars;
         r.block = root->block;
     }
     const auto chain = styleChain(name, [&](const QString& n) -> const Style* {
-        const auto it = styles_.constFind(prefix + n);
-        return it == styles_.constEnd() ? nullptr : &*it;
+        const auto it = m_styles.constFind(prefix + n);
+        return it == m_styles.constEnd() ? nullptr : &*it;
     });
     for (auto it = chain.crbegin(); it != chain.crend(); ++it) {
         const Style& style = **it;
@@ -333,27 +333,27 @@ void OdtParser::startParagraph(const QXmlStreamReader& xml, bool heading)
         const int level = attr(xml, QLatin1StringView("outline-level")).toInt();
         block.setHeadingLevel(std::clamp(level, 1, 9));
     }
-    paragraphChars_ = style.chars;
-    QTextCharFormat mark = paragraphChars_;
+    m_paragraphChars = style.chars;
+    QTextCharFormat mark = m_paragraphChars;
     mark.clearProperty(kHiddenTextProperty);
-    builder_.startParagraph(block, mark);
-    spans_.clear();
-    inParagraph_ = true;
-    lastWasSpace_ = true;
+    m_builder.startParagraph(block, mark);
+    m_spans.clear();
+    m_inParagraph = true;
+    m_lastWasSpace = true;
 
-    if (!lists_.isEmpty()) {
-        ListState& list = lists_.last();
+    if (!m_lists.isEmpty()) {
+        ListState& list = m_lists.last();
         if (!list.header && !list.itemHasParagraph) {
-            const int level = int(lists_.size()) - 1;
+            const int level = int(m_lists.size()) - 1;
             QString styleName;
-            for (const ListState& l : lists_)
+            for (const ListState& l : m_lists)
                 if (!l.style.isEmpty())
                     styleName = l.style;
             if (styleName.isEmpty())
                 styleName = style.listStyle;
-            const ListLevel kind = listStyles_.value(styleName).value(level);
+            const ListLevel kind = m_listStyles.value(styleName).value(level);
             if (kind.style != QTextListFormat::ListStyleUndefined)
-                builder_.setListItem(lists_.first().key, level, kind.style, list.startValue.value_or(kind.start),
+                m_builder.setListItem(m_lists.first().key, level, kind.style, list.startValue.value_or(kind.start),
                                      list.startValue.has_value());
         }
         list.itemHasParagraph = true;
@@ -362,12 +362,12 @@ void OdtParser::startParagraph(const QXmlStreamReader& xml, bool heading)
 
 void OdtParser::ensureParagraph()
 {
-    if (!inParagraph_) {
-        builder_.startParagraph({}, {});
-        paragraphChars_ = QTextCharFormat();
-        spans_.clear();
-        inParagraph_ = true;
-        lastWasSpace_ = true;
+    if (!m_inParagraph) {
+        m_builder.startParagraph({}, {});
+        m_paragraphChars = QTextCharFormat();
+        m_spans.clear();
+        m_inParagraph = true;
+        m_lastWasSpace = true;
     }
 }
 
@@ -376,7 +376,7 @@ void OdtParser::addRun(const QString& text)
     if (text.isEmpty())
         return;
     ensureParagraph();
-    builder_.addText(text, currentFormat());
+    m_builder.addText(text, currentFormat());
 }
 
 // White space in the text collapses to one space, none at a paragraph's start.
@@ -386,12 +386,12 @@ void OdtParser::emitCharacters(QStringView text)
     out.reserve(text.size());
     for (QChar c : text) {
         if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
-            if (!lastWasSpace_)
+            if (!m_lastWasSpace)
                 out.append(QLatin1Char(' '));
-            lastWasSpace_ = true;
+            m_lastWasSpace = true;
         } else {
             out.append(c);
-            lastWasSpace_ = false;
+            m_lastWasSpace = false;
         }
     }
     addRun(out);
@@ -399,12 +399,12 @@ void OdtParser::emitCharacters(QStringView text)
 
 void OdtParser::readColumn(QXmlStreamReader& xml)
 {
-    if (tables_.isEmpty())
+    if (m_tables.isEmpty())
         return;
     const ResolvedStyle style = resolve(QStringLiteral("table-column"), attr(xml, QLatin1StringView("style-name")).toString());
     const int repeat = std::clamp(attr(xml, QLatin1StringView("number-columns-repeated")).toInt(), 1, kMaxTableColumns);
-    for (int i = 0; i < repeat && tables_.last().columns.size() < kMaxTableColumns; ++i)
-        tables_.last().columns.append(style.columnWidth);
+    for (int i = 0; i < repeat && m_tables.last().columns.size() < kMaxTableColumns; ++i)
+        m_tables.last().columns.append(style.columnWidth);
 }
 
 void OdtParser::readFrame(QXmlStreamReader& xml)
@@ -427,9 +427,9 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
         QString href = attr(x, QLatin1StringView("href")).toString();
         if (href.startsWith(QLatin1StringView("./")))
             href = href.mid(2);
-        if (!href.isEmpty() && !href.contains(QLatin1StringView("://")) && parts_) {
+        if (!href.isEmpty() && !href.contains(QLatin1StringView("://")) && m_parts) {
             ensureParagraph();
-            placed = builder_.addImage(QStringLiteral("part:") + href, [&] { return parts_(href); }, size);
+            placed = m_builder.addImage(QStringLiteral("part:") + href, [&] { return m_parts(href); }, size);
             if (placed)
                 return false;
         }
@@ -438,7 +438,7 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
             if (data.name() == u"binary-data" && !placed) {
                 const QByteArray bytes = QByteArray::fromBase64(data.readElementText().toLatin1());
                 ensureParagraph();
-                placed = builder_.addImage(bytes, size);
+                placed = m_builder.addImage(bytes, size);
             } else {
                 data.skipCurrentElement();
             }
@@ -456,8 +456,8 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
     });
     if (!text.isEmpty()) {
         ensureParagraph();
-        builder_.addText(text, currentFormat());
-        lastWasSpace_ = false;
+        m_builder.addText(text, currentFormat());
+        m_lastWasSpace = false;
     }
 }
 
@@ -468,59 +468,59 @@ QString OdtParser::outermostListKey(const QXmlStreamReader& xml)
     QString key;
     const QString continued = attr(xml, QLatin1StringView("continue-list")).toString();
     if (!continued.isEmpty())
-        key = listKeys_.value(continued);
+        key = m_listKeys.value(continued);
     else if (attr(xml, QLatin1StringView("continue-numbering")) == u"true")
-        key = lastListKey_;
+        key = m_lastListKey;
     if (key.isEmpty())
-        key = QStringLiteral("odt:%1").arg(++listCount_);
+        key = QStringLiteral("odt:%1").arg(++m_listCount);
     const QString id = attr(xml, QLatin1StringView("id")).toString();
-    if (!id.isEmpty() && listKeys_.size() < kMaxListIds)
-        listKeys_.insert(id, key);
-    lastListKey_ = key;
+    if (!id.isEmpty() && m_listKeys.size() < kMaxListIds)
+        m_listKeys.insert(id, key);
+    m_lastListKey = key;
     return key;
 }
 
 bool OdtParser::readBody(QXmlStreamReader& xml)
 {
-    int depthAtStart = int(stack_.size());
+    int depthAtStart = int(m_stack.size());
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::Characters) {
-            if (inParagraph_)
+            if (m_inParagraph)
                 emitCharacters(xml.text());
             continue;
         }
         if (token == QXmlStreamReader::EndElement) {
-            if (int(stack_.size()) <= depthAtStart)
+            if (int(m_stack.size()) <= depthAtStart)
                 break; // the end of the body
-            const Kind kind = stack_.takeLast();
+            const Kind kind = m_stack.takeLast();
             switch (kind) {
             case Kind::Paragraph:
                 ensureParagraph();
-                inParagraph_ = false;
+                m_inParagraph = false;
                 break;
             case Kind::Span:
-                if (!spans_.isEmpty())
-                    spans_.removeLast();
+                if (!m_spans.isEmpty())
+                    m_spans.removeLast();
                 break;
             case Kind::List:
-                if (!lists_.isEmpty())
-                    lists_.removeLast();
+                if (!m_lists.isEmpty())
+                    m_lists.removeLast();
                 break;
             case Kind::ListItem:
-                if (!lists_.isEmpty())
-                    lists_.last().itemHasParagraph = false;
+                if (!m_lists.isEmpty())
+                    m_lists.last().itemHasParagraph = false;
                 break;
             case Kind::Row:
-                builder_.endRow();
+                m_builder.endRow();
                 break;
             case Kind::Table:
-                if (!tables_.isEmpty()) {
-                    if (tables_.last().started)
-                        builder_.endTable();
-                    tables_.removeLast();
+                if (!m_tables.isEmpty()) {
+                    if (m_tables.last().started)
+                        m_builder.endTable();
+                    m_tables.removeLast();
                 }
-                inParagraph_ = false;
+                m_inParagraph = false;
                 break;
             default:
                 break;
@@ -532,40 +532,40 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
         const QStringView n = xml.name();
         Kind kind = Kind::Other;
         if (n == u"p" || n == u"h") {
-            if (inParagraph_)
-                inParagraph_ = false; // a paragraph inside one starts afresh
+            if (m_inParagraph)
+                m_inParagraph = false; // a paragraph inside one starts afresh
             startParagraph(xml, n == u"h");
             kind = Kind::Paragraph;
         } else if (n == u"span") {
             QTextCharFormat f = currentFormat();
             f.merge(resolve(QStringLiteral("text"), attr(xml, QLatin1StringView("style-name")).toString()).chars);
-            spans_.append(f);
+            m_spans.append(f);
             kind = Kind::Span;
         } else if (n == u"s") {
             const int count = std::clamp(attr(xml, QLatin1StringView("c")).toInt(), 1, kMaxSpaces);
             addRun(QString(count, QLatin1Char(' ')));
-            lastWasSpace_ = true;
+            m_lastWasSpace = true;
         } else if (n == u"tab") {
             addRun(QStringLiteral("\t"));
-            lastWasSpace_ = true;
+            m_lastWasSpace = true;
         } else if (n == u"line-break") {
             ensureParagraph();
-            builder_.addLineBreak(currentFormat());
-            lastWasSpace_ = true;
+            m_builder.addLineBreak(currentFormat());
+            m_lastWasSpace = true;
         } else if (n == u"list") {
-            if (lists_.size() >= kMaxListDepth) {
+            if (m_lists.size() >= kMaxListDepth) {
                 kind = Kind::Other;
             } else {
                 ListState list;
                 list.style = attr(xml, QLatin1StringView("style-name")).toString();
-                list.key = lists_.isEmpty() ? outermostListKey(xml) : lists_.first().key;
-                lists_.append(list);
+                list.key = m_lists.isEmpty() ? outermostListKey(xml) : m_lists.first().key;
+                m_lists.append(list);
                 kind = Kind::List;
             }
-            inParagraph_ = false;
+            m_inParagraph = false;
         } else if (n == u"list-item" || n == u"list-header") {
-            if (!lists_.isEmpty()) {
-                ListState& list = lists_.last();
+            if (!m_lists.isEmpty()) {
+                ListState& list = m_lists.last();
                 list.itemHasParagraph = false;
                 list.header = n == u"list-header";
                 bool given = false;
@@ -574,38 +574,38 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             }
             kind = Kind::ListItem;
         } else if (n == u"table") {
-            inParagraph_ = false;
-            tables_.append(TableState());
+            m_inParagraph = false;
+            m_tables.append(TableState());
             kind = Kind::Table;
         } else if (n == u"table-column") {
             readColumn(xml);
             xml.skipCurrentElement();
             continue;
         } else if (n == u"table-row") {
-            if (!tables_.isEmpty()) {
-                if (!tables_.last().started) {
-                    builder_.beginTable(tables_.last().columns);
-                    tables_.last().started = true;
+            if (!m_tables.isEmpty()) {
+                if (!m_tables.last().started) {
+                    m_builder.beginTable(m_tables.last().columns);
+                    m_tables.last().started = true;
                 }
-                builder_.beginRow();
-                tables_.last().coveredInRow = 0;
+                m_builder.beginRow();
+                m_tables.last().coveredInRow = 0;
             }
             kind = Kind::Row;
         } else if (n == u"table-cell") {
             const int columns = std::max(1, attr(xml, QLatin1StringView("number-columns-spanned")).toInt());
             const int rows = std::max(1, attr(xml, QLatin1StringView("number-rows-spanned")).toInt());
-            builder_.beginCell(columns, rows, false);
-            if (!tables_.isEmpty())
-                tables_.last().coveredInRow = std::min(columns, kMaxTableColumns) - 1;
-            inParagraph_ = false;
+            m_builder.beginCell(columns, rows, false);
+            if (!m_tables.isEmpty())
+                m_tables.last().coveredInRow = std::min(columns, kMaxTableColumns) - 1;
+            m_inParagraph = false;
             // The cell is open now: its end takes no further place.
-            stack_.append(Kind::Other);
+            m_stack.append(Kind::Other);
             continue;
         } else if (n == u"covered-table-cell") {
-            if (!tables_.isEmpty() && tables_.last().coveredInRow > 0)
-                --tables_.last().coveredInRow;
+            if (!m_tables.isEmpty() && m_tables.last().coveredInRow > 0)
+                --m_tables.last().coveredInRow;
             else
-                builder_.skipCell();
+                m_builder.skipCell();
             xml.skipCurrentElement();
             continue;
         } else if (n == u"frame") {
@@ -618,9 +618,9 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             xml.skipCurrentElement();
             continue;
         } else if (n == u"text") {
-            sawBody_ = true;
+            m_sawBody = true;
         }
-        stack_.append(kind);
+        m_stack.append(kind);
     }
     return !xml.hasError();
 }
@@ -642,10 +642,10 @@ bool OdtParser::read(const QByteArray& bytes, bool body)
         } else
             xml.skipCurrentElement();
     }
-    builder_.finish();
+    m_builder.finish();
     if (xml.hasError())
         return false;
-    return !body || sawBody_;
+    return !body || m_sawBody;
 }
 
 bool parseInto(QTextDocument& document, const std::function<bool(RichTextBuilder&)>& parse)

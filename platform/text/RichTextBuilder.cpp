@@ -117,41 +117,41 @@ bool buildDocument(QTextDocument& document, const QString& fontFamily, double po
 }
 
 RichTextBuilder::RichTextBuilder(QTextDocument& document)
-    : document_(document), cursor_(&document), unitsPerPoint_(layoutUnitsPerPoint())
+    : m_document(document), m_cursor(&document), m_unitsPerPoint(layoutUnitsPerPoint())
 {
-    cursor_.movePosition(QTextCursor::End);
-    fresh_ = cursor_.block().length() <= 1;
+    m_cursor.movePosition(QTextCursor::End);
+    m_fresh = m_cursor.block().length() <= 1;
     // One edit for the whole document: outside one, every insertion lays
     // its paragraph out again, and long paragraphs cost the square of their
     // length.
-    cursor_.beginEditBlock();
+    m_cursor.beginEditBlock();
 }
 
 RichTextBuilder::~RichTextBuilder()
 {
     finish();
-    cursor_.endEditBlock();
+    m_cursor.endEditBlock();
 }
 
 bool RichTextBuilder::take(qint64 count)
 {
-    if (characters_ + count > kMaxDocumentCharacters) {
-        characters_ = kMaxDocumentCharacters;
+    if (m_characters + count > kMaxDocumentCharacters) {
+        m_characters = kMaxDocumentCharacters;
         return false;
     }
-    characters_ += count;
+    m_characters += count;
     return true;
 }
 
 void RichTextBuilder::insertFreshBlock(const QTextBlockFormat& format, const QTextCharFormat& markFormat)
 {
-    if (fresh_) {
-        cursor_.setBlockFormat(format);
-        cursor_.setBlockCharFormat(markFormat);
-        cursor_.setCharFormat(markFormat);
-        fresh_ = false;
+    if (m_fresh) {
+        m_cursor.setBlockFormat(format);
+        m_cursor.setBlockCharFormat(markFormat);
+        m_cursor.setCharFormat(markFormat);
+        m_fresh = false;
     } else {
-        cursor_.insertBlock(format, markFormat);
+        m_cursor.insertBlock(format, markFormat);
     }
 }
 
@@ -161,19 +161,19 @@ void RichTextBuilder::startParagraph(const QTextBlockFormat& format, const QText
     if (!take(1))
         return;
     insertFreshBlock(format, markFormat);
-    paragraphOpen_ = true;
+    m_paragraphOpen = true;
 }
 
 void RichTextBuilder::ensureCell()
 {
-    if (!tables_.isEmpty() && !tables_.last().inCell)
+    if (!m_tables.isEmpty() && !m_tables.last().inCell)
         beginCell();
 }
 
 void RichTextBuilder::ensureParagraph()
 {
     ensureCell();
-    if (!paragraphOpen_)
+    if (!m_paragraphOpen)
         startParagraph({}, {});
 }
 
@@ -181,17 +181,17 @@ void RichTextBuilder::setListItem(const QString& key, int level, QTextListFormat
                                   bool restart)
 {
     ensureParagraph();
-    if (!paragraphOpen_)
+    if (!m_paragraphOpen)
         return;
     level = std::clamp(level, 0, kMaxListLevel);
     start = std::clamp(start, 0, kMaxListNumber);
     const QString prefix = key + QLatin1Char('/');
     for (int deeper = level + 1; deeper <= kMaxListLevel; ++deeper)
-        lists_.remove(prefix + QString::number(deeper));
-    List& list = lists_[prefix + QString::number(level)];
+        m_lists.remove(prefix + QString::number(deeper));
+    List& list = m_lists[prefix + QString::number(level)];
     const bool continues = list.list && list.style == style && !(restart && start != list.next);
     if (continues && list.items < kListItemsPerPart) {
-        list.list->add(cursor_.block());
+        list.list->add(m_cursor.block());
         ++list.items;
     } else {
         if (!continues) {
@@ -205,39 +205,39 @@ void RichTextBuilder::setListItem(const QString& key, int level, QTextListFormat
         QTextListFormat format;
         format.setStyle(list.written ? QTextListFormat::ListStyleUndefined : style);
         format.setIndent(level + 1);
-        list.list = cursor_.createList(format);
+        list.list = m_cursor.createList(format);
         list.items = 1;
     }
     if (list.written) {
         // The marker hangs before the text, where a list draws its own.
         const QString marker = listMarker(style, list.next);
-        const QTextCharFormat mark = cursor_.blockCharFormat();
-        const QFont font = mark.font().resolve(document_.defaultFont());
-        QTextBlockFormat block = cursor_.blockFormat();
+        const QTextCharFormat mark = m_cursor.blockCharFormat();
+        const QFont font = mark.font().resolve(m_document.defaultFont());
+        QTextBlockFormat block = m_cursor.blockFormat();
         block.setTextIndent(block.textIndent() - QFontMetricsF(font).horizontalAdvance(marker));
-        cursor_.setBlockFormat(block);
+        m_cursor.setBlockFormat(block);
         if (take(marker.size()))
-            cursor_.insertText(marker, mark);
+            m_cursor.insertText(marker, mark);
     }
     list.next = std::min(list.next + 1, kMaxListNumber);
 }
 
 void RichTextBuilder::addText(const QString& text, const QTextCharFormat& format)
 {
-    if (format.boolProperty(kHiddenTextProperty) || characters_ >= kMaxDocumentCharacters)
+    if (format.boolProperty(kHiddenTextProperty) || m_characters >= kMaxDocumentCharacters)
         return;
     QString clean = cleanRunText(text);
     if (clean.isEmpty())
         return;
     ensureParagraph();
-    if (!paragraphOpen_)
+    if (!m_paragraphOpen)
         return;
-    const qint64 left = kMaxDocumentCharacters - characters_;
+    const qint64 left = kMaxDocumentCharacters - m_characters;
     if (clean.size() > left)
         clean.truncate(left);
     if (clean.isEmpty() || !take(clean.size()))
         return;
-    cursor_.insertText(clean, format);
+    m_cursor.insertText(clean, format);
 }
 
 void RichTextBuilder::addLineBreak(const QTextCharFormat& format)
@@ -245,27 +245,27 @@ void RichTextBuilder::addLineBreak(const QTextCharFormat& format)
     if (format.boolProperty(kHiddenTextProperty))
         return;
     ensureParagraph();
-    if (!paragraphOpen_ || !take(1))
+    if (!m_paragraphOpen || !take(1))
         return;
-    cursor_.insertText(QString(QChar::LineSeparator), format);
+    m_cursor.insertText(QString(QChar::LineSeparator), format);
 }
 
 void RichTextBuilder::addPageBreak()
 {
     ensureParagraph();
-    if (!paragraphOpen_)
+    if (!m_paragraphOpen)
         return;
-    QTextBlockFormat format = cursor_.blockFormat();
+    QTextBlockFormat format = m_cursor.blockFormat();
     format.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
-    if (cursor_.block().length() <= 1) {
-        cursor_.setBlockFormat(format);
+    if (m_cursor.block().length() <= 1) {
+        m_cursor.setBlockFormat(format);
         return;
     }
     if (!take(1))
         return;
     // The rest of the paragraph is no list item of its own.
     format.clearProperty(QTextFormat::ObjectIndex);
-    cursor_.insertBlock(format, cursor_.blockCharFormat());
+    m_cursor.insertBlock(format, m_cursor.blockCharFormat());
 }
 
 RichTextBuilder::Picture RichTextBuilder::decodePicture(const std::function<std::optional<QByteArray>()>& load)
@@ -273,27 +273,27 @@ RichTextBuilder::Picture RichTextBuilder::decodePicture(const std::function<std:
     const std::optional<QByteArray> bytes = load();
     if (!bytes)
         return {};
-    const QImage image = images_.decode(*bytes);
+    const QImage image = m_images.decode(*bytes);
     if (image.isNull())
         return {};
-    Picture picture{QStringLiteral("word-image:%1").arg(pictures_.size() + 1), image.size()};
-    document_.addResource(QTextDocument::ImageResource, QUrl(picture.name), image);
+    Picture picture{QStringLiteral("word-image:%1").arg(m_pictures.size() + 1), image.size()};
+    m_document.addResource(QTextDocument::ImageResource, QUrl(picture.name), image);
     return picture;
 }
 
 bool RichTextBuilder::addImage(const QString& source, const std::function<std::optional<QByteArray>()>& load,
                                QSizeF size)
 {
-    auto it = pictures_.find(source);
-    if (it == pictures_.end()) {
+    auto it = m_pictures.find(source);
+    if (it == m_pictures.end()) {
         const Picture picture = decodePicture(load);
-        it = pictures_.insert(source, picture);
+        it = m_pictures.insert(source, picture);
     }
     const Picture picture = *it;
     if (picture.name.isEmpty())
         return false;
     ensureParagraph();
-    if (!paragraphOpen_ || !take(1))
+    if (!m_paragraphOpen || !take(1))
         return false;
     size = boundedPictureSize(size);
     if (size.isEmpty())
@@ -302,7 +302,7 @@ bool RichTextBuilder::addImage(const QString& source, const std::function<std::o
     format.setName(picture.name);
     format.setWidth(points(size.width()));
     format.setHeight(points(size.height()));
-    cursor_.insertImage(format);
+    m_cursor.insertImage(format);
     return true;
 }
 
@@ -316,14 +316,14 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths)
 {
     ensureCell();
     const int columns = std::clamp(int(columnWidths.size()), 1, kMaxTableColumns);
-    if (skippedTables_ > 0 || tables_.size() >= kMaxTableDepth || characters_ >= kMaxDocumentCharacters
-        || !cells_.takeNewTable(columns)) {
-        ++skippedTables_;
+    if (m_skippedTables > 0 || m_tables.size() >= kMaxTableDepth || m_characters >= kMaxDocumentCharacters
+        || !m_cells.takeNewTable(columns)) {
+        ++m_skippedTables;
         return;
     }
     // The table goes after the paragraph being written, not inside it.
-    if (!fresh_ && cursor_.block().length() > 1) {
-        cursor_.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    if (!m_fresh && m_cursor.block().length() > 1) {
+        m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
     }
     QTextTableFormat format;
     format.setBorder(points(0.5));
@@ -342,36 +342,36 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths)
         format.setColumnWidthConstraints(widths);
     }
     Table table;
-    table.table = cursor_.insertTable(1, columns, format);
-    tables_.append(table);
-    paragraphOpen_ = false;
-    fresh_ = true;
+    table.table = m_cursor.insertTable(1, columns, format);
+    m_tables.append(table);
+    m_paragraphOpen = false;
+    m_fresh = true;
 }
 
 void RichTextBuilder::beginRow()
 {
-    if (skippedTables_ > 0 || tables_.isEmpty())
+    if (m_skippedTables > 0 || m_tables.isEmpty())
         return;
-    Table& t = tables_.last();
+    Table& t = m_tables.last();
     t.inCell = false;
     t.column = 0;
     // Past the budget, rows flow into the last one.
-    if (cells_.ensureRow(t.table, t.row + 1))
+    if (m_cells.ensureRow(t.table, t.row + 1))
         ++t.row;
 }
 
 void RichTextBuilder::growColumns(Table& t, int needed)
 {
-    cells_.widen(t.table, std::min(needed, kMaxTableColumns));
+    m_cells.widen(t.table, std::min(needed, kMaxTableColumns));
 }
 
 void RichTextBuilder::beginCell(int columnSpan, int rowSpan, bool continuesMerge)
 {
-    if (skippedTables_ > 0 || tables_.isEmpty())
+    if (m_skippedTables > 0 || m_tables.isEmpty())
         return;
-    if (tables_.last().row < 0)
+    if (m_tables.last().row < 0)
         beginRow();
-    Table& t = tables_.last();
+    Table& t = m_tables.last();
     columnSpan = std::clamp(columnSpan, 1, kMaxTableColumns);
     growColumns(t, t.column + columnSpan);
     // Cells past the widest table allowed flow into its last cell.
@@ -388,18 +388,18 @@ void RichTextBuilder::beginCell(int columnSpan, int rowSpan, bool continuesMerge
         for (int c = column; c < column + columnSpan; ++c)
             t.openMerge.insert(c, int(t.merges.size() - 1));
     }
-    cursor_ = t.table->cellAt(t.row, column).lastCursorPosition();
-    fresh_ = cursor_.block().length() <= 1;
-    paragraphOpen_ = false;
+    m_cursor = t.table->cellAt(t.row, column).lastCursorPosition();
+    m_fresh = m_cursor.block().length() <= 1;
+    m_paragraphOpen = false;
     t.inCell = true;
     t.column = column + columnSpan;
 }
 
 void RichTextBuilder::skipCell()
 {
-    if (skippedTables_ > 0 || tables_.isEmpty())
+    if (m_skippedTables > 0 || m_tables.isEmpty())
         return;
-    Table& t = tables_.last();
+    Table& t = m_tables.last();
     if (t.row < 0)
         beginRow();
     growColumns(t, t.column + 1);
@@ -409,22 +409,22 @@ void RichTextBuilder::skipCell()
 
 void RichTextBuilder::endRow()
 {
-    if (skippedTables_ > 0 || tables_.isEmpty())
+    if (m_skippedTables > 0 || m_tables.isEmpty())
         return;
-    tables_.last().inCell = false;
+    m_tables.last().inCell = false;
 }
 
 void RichTextBuilder::endTable()
 {
-    if (skippedTables_ > 0) {
-        --skippedTables_;
+    if (m_skippedTables > 0) {
+        --m_skippedTables;
         return;
     }
-    if (tables_.isEmpty())
+    if (m_tables.isEmpty())
         return;
-    const Table t = tables_.takeLast();
+    const Table t = m_tables.takeLast();
     QTextTable* table = t.table;
-    cells_.trim(table, t.row + 1);
+    m_cells.trim(table, t.row + 1);
     // Spans that would cut through another span are left unmerged.
     QSet<qint64> covered;
     const qint64 tableCells = qint64(table->rows()) * table->columns();
@@ -433,7 +433,7 @@ void RichTextBuilder::endTable()
         const int columns = std::min(m.columns, table->columns() - m.column);
         if (rows <= 0 || columns <= 0 || (rows == 1 && columns == 1))
             continue;
-        if (mergeWork_ + tableCells > kMaxMergeWork)
+        if (m_mergeWork + tableCells > kMaxMergeWork)
             break;
         bool free = true;
         for (int r = m.row; r < m.row + rows && free; ++r)
@@ -444,17 +444,17 @@ void RichTextBuilder::endTable()
         for (int r = m.row; r < m.row + rows; ++r)
             for (int c = m.column; c < m.column + columns; ++c)
                 covered.insert(qint64(r) * kMaxTableColumns + c);
-        mergeWork_ += tableCells;
+        m_mergeWork += tableCells;
         table->mergeCells(m.row, m.column, rows, columns);
     }
-    cursor_.setPosition(table->lastPosition() + 1);
-    fresh_ = cursor_.block().length() <= 1;
-    paragraphOpen_ = false;
+    m_cursor.setPosition(table->lastPosition() + 1);
+    m_fresh = m_cursor.block().length() <= 1;
+    m_paragraphOpen = false;
 }
 
 void RichTextBuilder::finish()
 {
-    while (skippedTables_ > 0 || !tables_.isEmpty())
+    while (m_skippedTables > 0 || !m_tables.isEmpty())
         endTable();
 }
 

@@ -56,8 +56,8 @@ public:
     ~RichTextBuilder();
 
     // Lengths in layout units.
-    double points(double value) const { return value * unitsPerPoint_; }
-    double twips(double value) const { return value / 20.0 * unitsPerPoint_; }
+    double points(double value) const { return value * m_unitsPerPoint; }
+    double twips(double value) const { return value / 20.0 * m_unitsPerPoint; }
 
     // Starts a new paragraph (the first of the document or a cell takes the
     // block already there).
@@ -93,12 +93,12 @@ public:
     void skipCell();
     void endRow();
     void endTable();
-    bool inTable() const { return !tables_.isEmpty(); }
+    bool inTable() const { return !m_tables.isEmpty(); }
 
     // Closes the tables still open.
     void finish();
 
-    QTextDocument& document() { return document_; }
+    QTextDocument& document() { return m_document; }
 
 private:
     struct Merge {
@@ -131,21 +131,21 @@ private:
     void growColumns(Table& t, int needed);
     Picture decodePicture(const std::function<std::optional<QByteArray>()>& load);
 
-    QTextDocument& document_;
-    QTextCursor cursor_;
-    double unitsPerPoint_;
-    bool fresh_ = true; // the cursor's block is empty and still unclaimed
-    bool paragraphOpen_ = false;
-    int skippedTables_ = 0;
-    qint64 characters_ = 0;
+    QTextDocument& m_document;
+    QTextCursor m_cursor;
+    double m_unitsPerPoint;
+    bool m_fresh = true; // the cursor's block is empty and still unclaimed
+    bool m_paragraphOpen = false;
+    int m_skippedTables = 0;
+    qint64 m_characters = 0;
     // Rows past the document's cells flow into the last row, tables past
     // them into the text.
-    TableCells cells_;
-    qint64 mergeWork_ = 0;
-    QList<Table> tables_;
-    QHash<QString, List> lists_;
-    QHash<QString, Picture> pictures_; // by source
-    ImageBudget images_;
+    TableCells m_cells;
+    qint64 m_mergeWork = 0;
+    QList<Table> m_tables;
+    QHash<QString, List> m_lists;
+    QHash<QString, Picture> m_pictures; // by source
+    ImageBudget m_images;
 };
 
 } // namespace platform::text

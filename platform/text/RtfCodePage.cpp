@@ -88,8 +88,8 @@ CodePageDecoder::~CodePageDecoder() = default;
 
 QStringDecoder* CodePageDecoder::decoderFor(int codePage)
 {
-    auto found = decoders_.find(codePage);
-    if (found != decoders_.end())
+    auto found = m_decoders.find(codePage);
+    if (found != m_decoders.end())
         return found->second.get();
     std::unique_ptr<QStringDecoder> decoder;
     if (codePage > 0) {
@@ -103,7 +103,7 @@ QStringDecoder* CodePageDecoder::decoderFor(int codePage)
         }
     }
     QStringDecoder* result = decoder.get();
-    decoders_.emplace(codePage, std::move(decoder));
+    m_decoders.emplace(codePage, std::move(decoder));
     return result;
 }
 

@@ -29,7 +29,7 @@ public:
 private:
     QStringDecoder* decoderFor(int codePage);
 
-    std::unordered_map<int, std::unique_ptr<QStringDecoder>> decoders_;
+    std::unordered_map<int, std::unique_ptr<QStringDecoder>> m_decoders;
 };
 
 } // namespace platform::text

@@ -57,52 +57,52 @@ QString cleanText(const QString& text)
 
 void RtfParser::parse(const char* begin, const char* end)
 {
-    p_ = begin;
-    end_ = end;
-    cursor_.beginEditBlock();
-    while (p_ < end_ && !finished_) {
-        const char c = *p_;
+    m_p = begin;
+    m_end = end;
+    m_cursor.beginEditBlock();
+    while (m_p < m_end && !m_finished) {
+        const char c = *m_p;
         switch (c) {
         case '{':
-            ++p_;
+            ++m_p;
             openGroup();
             break;
         case '}':
-            ++p_;
+            ++m_p;
             closeGroup();
             break;
         case '\\':
-            ++p_;
+            ++m_p;
             controlWord();
             break;
         case '\r':
         case '\n':
-            ++p_;
+            ++m_p;
             break;
         default:
             if (cur().dest == Dest::Picture) {
                 pictureData();
                 break;
             }
-            ++p_;
-            if (ucSkip_ > 0) {
-                --ucSkip_;
+            ++m_p;
+            if (m_ucSkip > 0) {
+                --m_ucSkip;
                 break;
             }
             textByte(static_cast<unsigned char>(c));
         }
     }
     finish();
-    cursor_.endEditBlock();
+    m_cursor.endEditBlock();
 }
 
 void RtfParser::openGroup()
 {
-    ucSkip_ = 0;
-    ignorable_ = false;
+    m_ucSkip = 0;
+    m_ignorable = false;
     flushText();
     // The base state plus the document's own group do not count.
-    if (stack_.size() > kMaxGroupDepth) {
+    if (m_stack.size() > kMaxGroupDepth) {
         finish();
         return;
     }
@@ -110,15 +110,15 @@ void RtfParser::openGroup()
     if (child.dest == Dest::Picture || child.dest == Dest::Attachment
         || child.dest == Dest::ColorTable)
         child.dest = Dest::Skip;
-    stack_.push_back(std::move(child));
+    m_stack.push_back(std::move(child));
 }
 
 void RtfParser::closeGroup()
 {
-    ucSkip_ = 0;
-    ignorable_ = false;
+    m_ucSkip = 0;
+    m_ignorable = false;
     flushText();
-    if (stack_.size() <= 2) {
+    if (m_stack.size() <= 2) {
         finish();
         return;
     }
@@ -137,39 +137,39 @@ void RtfParser::closeGroup()
     default:
         break;
     }
-    stack_.pop_back();
+    m_stack.pop_back();
     // The attachment character that follows an attachment's group stands
     // for the attachment itself.
-    placeholderPending_ = attachment;
+    m_placeholderPending = attachment;
 }
 
 void RtfParser::controlWord()
 {
-    if (p_ >= end_)
+    if (m_p >= m_end)
         return;
-    if (!isLetter(*p_)) {
-        controlSymbol(*p_++);
+    if (!isLetter(*m_p)) {
+        controlSymbol(*m_p++);
         return;
     }
-    const char* nameStart = p_;
-    while (p_ < end_ && isLetter(*p_))
-        ++p_;
-    const std::string_view name(nameStart, size_t(p_ - nameStart));
+    const char* nameStart = m_p;
+    while (m_p < m_end && isLetter(*m_p))
+        ++m_p;
+    const std::string_view name(nameStart, size_t(m_p - nameStart));
     bool hasParam = false;
     qint64 value = 0;
     bool negative = false;
-    if (p_ < end_ && *p_ == '-' && p_ + 1 < end_ && isDigit(p_[1])) {
+    if (m_p < m_end && *m_p == '-' && m_p + 1 < m_end && isDigit(m_p[1])) {
         negative = true;
-        ++p_;
+        ++m_p;
     }
-    while (p_ < end_ && isDigit(*p_)) {
+    while (m_p < m_end && isDigit(*m_p)) {
         hasParam = true;
         if (value <= kMaxControlParameter)
-            value = value * 10 + (*p_ - '0');
-        ++p_;
+            value = value * 10 + (*m_p - '0');
+        ++m_p;
     }
-    if (p_ < end_ && *p_ == ' ')
-        ++p_;
+    if (m_p < m_end && *m_p == ' ')
+        ++m_p;
     value = std::min<qint64>(value, kMaxControlParameter);
     keyword(name, hasParam, static_cast<int>(negative ? -value : value));
 }
@@ -180,22 +180,22 @@ void RtfParser::controlSymbol(char c)
         // Both digits or no byte; a lone digit is eaten with the escape.
         int byte = 0;
         int digits = 0;
-        while (digits < 2 && p_ < end_ && hexValue(*p_) >= 0) {
-            byte = byte * 16 + hexValue(*p_++);
+        while (digits < 2 && m_p < m_end && hexValue(*m_p) >= 0) {
+            byte = byte * 16 + hexValue(*m_p++);
             ++digits;
         }
         if (digits < 2)
             byte = -1;
-        if (ucSkip_ > 0) {
-            --ucSkip_;
+        if (m_ucSkip > 0) {
+            --m_ucSkip;
             return;
         }
         if (byte >= 0)
             textByte(static_cast<unsigned char>(byte));
         return;
     }
-    if (ucSkip_ > 0) {
-        --ucSkip_;
+    if (m_ucSkip > 0) {
+        --m_ucSkip;
         return;
     }
     switch (c) {
@@ -214,7 +214,7 @@ void RtfParser::controlSymbol(char c)
         textChar(0x2011);
         break;
     case '*':
-        ignorable_ = true;
+        m_ignorable = true;
         break;
     case '\t':
         textChar('\t');
@@ -231,17 +231,17 @@ void RtfParser::controlSymbol(char c)
 
 void RtfParser::skipBinary(int count)
 {
-    p_ += std::clamp<qint64>(count, 0, end_ - p_);
+    m_p += std::clamp<qint64>(count, 0, m_end - m_p);
 }
 
 void RtfParser::keyword(std::string_view name, bool hasParam, int param)
 {
     const Keyword entry = findKeyword(name);
-    const bool ignorable = ignorable_;
-    ignorable_ = false;
+    const bool ignorable = m_ignorable;
+    m_ignorable = false;
 
-    if (ucSkip_ > 0) {
-        --ucSkip_;
+    if (m_ucSkip > 0) {
+        --m_ucSkip;
         if (entry.kw == Kw::Bin)
             skipBinary(param);
         return;
@@ -265,34 +265,34 @@ void RtfParser::keyword(std::string_view name, bool hasParam, int param)
     case Dest::FontTable:
         if (entry.kw == Kw::U) {
             textChar(param < 0 ? qint64(param) + 65536 : param);
-            ucSkip_ = g.uc;
+            m_ucSkip = g.uc;
             return;
         }
         fontTableKeyword(entry.kw, param);
         if (entry.kw == Kw::FontFamily)
-            fontDefinition_.hint = static_cast<QFont::StyleHint>(entry.value);
+            m_fontDefinition.hint = static_cast<QFont::StyleHint>(entry.value);
         return;
     case Dest::ColorTable:
         if (entry.kw == Kw::Red)
-            colorDefinition_.red = std::clamp(param, 0, 255);
+            m_colorDefinition.red = std::clamp(param, 0, 255);
         else if (entry.kw == Kw::Green)
-            colorDefinition_.green = std::clamp(param, 0, 255);
+            m_colorDefinition.green = std::clamp(param, 0, 255);
         else if (entry.kw == Kw::Blue)
-            colorDefinition_.blue = std::clamp(param, 0, 255);
+            m_colorDefinition.blue = std::clamp(param, 0, 255);
         else
             return;
-        colorDefinition_.given = true;
+        m_colorDefinition.given = true;
         return;
     case Dest::Picture:
         pictureKeyword(entry.kw, param);
         return;
     case Dest::Attachment:
         flushText();
-        attachment_.nameDone = true;
+        m_attachment.nameDone = true;
         if (entry.kw == Kw::Width)
-            attachment_.width = param;
+            m_attachment.width = param;
         else if (entry.kw == Kw::Height)
-            attachment_.height = param;
+            m_attachment.height = param;
         else if (entry.kw == Kw::Bin)
             skipBinary(param);
         return;
@@ -306,18 +306,18 @@ void RtfParser::fontTableKeyword(Kw kw, int param)
     switch (kw) {
     case Kw::F:
         flushText();
-        if (fontDefinition_.number >= 0)
+        if (m_fontDefinition.number >= 0)
             commitFont();
-        fontDefinition_ = FontDefinition{};
-        fontDefinition_.number = param;
+        m_fontDefinition = FontDefinition{};
+        m_fontDefinition.number = param;
         break;
     case Kw::Fcharset:
         flushText();
-        fontDefinition_.charset = param;
+        m_fontDefinition.charset = param;
         break;
     case Kw::Cpg:
         flushText();
-        fontDefinition_.codePage = param;
+        m_fontDefinition.codePage = param;
         break;
     case Kw::Bin:
         skipBinary(param);
@@ -340,7 +340,7 @@ void RtfParser::textKeyword(const Keyword& entry, bool hasParam, int param)
         return;
     case Kw::U:
         textChar(param < 0 ? qint64(param) + 65536 : param);
-        ucSkip_ = g.uc;
+        m_ucSkip = g.uc;
         return;
     case Kw::Tab:
         textChar('\t');
@@ -368,19 +368,19 @@ void RtfParser::textKeyword(const Keyword& entry, bool hasParam, int param)
     switch (entry.kw) {
     case Kw::FontTable:
         g.dest = Dest::FontTable;
-        fontDefinition_ = FontDefinition{};
+        m_fontDefinition = FontDefinition{};
         break;
     case Kw::ColorTable:
         g.dest = Dest::ColorTable;
-        colorDefinition_ = ColorDefinition{};
+        m_colorDefinition = ColorDefinition{};
         break;
     case Kw::Pict:
         g.dest = Dest::Picture;
-        picture_ = Picture{};
+        m_picture = Picture{};
         break;
     case Kw::Attachment:
         g.dest = Dest::Attachment;
-        attachment_ = Attachment{};
+        m_attachment = Attachment{};
         break;
     case Kw::Footnote:
         if (g.dest != Dest::Footnote)
@@ -396,24 +396,24 @@ void RtfParser::textKeyword(const Keyword& entry, bool hasParam, int param)
         g.dest = Dest::Skip;
         break;
     case Kw::Ansi:
-        documentCodePage_ = 1252;
+        m_documentCodePage = 1252;
         break;
     case Kw::Mac:
-        documentCodePage_ = 10000;
+        m_documentCodePage = 10000;
         break;
     case Kw::Pc:
-        documentCodePage_ = 437;
+        m_documentCodePage = 437;
         break;
     case Kw::Pca:
-        documentCodePage_ = 850;
+        m_documentCodePage = 850;
         break;
     case Kw::AnsiCpg:
         if (param > 0)
-            documentCodePage_ = param;
+            m_documentCodePage = param;
         break;
     case Kw::Deff:
-        defaultFont_ = param;
-        charFormatValid_ = false;
+        m_defaultFont = param;
+        m_charFormatValid = false;
         break;
     case Kw::Par:
         paragraphBreak();
@@ -423,10 +423,10 @@ void RtfParser::textKeyword(const Keyword& entry, bool hasParam, int param)
         break;
     case Kw::Sectd:
     case Kw::SbkPage:
-        sectionBreaksPage_ = true;
+        m_sectionBreaksPage = true;
         break;
     case Kw::SbkNone:
-        sectionBreaksPage_ = false;
+        m_sectionBreaksPage = false;
         break;
     case Kw::Page:
         pageBreak();
@@ -540,15 +540,15 @@ void RtfParser::textKeyword(const Keyword& entry, bool hasParam, int param)
         g.para.inTable = on;
         break;
     case Kw::Trowd:
-        cellx_.clear();
-        rowBorders_ = false;
+        m_cellx.clear();
+        m_rowBorders = false;
         break;
     case Kw::Cellx:
-        if (cellx_.size() < kMaxTableColumns)
-            cellx_.append(std::clamp(param, 0, kMaxTwips));
+        if (m_cellx.size() < kMaxTableColumns)
+            m_cellx.append(std::clamp(param, 0, kMaxTwips));
         break;
     case Kw::Border:
-        rowBorders_ = true;
+        m_rowBorders = true;
         break;
     case Kw::Cell:
         cellEnd();
@@ -563,9 +563,9 @@ void RtfParser::textKeyword(const Keyword& entry, bool hasParam, int param)
 
 bool RtfParser::dropPlaceholder()
 {
-    if (!placeholderPending_)
+    if (!m_placeholderPending)
         return false;
-    placeholderPending_ = false;
+    m_placeholderPending = false;
     return true;
 }
 
@@ -577,14 +577,14 @@ void RtfParser::textByte(unsigned char byte)
     case Dest::Footnote:
         if (g.chr.hidden || dropPlaceholder())
             return;
-        bytes_.append(static_cast<char>(byte));
+        m_bytes.append(static_cast<char>(byte));
         return;
     case Dest::FontTable:
         if (byte == ';') {
             flushText();
             commitFont();
         } else {
-            bytes_.append(static_cast<char>(byte));
+            m_bytes.append(static_cast<char>(byte));
         }
         return;
     case Dest::ColorTable:
@@ -592,8 +592,8 @@ void RtfParser::textByte(unsigned char byte)
             commitColor();
         return;
     case Dest::Attachment:
-        if (!attachment_.nameDone)
-            bytes_.append(static_cast<char>(byte));
+        if (!m_attachment.nameDone)
+            m_bytes.append(static_cast<char>(byte));
         return;
     default:
         return;
@@ -612,76 +612,76 @@ void RtfParser::textChar(qint64 codePoint)
     case Dest::FontTable:
         break;
     case Dest::Attachment:
-        if (attachment_.nameDone)
+        if (m_attachment.nameDone)
             return;
         break;
     default:
         return;
     }
     decodeBytes();
-    appendCodePoint(text_, codePoint);
+    appendCodePoint(m_text, codePoint);
 }
 
 const FontInfo* RtfParser::fontFor(int number) const
 {
-    auto found = fonts_.find(number < 0 ? defaultFont_ : number);
-    if (found == fonts_.end() && number >= 0)
-        found = fonts_.find(defaultFont_);
-    return found == fonts_.end() ? nullptr : &found->second;
+    auto found = m_fonts.find(number < 0 ? m_defaultFont : number);
+    if (found == m_fonts.end() && number >= 0)
+        found = m_fonts.find(m_defaultFont);
+    return found == m_fonts.end() ? nullptr : &found->second;
 }
 
 int RtfParser::codePage()
 {
     if (cur().dest == Dest::FontTable) {
-        if (fontDefinition_.codePage > 0)
-            return fontDefinition_.codePage;
-        const int fromCharset = codePageForCharset(fontDefinition_.charset);
-        return fromCharset > 0 ? fromCharset : documentCodePage_;
+        if (m_fontDefinition.codePage > 0)
+            return m_fontDefinition.codePage;
+        const int fromCharset = codePageForCharset(m_fontDefinition.charset);
+        return fromCharset > 0 ? fromCharset : m_documentCodePage;
     }
     const FontInfo* font = fontFor(cur().chr.font);
-    return font && font->codePage > 0 ? font->codePage : documentCodePage_;
+    return font && font->codePage > 0 ? font->codePage : m_documentCodePage;
 }
 
 void RtfParser::decodeBytes()
 {
-    if (bytes_.isEmpty())
+    if (m_bytes.isEmpty())
         return;
-    text_ += decoder_.decode(codePage(), bytes_);
-    bytes_.clear();
+    m_text += m_decoder.decode(codePage(), m_bytes);
+    m_bytes.clear();
 }
 
 void RtfParser::flushText()
 {
     decodeBytes();
-    if (text_.isEmpty())
+    if (m_text.isEmpty())
         return;
     switch (cur().dest) {
     case Dest::Text:
     case Dest::Footnote: {
-        const QString clean = cleanText(text_);
+        const QString clean = cleanText(m_text);
         if (!clean.isEmpty()) {
             prepareInsert();
-            cursor_.insertText(clean, charFormat());
+            m_cursor.insertText(clean, charFormat());
         }
         break;
     }
     case Dest::FontTable:
-        fontDefinition_.name += text_;
+        m_fontDefinition.name += m_text;
         break;
     case Dest::Attachment:
-        attachment_.name += text_;
+        m_attachment.name += m_text;
         break;
     default:
         break;
     }
-    text_.clear();
+    m_text.clear();
 }
 
 const QTextCharFormat& RtfParser::charFormat()
 {
     const CharState& s = cur().chr;
-    if (charFormatValid_ && s == charFormatState_)
-        return charFormat_;
+    if (m_charFormatValid && s == m_charFormatState)
+        return m_charFormat;
     QTextCharFormat f;
     const FontInfo* font = fontFor(s.font);
     f.setFontFamilies(QStringList{font && !font->name.isEmpty() ? font->name : defaultFontFamily()});
@@ -698,25 +698,25 @@ const QTextCharFormat& RtfParser::charFormat()
         f.setVerticalAlignment(s.valign == 1 ? QTextCharFormat::AlignSuperScript
                                              : QTextCharFormat::AlignSubScript);
     const auto color = [&](int index) -> std::optional<QColor> {
-        if (index < 0 || index >= colors_.size())
+        if (index < 0 || index >= m_colors.size())
             return std::nullopt;
-        return colors_.at(index);
+        return m_colors.at(index);
     };
     if (const auto c = color(s.foreground))
         f.setForeground(*c);
     if (const auto c = color(s.background))
         f.setBackground(*c);
-    charFormat_ = f;
-    charFormatState_ = s;
-    charFormatValid_ = true;
-    return charFormat_;
+    m_charFormat = f;
+    m_charFormatState = s;
+    m_charFormatValid = true;
+    return m_charFormat;
 }
 
 QTextBlockFormat RtfParser::blockFormat()
 {
     const ParaState& s = cur().para;
-    if (blockFormatValid_ && s == blockFormatState_)
-        return blockFormat_;
+    if (m_blockFormatValid && s == m_blockFormatState)
+        return m_blockFormat;
     QTextBlockFormat f;
     f.setAlignment(s.alignment);
     f.setLeftMargin(twips(s.left));
@@ -743,20 +743,20 @@ QTextBlockFormat RtfParser::blockFormat()
     }
     if (s.pageBreakBefore)
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-    blockFormat_ = f;
-    blockFormatState_ = s;
-    blockFormatValid_ = true;
+    m_blockFormat = f;
+    m_blockFormatState = s;
+    m_blockFormatValid = true;
     return f;
 }
 
 void RtfParser::applyBlockFormat()
 {
     QTextBlockFormat f = blockFormat();
-    if (pageBreakPending_ || (sectionPending_ && sectionBreaksPage_))
+    if (m_pageBreakPending || (m_sectionPending && m_sectionBreaksPage))
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-    pageBreakPending_ = false;
-    sectionPending_ = false;
-    cursor_.setBlockFormat(f);
+    m_pageBreakPending = false;
+    m_sectionPending = false;
+    m_cursor.setBlockFormat(f);
 }
 
 void RtfParser::paragraphBreak()
@@ -768,7 +768,7 @@ void RtfParser::paragraphBreak()
     }
     prepareInsert();
     applyBlockFormat();
-    cursor_.insertBlock(QTextBlockFormat(), charFormat());
+    m_cursor.insertBlock(QTextBlockFormat(), charFormat());
 }
 
 void RtfParser::pageBreak()
@@ -777,49 +777,49 @@ void RtfParser::pageBreak()
     if (cur().dest == Dest::Footnote)
         return;
     prepareInsert();
-    if (table_)
+    if (m_table)
         return; // no page break inside a table cell
     applyBlockFormat();
-    cursor_.insertBlock(QTextBlockFormat(), charFormat());
-    pageBreakPending_ = true;
+    m_cursor.insertBlock(QTextBlockFormat(), charFormat());
+    m_pageBreakPending = true;
 }
 
 void RtfParser::sectionBreak()
 {
     paragraphBreak();
-    if (cur().dest != Dest::Footnote && !table_)
-        sectionPending_ = true;
+    if (cur().dest != Dest::Footnote && !m_table)
+        m_sectionPending = true;
 }
 
 void RtfParser::commitFont()
 {
-    FontDefinition& d = fontDefinition_;
+    FontDefinition& d = m_fontDefinition;
     if (d.number >= 0) {
         FontInfo info;
         info.name = d.name.trimmed();
         info.codePage = d.codePage > 0 ? d.codePage : codePageForCharset(d.charset);
         info.hint = d.hint;
-        fonts_[d.number] = info;
-        charFormatValid_ = false;
+        m_fonts[d.number] = info;
+        m_charFormatValid = false;
     }
     d = FontDefinition{};
 }
 
 void RtfParser::commitColor()
 {
-    const ColorDefinition& d = colorDefinition_;
-    colors_.append(d.given ? std::optional<QColor>(QColor(d.red, d.green, d.blue))
+    const ColorDefinition& d = m_colorDefinition;
+    m_colors.append(d.given ? std::optional<QColor>(QColor(d.red, d.green, d.blue))
                            : std::nullopt);
-    colorDefinition_ = ColorDefinition{};
-    charFormatValid_ = false;
+    m_colorDefinition = ColorDefinition{};
+    m_charFormatValid = false;
 }
 
 void RtfParser::finish()
 {
-    if (finished_)
+    if (m_finished)
         return;
-    finished_ = true;
-    ucSkip_ = 0;
+    m_finished = true;
+    m_ucSkip = 0;
     flushText();
     closeTable();
     applyBlockFormat();

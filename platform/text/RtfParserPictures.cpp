@@ -17,33 +17,33 @@ void RtfParser::pictureKeyword(Kw kw, int param)
 {
     switch (kw) {
     case Kw::PngBlip:
-        picture_.type = Picture::Png;
+        m_picture.type = Picture::Png;
         break;
     case Kw::JpegBlip:
-        picture_.type = Picture::Jpeg;
+        m_picture.type = Picture::Jpeg;
         break;
     case Kw::OtherBlip:
-        picture_.type = Picture::Other;
+        m_picture.type = Picture::Other;
         break;
     case Kw::PicwGoal:
-        picture_.goalWidth = param;
+        m_picture.goalWidth = param;
         break;
     case Kw::PichGoal:
-        picture_.goalHeight = param;
+        m_picture.goalHeight = param;
         break;
     case Kw::PicScaleX:
-        picture_.scaleX = param;
+        m_picture.scaleX = param;
         break;
     case Kw::PicScaleY:
-        picture_.scaleY = param;
+        m_picture.scaleY = param;
         break;
     case Kw::Bin: {
-        const qint64 count = std::clamp<qint64>(param, 0, end_ - p_);
-        if (picture_.data.size() + count > kMaxImageBytes)
-            picture_.tooLarge = true;
+        const qint64 count = std::clamp<qint64>(param, 0, m_end - m_p);
+        if (m_picture.data.size() + count > kMaxImageBytes)
+            m_picture.tooLarge = true;
         else
-            picture_.data.append(p_, count);
-        p_ += count;
+            m_picture.data.append(m_p, count);
+        m_p += count;
         break;
     }
     default:
@@ -55,39 +55,39 @@ void RtfParser::pictureData()
 {
     // Hex digits up to the next control word or brace; anything else between
     // them (line breaks, spaces) is no data.
-    while (p_ < end_) {
-        const char c = *p_;
+    while (m_p < m_end) {
+        const char c = *m_p;
         if (c == '\\' || c == '{' || c == '}')
             return;
-        ++p_;
+        ++m_p;
         const int v = hexValue(c);
-        if (v < 0 || picture_.tooLarge)
+        if (v < 0 || m_picture.tooLarge)
             continue;
-        if (picture_.highNibble < 0) {
-            picture_.highNibble = v;
+        if (m_picture.highNibble < 0) {
+            m_picture.highNibble = v;
         } else {
-            if (picture_.data.size() >= kMaxImageBytes) {
-                picture_.tooLarge = true;
+            if (m_picture.data.size() >= kMaxImageBytes) {
+                m_picture.tooLarge = true;
                 continue;
             }
-            picture_.data.append(static_cast<char>(picture_.highNibble * 16 + v));
-            picture_.highNibble = -1;
+            m_picture.data.append(static_cast<char>(m_picture.highNibble * 16 + v));
+            m_picture.highNibble = -1;
         }
     }
 }
 
 void RtfParser::finishPicture()
 {
-    const Group& parent = stack_.at(stack_.size() - 2);
+    const Group& parent = m_stack.at(m_stack.size() - 2);
     if ((parent.dest != Dest::Text && parent.dest != Dest::Footnote) || parent.chr.hidden)
         return;
-    const Picture& p = picture_;
+    const Picture& p = m_picture;
     if ((p.type != Picture::Png && p.type != Picture::Jpeg) || p.tooLarge || p.data.isEmpty())
         return;
     QBuffer buffer;
     buffer.setData(p.data);
     buffer.open(QIODevice::ReadOnly);
-    const QImage image = images_.decode(buffer);
+    const QImage image = m_images.decode(buffer);
     if (image.isNull())
         return;
     double width = p.goalWidth > 0 ? p.goalWidth / 20.0 : image.width();
@@ -105,14 +105,14 @@ void RtfParser::finishPicture()
 
 void RtfParser::finishAttachment()
 {
-    const Group& parent = stack_.at(stack_.size() - 2);
-    const QString name = attachment_.name.trimmed();
-    if (folder_.isEmpty() || name.isEmpty() || parent.chr.hidden
+    const Group& parent = m_stack.at(m_stack.size() - 2);
+    const QString name = m_attachment.name.trimmed();
+    if (m_folder.isEmpty() || name.isEmpty() || parent.chr.hidden
         || (parent.dest != Dest::Text && parent.dest != Dest::Footnote))
         return;
     // Only files inside the folder: the name comes from the document.
-    const QString folder = QFileInfo(folder_).canonicalFilePath();
-    const QFileInfo file(QDir(folder_).filePath(name));
+    const QString folder = QFileInfo(m_folder).canonicalFilePath();
+    const QFileInfo file(QDir(m_folder).filePath(name));
     const QString path = file.canonicalFilePath();
     if (folder.isEmpty() || path.isEmpty() || !path.startsWith(folder + QLatin1Char('/'))
         || !QFileInfo(path).isFile())
@@ -120,26 +120,26 @@ void RtfParser::finishAttachment()
     QFile device(path);
     if (!device.open(QIODevice::ReadOnly))
         return;
-    const QImage image = images_.decode(device);
+    const QImage image = m_images.decode(device);
     if (image.isNull())
         return;
-    const double width = attachment_.width > 0 ? attachment_.width / 20.0 : image.width();
-    const double height = attachment_.height > 0 ? attachment_.height / 20.0 : image.height();
+    const double width = m_attachment.width > 0 ? m_attachment.width / 20.0 : image.width();
+    const double height = m_attachment.height > 0 ? m_attachment.height / 20.0 : image.height();
     insertImage(image, boundedPictureSize(QSizeF(width, height)));
 }
 
 void RtfParser::insertImage(const QImage& image, QSizeF size)
 {
     prepareInsert();
-    const QString name = QStringLiteral("rtf-image:%1").arg(++imageCount_);
-    document_.addResource(QTextDocument::ImageResource, QUrl(name), image);
+    const QString name = QStringLiteral("rtf-image:%1").arg(++m_imageCount);
+    m_document.addResource(QTextDocument::ImageResource, QUrl(name), image);
     QTextImageFormat format;
     format.setName(name);
     if (!size.isEmpty()) {
         format.setWidth(points(size.width()));
         format.setHeight(points(size.height()));
     }
-    cursor_.insertImage(format);
+    m_cursor.insertImage(format);
 }
 
 } // namespace platform::text::rtf

@@ -11,18 +11,18 @@ namespace platform::text::rtf {
 
 void RtfParser::prepareInsert(bool cell)
 {
-    if (tablesOff_)
+    if (m_tablesOff)
         return;
     if (cur().para.inTable || cell) {
-        if (!table_)
+        if (!m_table)
             openTable();
-        else if (!rowOpen_ && !startRow())
+        else if (!m_rowOpen && !startRow())
             return;
-    } else if (table_ && !rowOpen_) {
+    } else if (m_table && !m_rowOpen) {
         closeTable();
         return;
     }
-    if (table_ && rowOpen_ && cellEnded_)
+    if (m_table && m_rowOpen && m_cellEnded)
         nextCell();
 }
 
@@ -33,17 +33,17 @@ void RtfParser::cellEnd()
         textChar(' ');
         return;
     }
-    if (tablesOff_) {
+    if (m_tablesOff) {
         textChar('\t');
         return;
     }
     prepareInsert(true);
-    if (!table_) {
+    if (!m_table) {
         textChar('\t');
         return;
     }
     applyBlockFormat();
-    cellEnded_ = true;
+    m_cellEnded = true;
 }
 
 void RtfParser::rowEnd()
@@ -53,36 +53,36 @@ void RtfParser::rowEnd()
         textChar(' ');
         return;
     }
-    if (tablesOff_) {
+    if (m_tablesOff) {
         applyBlockFormat();
-        cursor_.insertBlock(QTextBlockFormat(), charFormat());
+        m_cursor.insertBlock(QTextBlockFormat(), charFormat());
         return;
     }
-    rowOpen_ = false;
-    cellEnded_ = false;
+    m_rowOpen = false;
+    m_cellEnded = false;
 }
 
 void RtfParser::openTable()
 {
-    const int columns = std::clamp<int>(cellx_.size(), 1, kMaxTableColumns);
-    if (!tableCells_.takeNewTable(columns)) {
-        tablesOff_ = true;
+    const int columns = std::clamp<int>(m_cellx.size(), 1, kMaxTableColumns);
+    if (!m_tableCells.takeNewTable(columns)) {
+        m_tablesOff = true;
         return;
     }
     QTextTableFormat format;
     format.setCellSpacing(0);
     format.setCellPadding(points(2));
-    if (rowBorders_) {
+    if (m_rowBorders) {
         format.setBorder(points(0.5));
         format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
         format.setBorderBrush(Qt::black);
     } else {
         format.setBorder(0);
     }
-    if (cellx_.size() == columns) {
+    if (m_cellx.size() == columns) {
         QList<QTextLength> widths;
         int previous = 0;
-        for (int right : cellx_) {
+        for (int right : m_cellx) {
             if (right <= previous) {
                 widths.clear();
                 break;
@@ -93,77 +93,77 @@ void RtfParser::openTable()
         if (!widths.isEmpty())
             format.setColumnWidthConstraints(widths);
     }
-    if (pageBreakPending_ || (sectionPending_ && sectionBreaksPage_))
+    if (m_pageBreakPending || (m_sectionPending && m_sectionBreaksPage))
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-    pageBreakPending_ = false;
-    sectionPending_ = false;
+    m_pageBreakPending = false;
+    m_sectionPending = false;
     // A table goes before the block it is inserted at; from an empty block
     // that follows another paragraph it goes at that paragraph's end, so that
     // the empty block follows the table instead of standing before it.
-    const QTextBlock block = cursor_.block();
+    const QTextBlock block = m_cursor.block();
     bool moved = false;
     if (block.length() == 1 && block.previous().isValid()) {
-        QTextCursor before(&document_);
+        QTextCursor before(&m_document);
         before.setPosition(block.position() - 1);
-        moved = before.currentFrame() == cursor_.currentFrame();
+        moved = before.currentFrame() == m_cursor.currentFrame();
         if (moved)
-            cursor_.setPosition(block.position() - 1);
+            m_cursor.setPosition(block.position() - 1);
     }
-    table_ = cursor_.insertTable(1, columns, format);
+    m_table = m_cursor.insertTable(1, columns, format);
     if (moved) {
         // The table brings a block of its own after it: drop the empty one.
-        QTextCursor after(&document_);
-        after.setPosition(table_->lastPosition() + 1);
+        QTextCursor after(&m_document);
+        after.setPosition(m_table->lastPosition() + 1);
         if (after.block().length() == 1 && after.block().next().isValid())
             after.deleteChar();
     }
-    row_ = 0;
-    column_ = 0;
-    rowOpen_ = true;
-    cellEnded_ = false;
-    cursor_.setPosition(table_->cellAt(0, 0).firstPosition());
+    m_row = 0;
+    m_column = 0;
+    m_rowOpen = true;
+    m_cellEnded = false;
+    m_cursor.setPosition(m_table->cellAt(0, 0).firstPosition());
 }
 
 bool RtfParser::startRow()
 {
-    if (!tableCells_.ensureRow(table_, row_ + 1)) {
+    if (!m_tableCells.ensureRow(m_table, m_row + 1)) {
         closeTable();
-        tablesOff_ = true;
+        m_tablesOff = true;
         return false;
     }
-    ++row_;
-    column_ = 0;
-    rowOpen_ = true;
-    cellEnded_ = false;
-    tableCells_.widen(table_, std::min<int>(cellx_.size(), kMaxTableColumns));
-    cursor_.setPosition(table_->cellAt(row_, 0).firstPosition());
+    ++m_row;
+    m_column = 0;
+    m_rowOpen = true;
+    m_cellEnded = false;
+    m_tableCells.widen(m_table, std::min<int>(m_cellx.size(), kMaxTableColumns));
+    m_cursor.setPosition(m_table->cellAt(m_row, 0).firstPosition());
     return true;
 }
 
 void RtfParser::nextCell()
 {
-    cellEnded_ = false;
-    if (column_ + 1 >= table_->columns()) {
+    m_cellEnded = false;
+    if (m_column + 1 >= m_table->columns()) {
         // A row with more cells than its definition: widen the table, or
         // keep the rest in its last cell.
-        if (table_->columns() >= kMaxTableColumns || !tableCells_.widen(table_, table_->columns() + 1)) {
-            cursor_.insertText(QStringLiteral("\t"), charFormat());
+        if (m_table->columns() >= kMaxTableColumns || !m_tableCells.widen(m_table, m_table->columns() + 1)) {
+            m_cursor.insertText(QStringLiteral("\t"), charFormat());
             return;
         }
     }
-    ++column_;
-    cursor_.setPosition(table_->cellAt(row_, column_).firstPosition());
+    ++m_column;
+    m_cursor.setPosition(m_table->cellAt(m_row, m_column).firstPosition());
 }
 
 void RtfParser::closeTable()
 {
-    if (!table_)
+    if (!m_table)
         return;
-    tableCells_.trim(table_, row_ + 1);
-    cursor_.setPosition(table_->lastPosition() + 1);
-    table_ = nullptr;
-    rowOpen_ = false;
-    cellEnded_ = false;
+    m_tableCells.trim(m_table, m_row + 1);
+    m_cursor.setPosition(m_table->lastPosition() + 1);
+    m_table = nullptr;
+    m_rowOpen = false;
+    m_cellEnded = false;
 }
 
 } // namespace platform::text::rtf

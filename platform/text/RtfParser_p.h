@@ -146,20 +146,20 @@ inline int hexValue(char c)
 class RtfParser {
 public:
     RtfParser(QTextDocument& document, const QString& attachmentFolder, double unitsPerPoint)
-        : document_(document), cursor_(&document), folder_(attachmentFolder),
-          unitsPerPoint_(unitsPerPoint)
+        : m_document(document), m_cursor(&document), m_folder(attachmentFolder),
+          m_unitsPerPoint(unitsPerPoint)
     {
-        stack_.reserve(kMaxGroupDepth + 2);
-        stack_.push_back(Group{}); // the state outside the document's group
+        m_stack.reserve(kMaxGroupDepth + 2);
+        m_stack.push_back(Group{}); // the state outside the document's group
     }
 
     void parse(const char* begin, const char* end);
 
 private:
-    Group& cur() { return stack_.back(); }
+    Group& cur() { return m_stack.back(); }
     // Layout units of a length in twips or points.
-    double twips(int value) const { return value / 20.0 * unitsPerPoint_; }
-    double points(double value) const { return value * unitsPerPoint_; }
+    double twips(int value) const { return value / 20.0 * m_unitsPerPoint; }
+    double points(double value) const { return value * m_unitsPerPoint; }
     bool textual() { return cur().dest == Dest::Text || cur().dest == Dest::Footnote; }
 
     void openGroup();
@@ -202,53 +202,53 @@ private:
     void insertImage(const QImage& image, QSizeF size);
     void finish();
 
-    QTextDocument& document_;
-    QTextCursor cursor_;
-    QString folder_;
-    double unitsPerPoint_;
-    const char* p_ = nullptr;
-    const char* end_ = nullptr;
-    std::vector<Group> stack_;
-    bool finished_ = false;
-    bool ignorable_ = false;
-    int ucSkip_ = 0;
-    bool placeholderPending_ = false;
+    QTextDocument& m_document;
+    QTextCursor m_cursor;
+    QString m_folder;
+    double m_unitsPerPoint;
+    const char* m_p = nullptr;
+    const char* m_end = nullptr;
+    std::vector<Group> m_stack;
+    bool m_finished = false;
+    bool m_ignorable = false;
+    int m_ucSkip = 0;
+    bool m_placeholderPending = false;
 
-    CodePageDecoder decoder_;
-    int documentCodePage_ = 1252;
-    int defaultFont_ = -1;
-    std::unordered_map<int, FontInfo> fonts_;
-    QList<std::optional<QColor>> colors_;
-    FontDefinition fontDefinition_;
-    ColorDefinition colorDefinition_;
+    CodePageDecoder m_decoder;
+    int m_documentCodePage = 1252;
+    int m_defaultFont = -1;
+    std::unordered_map<int, FontInfo> m_fonts;
+    QList<std::optional<QColor>> m_colors;
+    FontDefinition m_fontDefinition;
+    ColorDefinition m_colorDefinition;
 
-    QByteArray bytes_; // undecoded text in the current code page
-    QString text_;     // decoded text not yet in the document
-    bool charFormatValid_ = false;
-    CharState charFormatState_;
-    QTextCharFormat charFormat_;
-    bool blockFormatValid_ = false;
-    ParaState blockFormatState_;
-    QTextBlockFormat blockFormat_;
+    QByteArray m_bytes; // undecoded text in the current code page
+    QString m_text;     // decoded text not yet in the document
+    bool m_charFormatValid = false;
+    CharState m_charFormatState;
+    QTextCharFormat m_charFormat;
+    bool m_blockFormatValid = false;
+    ParaState m_blockFormatState;
+    QTextBlockFormat m_blockFormat;
 
-    bool pageBreakPending_ = false;
-    bool sectionPending_ = false;
-    bool sectionBreaksPage_ = true;
+    bool m_pageBreakPending = false;
+    bool m_sectionPending = false;
+    bool m_sectionBreaksPage = true;
 
-    QTextTable* table_ = nullptr;
-    int row_ = 0;
-    int column_ = 0;
-    bool rowOpen_ = false;
-    bool cellEnded_ = false;
-    bool tablesOff_ = false;
-    TableCells tableCells_;
-    QList<int> cellx_;
-    bool rowBorders_ = false;
+    QTextTable* m_table = nullptr;
+    int m_row = 0;
+    int m_column = 0;
+    bool m_rowOpen = false;
+    bool m_cellEnded = false;
+    bool m_tablesOff = false;
+    TableCells m_tableCells;
+    QList<int> m_cellx;
+    bool m_rowBorders = false;
 
-    Picture picture_;
-    Attachment attachment_;
-    int imageCount_ = 0;
-    ImageBudget images_;
+    Picture m_picture;
+    Attachment m_attachment;
+    int m_imageCount = 0;
+    ImageBudget m_images;
 };
 
 } // namespace platform::text::rtf

@@ -17,9 +17,9 @@ constexpr int kCellBatch = 4096;
 
 bool TableCells::takeNewTable(int columns)
 {
-    if (columns < 1 || cells_ + columns > kMaxTableCells)
+    if (columns < 1 || m_cells + columns > kMaxTableCells)
         return false;
-    cells_ += columns;
+    m_cells += columns;
     return true;
 }
 
@@ -29,11 +29,11 @@ bool TableCells::ensureRow(QTextTable* table, int row)
         return true;
     const int columns = table->columns();
     const qint64 batch = std::clamp(table->rows(), 1, std::max(1, kCellBatch / columns));
-    const qint64 add = std::min(batch, (kMaxTableCells - cells_) / columns);
+    const qint64 add = std::min(batch, (kMaxTableCells - m_cells) / columns);
     if (add < 1 || row >= table->rows() + add)
         return false;
     table->appendRows(int(add));
-    cells_ += add * columns;
+    m_cells += add * columns;
     return true;
 }
 
@@ -42,10 +42,10 @@ bool TableCells::widen(QTextTable* table, int columns)
     const int more = columns - table->columns();
     if (more <= 0)
         return true;
-    if (cells_ + qint64(table->rows()) * more > kMaxTableCells)
+    if (m_cells + qint64(table->rows()) * more > kMaxTableCells)
         return false;
     table->appendColumns(more);
-    cells_ += qint64(table->rows()) * more;
+    m_cells += qint64(table->rows()) * more;
     return true;
 }
 
@@ -54,7 +54,7 @@ void TableCells::trim(QTextTable* table, int used)
     const int unused = table->rows() - std::max(used, 1);
     if (unused <= 0)
         return;
-    cells_ -= qint64(unused) * table->columns();
+    m_cells -= qint64(unused) * table->columns();
     table->removeRows(table->rows() - unused, unused);
 }
 

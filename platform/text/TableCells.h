@@ -25,7 +25,7 @@ public:
     void trim(QTextTable* table, int used);
 
 private:
-    qint64 cells_ = 0;
+    qint64 m_cells = 0;
 };
 
 } // namespace platform::text

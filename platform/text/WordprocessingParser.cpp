@@ -74,7 +74,7 @@ int headingLevelOfStyleId(const QString& id)
 } // namespace
 
 WordprocessingParser::WordprocessingParser(RichTextBuilder& builder, PartName partName, PartReader readPart)
-    : builder_(builder), partName_(std::move(partName)), readPart_(std::move(readPart))
+    : m_builder(builder), m_partName(std::move(partName)), m_readPart(std::move(readPart))
 {
 }
 
@@ -159,26 +159,26 @@ void WordprocessingParser::readParagraphProperties(QXmlStreamReader& xml, Paragr
         } else if (n == u"ind") {
             for (const char* name : {"left", "start"})
                 if (hasAttr(xml, QLatin1StringView(name)))
-                    f.setLeftMargin(builder_.twips(intAttr(xml, QLatin1StringView(name))));
+                    f.setLeftMargin(m_builder.twips(intAttr(xml, QLatin1StringView(name))));
             for (const char* name : {"right", "end"})
                 if (hasAttr(xml, QLatin1StringView(name)))
-                    f.setRightMargin(builder_.twips(intAttr(xml, QLatin1StringView(name))));
+                    f.setRightMargin(m_builder.twips(intAttr(xml, QLatin1StringView(name))));
             if (hasAttr(xml, QLatin1StringView("firstLine")))
-                f.setTextIndent(builder_.twips(intAttr(xml, QLatin1StringView("firstLine"))));
+                f.setTextIndent(m_builder.twips(intAttr(xml, QLatin1StringView("firstLine"))));
             if (hasAttr(xml, QLatin1StringView("hanging")))
-                f.setTextIndent(-builder_.twips(intAttr(xml, QLatin1StringView("hanging"))));
+                f.setTextIndent(-m_builder.twips(intAttr(xml, QLatin1StringView("hanging"))));
         } else if (n == u"spacing") {
             if (hasAttr(xml, QLatin1StringView("before")))
-                f.setTopMargin(builder_.twips(std::max(0, intAttr(xml, QLatin1StringView("before")))));
+                f.setTopMargin(m_builder.twips(std::max(0, intAttr(xml, QLatin1StringView("before")))));
             if (hasAttr(xml, QLatin1StringView("after")))
-                f.setBottomMargin(builder_.twips(std::max(0, intAttr(xml, QLatin1StringView("after")))));
+                f.setBottomMargin(m_builder.twips(std::max(0, intAttr(xml, QLatin1StringView("after")))));
             const int line = intAttr(xml, QLatin1StringView("line"));
             const QStringView rule = attr(xml, QLatin1StringView("lineRule"));
             if (line > 0) {
                 if (rule == u"exact")
-                    f.setLineHeight(builder_.twips(line), QTextBlockFormat::FixedHeight);
+                    f.setLineHeight(m_builder.twips(line), QTextBlockFormat::FixedHeight);
                 else if (rule == u"atLeast" || rule == u"at-least")
-                    f.setLineHeight(builder_.twips(line), QTextBlockFormat::MinimumHeight);
+                    f.setLineHeight(m_builder.twips(line), QTextBlockFormat::MinimumHeight);
                 else
                     f.setLineHeight(std::clamp(line * 100.0 / 240.0, 50.0, 1000.0),
                                     QTextBlockFormat::ProportionalHeight);
@@ -188,7 +188,7 @@ void WordprocessingParser::readParagraphProperties(QXmlStreamReader& xml, Paragr
                 f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         } else if (n == u"tabs") {
             readTabStops(xml, f, [&](const QXmlStreamReader& tab) {
-                return std::optional(builder_.twips(intAttr(tab, QLatin1StringView("pos"), -1)));
+                return std::optional(m_builder.twips(intAttr(tab, QLatin1StringView("pos"), -1)));
             });
             continue;
         } else if (n == u"numPr" || n == u"listPr") {
@@ -228,11 +228,11 @@ void WordprocessingParser::readStylesElement(QXmlStreamReader& xml)
                 if (xml.name() == u"rPrDefault" || xml.name() == u"pPrDefault") {
                     while (xml.readNextStartElement()) {
                         if (xml.name() == u"rPr") {
-                            readRunProperties(xml, defaultChars_, nullptr);
+                            readRunProperties(xml, m_defaultChars, nullptr);
                         } else if (xml.name() == u"pPr") {
                             Paragraph p;
                             readParagraphProperties(xml, p);
-                            defaultBlock_ = p.block;
+                            m_defaultBlock = p.block;
                         } else {
                             xml.skipCurrentElement();
                         }
@@ -269,14 +269,14 @@ void WordprocessingParser::readStylesElement(QXmlStreamReader& xml)
                     style.block.setHeadingLevel(level);
             }
             if (type == u"paragraph" && (isDefault == u"1" || isDefault == u"on" || isDefault == u"true"))
-                defaultParagraphStyle_ = id;
+                m_defaultParagraphStyle = id;
             if (!id.isEmpty() && (type == u"paragraph" || type == u"character"))
-                styles_.insert(id, style);
+                m_styles.insert(id, style);
         } else {
             xml.skipCurrentElement();
         }
     }
-    resolved_.clear();
+    m_resolved.clear();
 }
 
 void WordprocessingParser::readNumberingElement(QXmlStreamReader& xml)
@@ -287,7 +287,7 @@ void WordprocessingParser::readNumberingElement(QXmlStreamReader& xml)
             const QString id = attr(xml, n == u"abstractNum" ? QLatin1StringView("abstractNumId")
                                                              : QLatin1StringView("listDefId"))
                                    .toString();
-            QHash<int, ListLevel>& levels = abstractLevels_[id];
+            QHash<int, ListLevel>& levels = m_abstractLevels[id];
             while (xml.readNextStartElement()) {
                 if (xml.name() == u"lvl") {
                     const int level = std::clamp(attr(xml, QLatin1StringView("ilvl")).toInt(), 0, 8);
@@ -312,7 +312,7 @@ void WordprocessingParser::readNumberingElement(QXmlStreamReader& xml)
                                    .toString();
             while (xml.readNextStartElement()) {
                 if (xml.name() == u"abstractNumId" || xml.name() == u"ilst")
-                    numToAbstract_.insert(id, attr(xml, QLatin1StringView("val")).toString());
+                    m_numToAbstract.insert(id, attr(xml, QLatin1StringView("val")).toString());
                 xml.skipCurrentElement();
             }
         } else {
@@ -339,12 +339,12 @@ bool WordprocessingParser::readNumbering(const QByteArray& bytes)
 
 WordprocessingParser::ResolvedStyle WordprocessingParser::resolve(const QString& styleId)
 {
-    const auto cached = resolved_.constFind(styleId);
-    if (cached != resolved_.constEnd())
+    const auto cached = m_resolved.constFind(styleId);
+    if (cached != m_resolved.constEnd())
         return *cached;
     const auto chain = styleChain(styleId, [&](const QString& id) -> const Style* {
-        const auto it = styles_.constFind(id);
-        return it == styles_.constEnd() ? nullptr : &*it;
+        const auto it = m_styles.constFind(id);
+        return it == m_styles.constEnd() ? nullptr : &*it;
     });
     ResolvedStyle r;
     for (auto it = chain.crbegin(); it != chain.crend(); ++it) {
@@ -359,99 +359,99 @@ WordprocessingParser::ResolvedStyle WordprocessingParser::resolve(const QString&
             r.hasNumbering = true;
         }
     }
-    resolved_.insert(styleId, r);
+    m_resolved.insert(styleId, r);
     return r;
 }
 
 WordprocessingParser::ListLevel WordprocessingParser::listLevel(const QString& numId, int level) const
 {
-    const QString abstract = numToAbstract_.value(numId, numId);
-    const auto levels = abstractLevels_.constFind(abstract);
-    if (levels == abstractLevels_.constEnd())
+    const QString abstract = m_numToAbstract.value(numId, numId);
+    const auto levels = m_abstractLevels.constFind(abstract);
+    if (levels == m_abstractLevels.constEnd())
         return {};
     return levels->value(level);
 }
 
 void WordprocessingParser::ensureTable()
 {
-    if (tables_.isEmpty() || tables_.last().started)
+    if (m_tables.isEmpty() || m_tables.last().started)
         return;
     // A nested table opens the cell that holds it first.
-    if (tables_.size() >= 2) {
-        TableState& parent = tables_[tables_.size() - 2];
+    if (m_tables.size() >= 2) {
+        TableState& parent = m_tables[m_tables.size() - 2];
         if (parent.cellOpen && !parent.cellStarted) {
-            builder_.beginCell(parent.span, 1, parent.continuesMerge);
+            m_builder.beginCell(parent.span, 1, parent.continuesMerge);
             parent.cellStarted = true;
         }
     }
-    builder_.beginTable(tables_.last().grid);
-    tables_.last().started = true;
+    m_builder.beginTable(m_tables.last().grid);
+    m_tables.last().started = true;
 }
 
 void WordprocessingParser::ensureCell()
 {
-    if (tables_.isEmpty())
+    if (m_tables.isEmpty())
         return;
     ensureTable();
-    TableState& t = tables_.last();
+    TableState& t = m_tables.last();
     if (t.cellOpen && !t.cellStarted) {
-        builder_.beginCell(t.span, 1, t.continuesMerge);
+        m_builder.beginCell(t.span, 1, t.continuesMerge);
         t.cellStarted = true;
     }
 }
 
 void WordprocessingParser::ensureParagraph()
 {
-    if (paragraphStarted_)
+    if (m_paragraphStarted)
         return;
     ensureCell();
-    const QString styleId = paragraph_.styleId.isEmpty() ? defaultParagraphStyle_ : paragraph_.styleId;
+    const QString styleId = m_paragraph.styleId.isEmpty() ? m_defaultParagraphStyle : m_paragraph.styleId;
     const ResolvedStyle style = resolve(styleId);
-    QTextBlockFormat block = defaultBlock_;
+    QTextBlockFormat block = m_defaultBlock;
     block.merge(style.block);
-    block.merge(paragraph_.block);
-    paragraphChars_ = defaultChars_;
-    paragraphChars_.merge(style.chars);
-    QTextCharFormat mark = paragraphChars_;
-    mark.merge(paragraph_.mark);
+    block.merge(m_paragraph.block);
+    m_paragraphChars = m_defaultChars;
+    m_paragraphChars.merge(style.chars);
+    QTextCharFormat mark = m_paragraphChars;
+    mark.merge(m_paragraph.mark);
     mark.clearProperty(kHiddenTextProperty);
-    builder_.startParagraph(block, mark);
-    paragraphStarted_ = true;
-    runFormatValid_ = false;
+    m_builder.startParagraph(block, mark);
+    m_paragraphStarted = true;
+    m_runFormatValid = false;
 
     QString numId = style.numId;
     int level = style.level;
     bool numbered = style.hasNumbering;
-    if (paragraph_.hasNumbering) {
+    if (m_paragraph.hasNumbering) {
         numbered = true;
-        if (!paragraph_.numId.isEmpty())
-            numId = paragraph_.numId;
-        if (paragraph_.level >= 0)
-            level = paragraph_.level;
+        if (!m_paragraph.numId.isEmpty())
+            numId = m_paragraph.numId;
+        if (m_paragraph.level >= 0)
+            level = m_paragraph.level;
     }
     if (numbered && !numId.isEmpty() && numId != u"0") {
         const ListLevel list = listLevel(numId, std::max(level, 0));
         if (list.style != QTextListFormat::ListStyleUndefined)
-            builder_.setListItem(QStringLiteral("w:") + numId, std::max(level, 0), list.style, list.start);
+            m_builder.setListItem(QStringLiteral("w:") + numId, std::max(level, 0), list.style, list.start);
     }
 }
 
 QTextCharFormat WordprocessingParser::runFormat()
 {
-    if (!runFormatValid_) {
-        runFormat_ = paragraphChars_;
-        if (!runStyle_.isEmpty())
-            runFormat_.merge(resolve(runStyle_).chars);
-        runFormat_.merge(runDirect_);
-        runFormatValid_ = true;
+    if (!m_runFormatValid) {
+        m_runFormat = m_paragraphChars;
+        if (!m_runStyle.isEmpty())
+            m_runFormat.merge(resolve(m_runStyle).chars);
+        m_runFormat.merge(m_runDirect);
+        m_runFormatValid = true;
     }
-    return runFormat_;
+    return m_runFormat;
 }
 
 void WordprocessingParser::emitText(const QString& text)
 {
     ensureParagraph();
-    builder_.addText(text, runFormat());
+    m_builder.addText(text, runFormat());
 }
 
 void WordprocessingParser::readCellProperties(QXmlStreamReader& xml, TableState& t)
@@ -479,16 +479,16 @@ void WordprocessingParser::readGrid(QXmlStreamReader& xml, TableState& t)
 
 void WordprocessingParser::addPicture(const QString& relationshipId, const QString& binaryName, QSizeF size)
 {
-    const QString part = relationshipId.isEmpty() || !partName_ ? QString() : partName_(relationshipId);
-    if (!part.isEmpty() && readPart_) {
+    const QString part = relationshipId.isEmpty() || !m_partName ? QString() : m_partName(relationshipId);
+    if (!part.isEmpty() && m_readPart) {
         ensureParagraph();
-        if (builder_.addImage(QStringLiteral("part:") + part, [&] { return readPart_(part); }, size))
+        if (m_builder.addImage(QStringLiteral("part:") + part, [&] { return m_readPart(part); }, size))
             return;
     }
-    const auto data = binaryData_.constFind(binaryName);
-    if (data != binaryData_.constEnd()) {
+    const auto data = m_binaryData.constFind(binaryName);
+    if (data != m_binaryData.constEnd()) {
         ensureParagraph();
-        builder_.addImage(QStringLiteral("binData:") + binaryName, [&] { return std::optional(*data); }, size);
+        m_builder.addImage(QStringLiteral("binData:") + binaryName, [&] { return std::optional(*data); }, size);
     }
 }
 
@@ -555,8 +555,8 @@ void WordprocessingParser::readPicture(QXmlStreamReader& xml)
         } else if (n == u"binData") {
             const QString name = attr(x, QLatin1StringView("name")).toString();
             const QString data = x.readElementText();
-            if (binaryData_.size() < 4096 && !binaryData_.contains(name))
-                binaryData_.insert(name, QByteArray::fromBase64(data.toLatin1()));
+            if (m_binaryData.size() < 4096 && !m_binaryData.contains(name))
+                m_binaryData.insert(name, QByteArray::fromBase64(data.toLatin1()));
             if (source.isEmpty())
                 source = name;
             return true;
@@ -578,23 +578,23 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
         if (token == QXmlStreamReader::StartElement) {
             const QStringView n = xml.name();
             if (n == u"p") {
-                if (inParagraph_)
+                if (m_inParagraph)
                     ensureParagraph(); // a paragraph inside one: keep both
-                paragraph_ = Paragraph();
-                inParagraph_ = true;
-                paragraphStarted_ = false;
+                m_paragraph = Paragraph();
+                m_inParagraph = true;
+                m_paragraphStarted = false;
             } else if (n == u"pPr") {
-                if (inParagraph_ && !paragraphStarted_)
-                    readParagraphProperties(xml, paragraph_);
+                if (m_inParagraph && !m_paragraphStarted)
+                    readParagraphProperties(xml, m_paragraph);
                 else
                     xml.skipCurrentElement();
             } else if (n == u"r") {
-                runDirect_ = QTextCharFormat();
-                runStyle_.clear();
-                runFormatValid_ = false;
+                m_runDirect = QTextCharFormat();
+                m_runStyle.clear();
+                m_runFormatValid = false;
             } else if (n == u"rPr") {
-                readRunProperties(xml, runDirect_, &runStyle_);
-                runFormatValid_ = false;
+                readRunProperties(xml, m_runDirect, &m_runStyle);
+                m_runFormatValid = false;
             } else if (n == u"t") {
                 emitText(xml.readElementText(QXmlStreamReader::IncludeChildElements));
             } else if (n == u"tab" || n == u"ptab") {
@@ -602,10 +602,10 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
             } else if (n == u"br" || n == u"cr") {
                 if (attr(xml, QLatin1StringView("type")) == u"page") {
                     ensureParagraph();
-                    builder_.addPageBreak();
+                    m_builder.addPageBreak();
                 } else {
                     ensureParagraph();
-                    builder_.addLineBreak(runFormat());
+                    m_builder.addLineBreak(runFormat());
                 }
             } else if (n == u"noBreakHyphen") {
                 emitText(QString(QChar(0x2011)));
@@ -621,35 +621,35 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
             } else if (n == u"pict" || n == u"object") {
                 readPicture(xml);
             } else if (n == u"tbl") {
-                if (inParagraph_)
+                if (m_inParagraph)
                     ensureParagraph();
-                inParagraph_ = false;
-                paragraphStarted_ = false;
-                if (!tables_.isEmpty())
+                m_inParagraph = false;
+                m_paragraphStarted = false;
+                if (!m_tables.isEmpty())
                     ensureCell();
-                tables_.append(TableState());
+                m_tables.append(TableState());
             } else if (n == u"tblGrid") {
-                if (!tables_.isEmpty())
-                    readGrid(xml, tables_.last());
+                if (!m_tables.isEmpty())
+                    readGrid(xml, m_tables.last());
                 else
                     xml.skipCurrentElement();
             } else if (n == u"tr") {
-                if (!tables_.isEmpty()) {
+                if (!m_tables.isEmpty()) {
                     ensureTable();
-                    builder_.beginRow();
-                    tables_.last().cellOpen = false;
+                    m_builder.beginRow();
+                    m_tables.last().cellOpen = false;
                 }
             } else if (n == u"tc") {
-                if (!tables_.isEmpty()) {
-                    TableState& t = tables_.last();
+                if (!m_tables.isEmpty()) {
+                    TableState& t = m_tables.last();
                     t.cellOpen = true;
                     t.cellStarted = false;
                     t.span = 1;
                     t.continuesMerge = false;
                 }
             } else if (n == u"tcPr") {
-                if (!tables_.isEmpty() && tables_.last().cellOpen && !tables_.last().cellStarted)
-                    readCellProperties(xml, tables_.last());
+                if (!m_tables.isEmpty() && m_tables.last().cellOpen && !m_tables.last().cellStarted)
+                    readCellProperties(xml, m_tables.last());
                 else
                     xml.skipCurrentElement();
             } else if (n == u"styles") {
@@ -658,8 +658,8 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                 while (xml.readNextStartElement()) {
                     const QStringView family = attr(xml, QLatin1StringView("ascii"));
                     if (xml.name() == u"defaultFonts" && !family.isEmpty()
-                        && !defaultChars_.hasProperty(QTextFormat::FontFamilies))
-                        defaultChars_.setFontFamilies(QStringList{family.toString()});
+                        && !m_defaultChars.hasProperty(QTextFormat::FontFamilies))
+                        m_defaultChars.setFontFamilies(QStringList{family.toString()});
                     xml.skipCurrentElement();
                 }
             } else if (n == u"lists" || n == u"numbering") {
@@ -682,29 +682,29 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
         } else if (token == QXmlStreamReader::EndElement) {
             const QStringView n = xml.name();
             if (n == u"p") {
-                if (inParagraph_)
+                if (m_inParagraph)
                     ensureParagraph();
-                inParagraph_ = false;
-                paragraphStarted_ = false;
+                m_inParagraph = false;
+                m_paragraphStarted = false;
             } else if (n == u"r") {
-                runDirect_ = QTextCharFormat();
-                runStyle_.clear();
-                runFormatValid_ = false;
+                m_runDirect = QTextCharFormat();
+                m_runStyle.clear();
+                m_runFormatValid = false;
             } else if (n == u"tc") {
-                if (!tables_.isEmpty()) {
+                if (!m_tables.isEmpty()) {
                     ensureCell();
-                    tables_.last().cellOpen = false;
+                    m_tables.last().cellOpen = false;
                 }
             } else if (n == u"tr") {
-                if (!tables_.isEmpty() && tables_.last().started)
-                    builder_.endRow();
+                if (!m_tables.isEmpty() && m_tables.last().started)
+                    m_builder.endRow();
             } else if (n == u"tbl") {
-                if (!tables_.isEmpty()) {
-                    if (tables_.last().started)
-                        builder_.endTable();
-                    tables_.removeLast();
-                    inParagraph_ = false;
-                    paragraphStarted_ = false;
+                if (!m_tables.isEmpty()) {
+                    if (m_tables.last().started)
+                        m_builder.endTable();
+                    m_tables.removeLast();
+                    m_inParagraph = false;
+                    m_paragraphStarted = false;
                 }
             }
         }
@@ -718,7 +718,7 @@ bool WordprocessingParser::readDocument(const QByteArray& bytes, const QString& 
     if (!xml.readNextStartElement() || xml.name() != rootName)
         return false;
     const bool ok = readBody(xml);
-    builder_.finish();
+    m_builder.finish();
     return ok;
 }
 

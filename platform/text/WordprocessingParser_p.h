@@ -97,27 +97,27 @@ private:
     void emitText(const QString& text);
     QTextCharFormat runFormat();
 
-    RichTextBuilder& builder_;
-    PartName partName_;
-    PartReader readPart_;
-    QHash<QString, Style> styles_;
-    QHash<QString, ResolvedStyle> resolved_;
-    QString defaultParagraphStyle_;
-    QTextCharFormat defaultChars_;
-    QTextBlockFormat defaultBlock_;
-    QHash<QString, QString> numToAbstract_;
-    QHash<QString, QHash<int, ListLevel>> abstractLevels_;
-    QHash<QString, QByteArray> binaryData_;
+    RichTextBuilder& m_builder;
+    PartName m_partName;
+    PartReader m_readPart;
+    QHash<QString, Style> m_styles;
+    QHash<QString, ResolvedStyle> m_resolved;
+    QString m_defaultParagraphStyle;
+    QTextCharFormat m_defaultChars;
+    QTextBlockFormat m_defaultBlock;
+    QHash<QString, QString> m_numToAbstract;
+    QHash<QString, QHash<int, ListLevel>> m_abstractLevels;
+    QHash<QString, QByteArray> m_binaryData;
 
-    Paragraph paragraph_;
-    bool inParagraph_ = false;
-    bool paragraphStarted_ = false;
-    QTextCharFormat paragraphChars_;
-    QTextCharFormat runDirect_;
-    QString runStyle_;
-    bool runFormatValid_ = false;
-    QTextCharFormat runFormat_;
-    QList<TableState> tables_;
+    Paragraph m_paragraph;
+    bool m_inParagraph = false;
+    bool m_paragraphStarted = false;
+    QTextCharFormat m_paragraphChars;
+    QTextCharFormat m_runDirect;
+    QString m_runStyle;
+    bool m_runFormatValid = false;
+    QTextCharFormat m_runFormat;
+    QList<TableState> m_tables;
 };
 
 } // namespace platform::text

@@ -24,7 +24,7 @@ struct ZipPackage::Handle {
 };
 
 ZipPackage::ZipPackage(std::unique_ptr<Handle> handle, const ZipLimits& limits)
-    : handle_(std::move(handle)), limits_(limits)
+    : m_handle(std::move(handle)), m_limits(limits)
 {
 }
 
@@ -75,9 +75,9 @@ std::unique_ptr<ZipPackage> ZipPackage::fromData(const QByteArray& data, const Z
 qint64 ZipPackage::indexOf(const QString& name) const
 {
     const QByteArray utf8 = name.toUtf8();
-    zip_int64_t index = zip_name_locate(handle_->archive, utf8.constData(), 0);
+    zip_int64_t index = zip_name_locate(m_handle->archive, utf8.constData(), 0);
     if (index < 0)
-        index = zip_name_locate(handle_->archive, utf8.constData(), ZIP_FL_NOCASE);
+        index = zip_name_locate(m_handle->archive, utf8.constData(), ZIP_FL_NOCASE);
     return index;
 }
 
@@ -89,9 +89,9 @@ bool ZipPackage::contains(const QString& name) const
 QStringList ZipPackage::names() const
 {
     QStringList list;
-    const zip_int64_t count = zip_get_num_entries(handle_->archive, 0);
+    const zip_int64_t count = zip_get_num_entries(m_handle->archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
-        if (const char* name = zip_get_name(handle_->archive, zip_uint64_t(i), 0))
+        if (const char* name = zip_get_name(m_handle->archive, zip_uint64_t(i), 0))
             list << QString::fromUtf8(name);
     }
     return list;
@@ -104,21 +104,21 @@ std::optional<QByteArray> ZipPackage::read(const QString& name)
         return std::nullopt;
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(handle_->archive, zip_uint64_t(index), 0, &stat) != 0)
+    if (zip_stat_index(m_handle->archive, zip_uint64_t(index), 0, &stat) != 0)
         return std::nullopt;
     if (!(stat.valid & ZIP_STAT_SIZE) || !(stat.valid & ZIP_STAT_COMP_SIZE))
         return std::nullopt;
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
         return std::nullopt;
-    const qint64 remaining = limits_.maxTotalBytes - totalRead_;
-    const qint64 limit = std::min(limits_.maxEntryBytes, remaining);
+    const qint64 remaining = m_limits.maxTotalBytes - m_totalRead;
+    const qint64 limit = std::min(m_limits.maxEntryBytes, remaining);
     if (stat.size > zip_uint64_t(limit))
         return std::nullopt;
     const qint64 size = qint64(stat.size);
-    if (size > kRatioCheckFrom && qint64(stat.comp_size) * limits_.maxRatio < size)
+    if (size > kRatioCheckFrom && qint64(stat.comp_size) * m_limits.maxRatio < size)
         return std::nullopt;
 
-    zip_file_t* file = zip_fopen_index(handle_->archive, zip_uint64_t(index), 0);
+    zip_file_t* file = zip_fopen_index(m_handle->archive, zip_uint64_t(index), 0);
     if (!file)
         return std::nullopt;
     // The declared size is only a claim: never take more bytes than it says.
@@ -144,7 +144,7 @@ std::optional<QByteArray> ZipPackage::read(const QString& name)
     zip_fclose(file);
     if (!ok || bytes.size() != size)
         return std::nullopt;
-    totalRead_ += size;
+    m_totalRead += size;
     return bytes;
 }
 

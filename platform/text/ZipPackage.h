@@ -41,9 +41,9 @@ private:
     static std::unique_ptr<ZipPackage> adopt(void* archive, QByteArray data, const ZipLimits& limits);
     qint64 indexOf(const QString& name) const;
 
-    std::unique_ptr<Handle> handle_;
-    ZipLimits limits_;
-    qint64 totalRead_ = 0;
+    std::unique_ptr<Handle> m_handle;
+    ZipLimits m_limits;
+    qint64 m_totalRead = 0;
 };
 
 } // namespace platform::text

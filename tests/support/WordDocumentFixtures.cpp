@@ -582,9 +582,9 @@ void DocBuilder::paragraph(const QList<Run>& runs, const QByteArray& papx, quint
         const quint32 from = fc();
         for (QChar c : run.text)
             add(c, eightBit);
-        chpx_.append({from, fc(), run.chpx});
+        m_chpx.append({from, fc(), run.chpx});
     }
-    papx_.append({fcStart, fc(), le16(istd) + papx});
+    m_papx.append({fcStart, fc(), le16(istd) + papx});
 }
 
 QByteArray DocBuilder::build(const QByteArray& dataStream, const CompoundFileOptions& options) const
@@ -595,41 +595,41 @@ QByteArray DocBuilder::build(const QByteArray& dataStream, const CompoundFileOpt
 QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStream) const
 {
     // The text, then the formatting pages.
-    const quint32 firstPage = std::max<quint32>(8, (k16 + quint32(text16_.size()) + 511) / 512);
+    const quint32 firstPage = std::max<quint32>(8, (k16 + quint32(m_text16.size()) + 511) / 512);
     QList<quint32> chpxFcs, papxFcs;
-    const QList<QByteArray> pages = fkpPages(chpx_, false, chpxFcs) + fkpPages(papx_, true, papxFcs);
+    const QList<QByteArray> pages = fkpPages(m_chpx, false, chpxFcs) + fkpPages(m_papx, true, papxFcs);
     QByteArray word(qsizetype(firstPage + pages.size()) * 512, '\0');
     put16(word, 0, 0xA5EC);
     put16(word, 2, 0xC1);
     put16(word, 10, 0x0200);
     put16(word, 32, 14);
     put16(word, 62, 22);
-    put32(word, 64 + 12, quint32(text8_.size() + text16_.size() / 2));
+    put32(word, 64 + 12, quint32(m_text8.size() + m_text16.size() / 2));
     put16(word, 152, 93);
     const auto fcLcb = [&](int index, quint32 fc, quint32 lcb) {
         put32(word, 154 + 8 * index, fc);
         put32(word, 154 + 8 * index + 4, lcb);
     };
-    word.replace(k8, text8_.size(), text8_);
-    word.replace(k16, text16_.size(), text16_);
+    word.replace(k8, m_text8.size(), m_text8);
+    word.replace(k16, m_text16.size(), m_text16);
     for (qsizetype i = 0; i < pages.size(); ++i)
         word.replace((firstPage + i) * 512, 512, pages[i]);
 
     QByteArray table;
     // Piece table: an 8-bit piece, then a 16-bit one.
-    const quint32 cp8 = quint32(text8_.size());
-    const quint32 cpAll = cp8 + quint32(text16_.size() / 2);
+    const quint32 cp8 = quint32(m_text8.size());
+    const quint32 cpAll = cp8 + quint32(m_text16.size() / 2);
     QByteArray plc = le32(0) + le32(cp8) + le32(cpAll);
     plc += le16(0) + le32(quint32(k8 * 2) | 0x40000000) + le16(0);
     plc += le16(0) + le32(k16) + le16(0);
     const QByteArray clx = QByteArray("\x02") + le32(quint32(plc.size())) + plc;
     fcLcb(33, quint32(table.size()), quint32(clx.size()));
     table += clx;
-    const quint32 lastFc = std::max<quint32>(k16 + quint32(text16_.size()), k8 + quint32(text8_.size()));
+    const quint32 lastFc = std::max<quint32>(k16 + quint32(m_text16.size()), k8 + quint32(m_text8.size()));
     for (const auto& [index, fcs, first] : {std::tuple{12, chpxFcs, firstPage},
                                             std::tuple{13, papxFcs, firstPage + quint32(chpxFcs.size())}}) {
         QByteArray starts, numbers;
-        for (int i = 0; i < binTableRepeats_; ++i) {
+        for (int i = 0; i < m_binTableRepeats; ++i) {
             for (qsizetype k = 0; k < fcs.size(); ++k) {
                 starts += le32(fcs[k]);
                 numbers += le32(first + quint32(k));
@@ -651,9 +651,9 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
     fcLcb(15, quint32(table.size()), quint32(fonts.size()));
     table += fonts;
     // Simple (one-level) lists and their overrides.
-    QByteArray lst = le16(quint16(lists_.size()));
+    QByteArray lst = le16(quint16(m_lists.size()));
     QByteArray levels;
-    for (const List& list : lists_) {
+    for (const List& list : m_lists) {
         QByteArray lstf = le32(list.lsid) + le32(0);
         lstf += QByteArray(18, '\xff');
         lstf += char(1);
@@ -666,16 +666,16 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
     // As Word writes it, the levels follow the counted list table.
     fcLcb(73, quint32(table.size()), quint32(lst.size()));
     table += lst + levels;
-    QByteArray lfo = le32(quint32(lists_.size()));
-    for (const List& list : lists_)
+    QByteArray lfo = le32(quint32(m_lists.size()));
+    for (const List& list : m_lists)
         lfo += le32(list.lsid) + QByteArray(12, '\0');
     fcLcb(74, quint32(table.size()), quint32(lfo.size()));
     table += lfo;
-    if (!sections_.isEmpty()) {
+    if (!m_sections.isEmpty()) {
         // Section ends, then descriptors pointing at properties after the pages.
         QByteArray plcfSed = le32(0);
         QByteArray descriptors;
-        for (const Section& section : sections_) {
+        for (const Section& section : m_sections) {
             plcfSed += le32(section.end);
             quint32 sepx = 0xFFFFFFFF;
             if (section.breakKind >= 0) {
@@ -687,7 +687,7 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
         fcLcb(6, quint32(table.size()), quint32(plcfSed.size() + descriptors.size()));
         table += plcfSed + descriptors;
     }
-    if (!styles_.isEmpty()) {
+    if (!m_styles.isEmpty()) {
         const QByteArray stsh = styleSheet();
         fcLcb(1, quint32(table.size()), quint32(stsh.size()));
         table += stsh;
@@ -698,9 +698,9 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
 
 QByteArray DocBuilder::styleSheet() const
 {
-    QByteArray header = le16(quint16(styles_.size())) + le16(18) + le16(1) + le16(quint16(styles_.size()))
+    QByteArray header = le16(quint16(m_styles.size())) + le16(18) + le16(1) + le16(quint16(m_styles.size()))
                         + le16(15) + le16(0);
-    header += le16(defaultFont_) + le16(defaultFont_) + le16(defaultFont_) + le16(defaultFont_);
+    header += le16(m_defaultFont) + le16(m_defaultFont) + le16(m_defaultFont) + le16(m_defaultFont);
     QByteArray stsh = le16(quint16(header.size())) + header;
     const auto lpupx = [](const QByteArray& upx) {
         QByteArray out = le16(quint16(upx.size())) + upx;
@@ -708,7 +708,7 @@ QByteArray DocBuilder::styleSheet() const
             out += '\0';
         return out;
     };
-    for (const Style& style : styles_) {
+    for (const Style& style : m_styles) {
         if (style.kind == Style::Empty) {
             stsh += le16(0);
             continue;
@@ -731,15 +731,15 @@ QByteArray DocBuilder::styleSheet() const
 
 quint32 DocBuilder::fc() const
 {
-    return text16_.isEmpty() ? k8 + quint32(text8_.size()) : k16 + quint32(text16_.size());
+    return m_text16.isEmpty() ? k8 + quint32(m_text8.size()) : k16 + quint32(m_text16.size());
 }
 
 void DocBuilder::add(QChar c, bool eightBit)
 {
-    if (eightBit && text16_.isEmpty())
-        text8_.append(char(c.unicode()));
+    if (eightBit && m_text16.isEmpty())
+        m_text8.append(char(c.unicode()));
     else
-        text16_ += le16(c.unicode());
+        m_text16 += le16(c.unicode());
 }
 
 QList<QByteArray> DocBuilder::fkpPages(const QList<Range>& ranges, bool paragraphs, QList<quint32>& firstFcs)

@@ -97,16 +97,16 @@ public:
     // Styles by index; none by default.
     void setStyles(const QList<Style>& styles, quint16 defaultFont = 0)
     {
-        styles_ = styles;
-        defaultFont_ = defaultFont;
+        m_styles = styles;
+        m_defaultFont = defaultFont;
     }
     // Lists with one level each, list override n naming the n-th list; one
     // bulleted list by default.
-    void setLists(const QList<List>& lists) { lists_ = lists; }
+    void setLists(const QList<List>& lists) { m_lists = lists; }
     // Each bin table lists its pages this many times over.
-    void setBinTableRepeats(int repeats) { binTableRepeats_ = repeats; }
+    void setBinTableRepeats(int repeats) { m_binTableRepeats = repeats; }
     // The section table; none by default.
-    void setSections(const QList<Section>& sections) { sections_ = sections; }
+    void setSections(const QList<Section>& sections) { m_sections = sections; }
 
     // The WordDocument, 1Table and Data streams, and the file holding them.
     QList<QPair<QString, QByteArray>> streams(const QByteArray& dataStream) const;
@@ -124,13 +124,13 @@ private:
     static QList<QByteArray> fkpPages(const QList<Range>& ranges, bool paragraphs, QList<quint32>& firstFcs);
     QByteArray styleSheet() const;
 
-    QByteArray text8_, text16_;
-    QList<Range> chpx_, papx_;
-    QList<Style> styles_;
-    quint16 defaultFont_ = 0;
-    QList<List> lists_{{0x1234, 23}};
-    int binTableRepeats_ = 1;
-    QList<Section> sections_;
+    QByteArray m_text8, m_text16;
+    QList<Range> m_chpx, m_papx;
+    QList<Style> m_styles;
+    quint16 m_defaultFont = 0;
+    QList<List> m_lists{{0x1234, 23}};
+    int m_binTableRepeats = 1;
+    QList<Section> m_sections;
 };
 
 } // namespace testsupport

@@ -37,20 +37,20 @@ QList<QTextImageFormat> imagesOf(const QTextDocument& document)
 class RtfdFolder {
 public:
     explicit RtfdFolder(const QByteArray& rtf)
-        : path_(root_.filePath("Doc.rtfd"))
+        : m_path(m_root.filePath("Doc.rtfd"))
     {
-        testsupport::writeFile(path_ + "/TXT.rtf", rtf);
+        testsupport::writeFile(m_path + "/TXT.rtf", rtf);
     }
-    QString path() const { return path_; }
-    QString root() const { return root_.path(); }
+    QString path() const { return m_path; }
+    QString root() const { return m_root.path(); }
     void add(const QString& name, const QByteArray& bytes) const
     {
-        testsupport::writeFile(path_ + "/" + name, bytes);
+        testsupport::writeFile(m_path + "/" + name, bytes);
     }
 
 private:
-    QTemporaryDir root_;
-    QString path_;
+    QTemporaryDir m_root;
+    QString m_path;
 };
 
 QByteArray withAttachment(const QByteArray& graphic, const QByteArray& placeholder = "\\'ac")
