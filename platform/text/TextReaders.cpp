@@ -1,13 +1,13 @@
 #include "platform/text/TextReader.h"
 
-#include "platform/text/DocReader.h"
-#include "platform/text/DocxReader.h"
+#include "platform/text/word/DocReader.h"
+#include "platform/text/word/DocxReader.h"
 #include "platform/text/HtmlReader.h"
-#include "platform/text/OdtReader.h"
+#include "platform/text/odf/OdtReader.h"
 #include "platform/text/PlainTextReader.h"
-#include "platform/text/RtfReader.h"
-#include "platform/text/RtfdReader.h"
-#include "platform/text/WordMLReader.h"
+#include "platform/text/rtf/RtfReader.h"
+#include "platform/text/rtf/RtfdReader.h"
+#include "platform/text/word/WordMLReader.h"
 #include "platform/uti/TypeIdentifier.h"
 
 #include <QTextDocument>

@@ -1,8 +1,8 @@
 // One reader fed arbitrary bytes; READ_FUNCTION names it.
-#include "platform/text/DocReader.h"
-#include "platform/text/DocxReader.h"
-#include "platform/text/OdtReader.h"
-#include "platform/text/WordMLReader.h"
+#include "platform/text/word/DocReader.h"
+#include "platform/text/word/DocxReader.h"
+#include "platform/text/odf/OdtReader.h"
+#include "platform/text/word/WordMLReader.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>

@@ -1,6 +1,6 @@
 #include "platform/text/BoundedImage.h"
-#include "platform/text/CompoundFile.h"
-#include "platform/text/DocReader.h"
+#include "platform/text/word/CompoundFile.h"
+#include "platform/text/word/DocReader.h"
 #include "platform/text/TextDefaults.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"

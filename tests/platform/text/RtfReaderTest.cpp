@@ -1,4 +1,4 @@
-#include "platform/text/RtfReader.h"
+#include "platform/text/rtf/RtfReader.h"
 #include "tests/support/TestSupport.h"
 
 #include <QBuffer>

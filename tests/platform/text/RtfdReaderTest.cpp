@@ -1,5 +1,5 @@
-#include "platform/text/RtfReader.h"
-#include "platform/text/RtfdReader.h"
+#include "platform/text/rtf/RtfReader.h"
+#include "platform/text/rtf/RtfdReader.h"
 #include "platform/text/TextReader.h"
 #include "tests/support/TestSupport.h"
 

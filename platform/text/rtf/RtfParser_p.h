@@ -2,8 +2,8 @@
 // The RTF reader's parser: one pass over the data that builds the document
 // through a cursor, group by group.
 #include "platform/text/BoundedImage.h"
-#include "platform/text/RtfCodePage_p.h"
-#include "platform/text/RtfKeywords_p.h"
+#include "platform/text/rtf/RtfCodePage_p.h"
+#include "platform/text/rtf/RtfKeywords_p.h"
 #include "platform/text/TableCells.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "platform/text/WordprocessingParser_p.h"
+#include "platform/text/word/WordprocessingParser_p.h"
 
 #include "platform/text/DocumentXml_p.h"
 #include "platform/text/RichTextBuilder.h"

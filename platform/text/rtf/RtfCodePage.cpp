@@ -1,4 +1,4 @@
-#include "platform/text/RtfCodePage_p.h"
+#include "platform/text/rtf/RtfCodePage_p.h"
 
 #include <QList>
 #include <QStringDecoder>

@@ -1,4 +1,4 @@
-#include "platform/text/RtfParser_p.h"
+#include "platform/text/rtf/RtfParser_p.h"
 
 #include "platform/text/TextDefaults.h"
 

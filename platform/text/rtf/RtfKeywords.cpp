@@ -1,4 +1,4 @@
-#include "platform/text/RtfKeywords_p.h"
+#include "platform/text/rtf/RtfKeywords_p.h"
 
 #include <QFont>
 #include <QTextCharFormat>

@@ -1,5 +1,5 @@
 // The parser's pictures: embedded PNG and JPEG data and RTFD attachments.
-#include "platform/text/RtfParser_p.h"
+#include "platform/text/rtf/RtfParser_p.h"
 
 #include <QBuffer>
 #include <QDir>

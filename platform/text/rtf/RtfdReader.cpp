@@ -1,6 +1,6 @@
-#include "platform/text/RtfdReader.h"
+#include "platform/text/rtf/RtfdReader.h"
 
-#include "platform/text/RtfReader.h"
+#include "platform/text/rtf/RtfReader.h"
 #include "platform/text/TextFileBytes.h"
 
 #include <QDir>

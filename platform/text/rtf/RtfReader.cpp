@@ -1,7 +1,7 @@
-#include "platform/text/RtfReader.h"
+#include "platform/text/rtf/RtfReader.h"
 
 #include "platform/text/RichTextBuilder.h"
-#include "platform/text/RtfParser_p.h"
+#include "platform/text/rtf/RtfParser_p.h"
 #include "platform/text/TextDefaults.h"
 #include "platform/text/TextFileBytes.h"
 

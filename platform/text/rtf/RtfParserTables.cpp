@@ -1,5 +1,5 @@
 // The parser's tables: rows and cells of the text become a text table.
-#include "platform/text/RtfParser_p.h"
+#include "platform/text/rtf/RtfParser_p.h"
 
 #include <QTextBlock>
 #include <QTextDocument>

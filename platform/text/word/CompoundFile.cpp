@@ -1,4 +1,4 @@
-#include "platform/text/CompoundFile.h"
+#include "platform/text/word/CompoundFile.h"
 
 #include <QtEndian>
 

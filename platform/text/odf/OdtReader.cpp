@@ -1,4 +1,4 @@
-#include "platform/text/OdtReader.h"
+#include "platform/text/odf/OdtReader.h"
 
 #include "platform/text/DocumentXml_p.h"
 #include "platform/text/RichTextBuilder.h"

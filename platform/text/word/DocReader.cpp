@@ -1,6 +1,6 @@
-#include "platform/text/DocReader.h"
+#include "platform/text/word/DocReader.h"
 
-#include "platform/text/CompoundFile.h"
+#include "platform/text/word/CompoundFile.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
 #include "platform/text/WordListStyles_p.h"

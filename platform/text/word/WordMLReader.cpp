@@ -1,8 +1,8 @@
-#include "platform/text/WordMLReader.h"
+#include "platform/text/word/WordMLReader.h"
 
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
-#include "platform/text/WordprocessingParser_p.h"
+#include "platform/text/word/WordprocessingParser_p.h"
 
 namespace platform::text {
 

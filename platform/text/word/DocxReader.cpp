@@ -1,7 +1,7 @@
-#include "platform/text/DocxReader.h"
+#include "platform/text/word/DocxReader.h"
 
 #include "platform/text/RichTextBuilder.h"
-#include "platform/text/WordprocessingParser_p.h"
+#include "platform/text/word/WordprocessingParser_p.h"
 #include "platform/text/ZipPackage.h"
 
 #include <QHash>
