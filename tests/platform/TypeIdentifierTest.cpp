@@ -21,6 +21,9 @@ TEST(TypeIdentifier, ExtensionsMapToTypes)
         {"wordml", "com.microsoft.word.wordml"},
         {"py", "public.python-script"}, {"cpp", "public.c-plus-plus-source"},
         {"svg", "public.svg-image"},    {"pdf", "com.adobe.pdf"},
+        {"psd", "com.adobe.photoshop-image"}, {"sgi", "com.sgi.sgi-image"},
+        {"ico", "com.microsoft.ico"},   {"xbm", "public.xbitmap-image"},
+        {"NEF", "com.nikon.raw-image"}, {"webp", "org.webmproject.webp"},
         {"unknownext", ""},
     };
     for (const auto& c : cases)
@@ -35,6 +38,8 @@ TEST(TypeIdentifier, ConformanceFollowsAncestors)
     EXPECT_TRUE(conformsTo("org.openxmlformats.wordprocessingml.document.macroenabled",
                            "org.openxmlformats.wordprocessingml.document"));
     EXPECT_TRUE(conformsTo("public.rtf", "public.rtf"));
+    EXPECT_TRUE(conformsTo("com.canon.cr2-raw-image", "public.camera-raw-image"));
+    EXPECT_TRUE(conformsTo("com.apple.icns", "public.image"));
     EXPECT_FALSE(conformsTo("public.rtf", "public.plain-text"));
     EXPECT_FALSE(conformsTo("public.html", "public.plain-text"));
     EXPECT_FALSE(conformsTo("", "public.item"));
