@@ -51,6 +51,8 @@ endfunction()
 set(library_rules
   "qpdf/=platform/pdf/"
   "poppler/=platform/pdf/"
+  "poppler.h=platform/pdf/"
+  "glib=platform/pdf/|platform/image/"
   "plist/=platform/[^/]+$"
   "zip.h=platform/text/"
   "QWebEngine=platform/web/"

@@ -220,6 +220,8 @@ void PdfDocument::Impl::markModified(bool pagesChanged, bool textsChanged)
     modified = true;
     m_popplerValid = false;
     m_poppler.reset();
+    m_attributedTextValid = false;
+    m_attributedText.reset();
     if (textsChanged) {
         m_pageTextsValid = false;
         m_pageTexts.clear();
@@ -327,6 +329,15 @@ Poppler::Document* PdfDocument::Impl::popplerDocument() const
         m_poppler = qpdf ? popplerSource().load() : nullptr;
     }
     return m_poppler.get();
+}
+
+AttributedTextReader* PdfDocument::Impl::attributedTextReader() const
+{
+    if (!m_attributedTextValid) {
+        m_attributedTextValid = true;
+        m_attributedText = qpdf ? AttributedTextReader::open(popplerSource()) : nullptr;
+    }
+    return m_attributedText.get();
 }
 
 // ---- PdfDocument ----

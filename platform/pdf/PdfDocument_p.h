@@ -1,6 +1,7 @@
 #pragma once
 // Private to platform/pdf: the state behind a PdfDocument, shared by the
 // files of this folder (documents, pages, outlines, drawing context).
+#include "platform/pdf/PdfAttributedText_p.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PopplerSource_p.h"
 
@@ -94,6 +95,9 @@ struct PdfDocument::Impl {
     // page asked for is read alone; the next one reads all the rest at once
     // (on several threads): whoever asks twice is walking the pages.
     QString pageText(QPDFObjGen page) const;
+    // Page texts with their characters' looks, rebuilt lazily after a
+    // modification. Null when Poppler cannot read the document.
+    AttributedTextReader* attributedTextReader() const;
     // Serialises the current objects, unencrypted; empty on failure.
     QByteArray serialise() const;
 
@@ -103,6 +107,8 @@ private:
     mutable bool m_pagesValid = false;
     mutable std::unique_ptr<Poppler::Document> m_poppler;
     mutable bool m_popplerValid = false;
+    mutable std::unique_ptr<AttributedTextReader> m_attributedText;
+    mutable bool m_attributedTextValid = false;
     mutable std::map<QPDFObjGen, QString> m_pageTexts;
     mutable bool m_pageTextsValid = false;
 };

@@ -11,6 +11,7 @@
 #include <poppler/qt6/poppler-qt6.h>
 
 #include <QPainter>
+#include <QTextDocument>
 
 #include <cmath>
 #include <exception>
@@ -128,6 +129,16 @@ QString PdfPage::text() const
     if (index() < 0)
         return {};
     return doc->impl().pageText(QPDFObjGen(m_objectId, m_generation));
+}
+
+std::unique_ptr<QTextDocument> PdfPage::attributedText() const
+{
+    const auto doc = document();
+    const int i = index();
+    if (!doc || i < 0)
+        return nullptr;
+    const AttributedTextReader* reader = doc->impl().attributedTextReader();
+    return reader ? reader->pageText(i) : nullptr;
 }
 
 QImage PdfPage::render(const QRectF& box, double scale) const

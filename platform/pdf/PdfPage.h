@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class QTextDocument;
+
 namespace platform::pdf {
 
 class PdfDocument;
@@ -33,6 +35,10 @@ public:
 
     // The page's text in reading order.
     QString text() const;
+    // The same text as a rich text document, one paragraph per line, each
+    // character with the family, size, weight, slant and colour of its
+    // font. Null when the page's text cannot be read.
+    std::unique_ptr<QTextDocument> attributedText() const;
 
     // Draws the page, turned by its rotation, into a premultiplied ARGB bitmap
     // filled with 0xFF beforehand: box (in default user space, before
