@@ -1,0 +1,30 @@
+#pragma once
+// Image files made by the codec libraries themselves, for tests of the image
+// layer and the engine: every fixture is a small image of known pixels.
+#include <QByteArray>
+#include <QList>
+#include <QSize>
+
+namespace testsupport {
+
+// A JPEG of a solid colour: components 1 (gray), 3 (RGB) or 4 (Adobe CMYK);
+// an EXIF block with the orientation when it is not 0; JFIF density in dpi
+// when dpi is not 0.
+QByteArray jpegBytes(QSize size, int components, int exifOrientation = 0, int dpi = 0);
+// A 16-bit RGBA PNG, red rising along each row, alpha 0x8000.
+QByteArray png16AlphaBytes(QSize size);
+// A PNG that claims size in its header and holds no pixel data.
+QByteArray pngHeaderOnly(QSize size);
+// An RGB TIFF with one page per size, page i filled with grey 40 * (i + 1),
+// at dpi.
+QByteArray tiffPagesBytes(const QList<QSize>& pages, int dpi = 72);
+// A two-colour GIF (87a) of the given size: black with a white first pixel.
+QByteArray gifBytes(QSize size);
+// A 24-bit BMP with no resolution, filled with (r, g, b) = (10, 20, 30).
+QByteArray bmpBytes(QSize size);
+// An uncompressed RGB SGI file filled with (r, g, b) = (1, 2, 3).
+QByteArray sgiBytes(QSize size);
+// WebP, lossless or lossy, of a solid (200, 100, 50) with alpha 128 or opaque.
+QByteArray webpBytes(QSize size, bool alpha, bool lossless);
+
+} // namespace testsupport
