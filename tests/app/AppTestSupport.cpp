@@ -1,0 +1,67 @@
+#include "tests/app/AppTestSupport.h"
+
+#include "Common UI Code/KLVUtil.h"
+#include "platform/SystemInfo.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <map>
+
+namespace apptest {
+
+std::map<QString, TestFactory>& registry()
+{
+    static std::map<QString, TestFactory> tests;
+    return tests;
+}
+
+Registration::Registration(const char* name, TestFactory factory)
+{
+    registry()[QString::fromLatin1(name)] = std::move(factory);
+}
+
+void clearPreferences()
+{
+    QDir(platform::preferencesFolder()).removeRecursively();
+}
+
+bool writePreferences(const QString& fileNameFormat, const QVariantMap& contents)
+{
+    return SavePreferencesPlist(contents, fileNameFormat);
+}
+
+QVariantMap readPreferences(const QString& fileNameFormat)
+{
+    std::optional<QVariantMap> contents;
+    LoadPreferencesPlist(contents, fileNameFormat);
+    return contents.value_or(QVariantMap());
+}
+
+void saveScreenshot(QWidget* widget, const QString& name)
+{
+    QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
+    QWidget* top = widget->window();
+    top->grab().save(QStringLiteral(SCREENSHOT_DIR "/%1.png").arg(name));
+}
+
+void whenModalShown(std::function<void(QWidget*)> action)
+{
+    // How often the dialog is looked for.
+    constexpr int kPollMs = 10;
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(kPollMs);
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, action = std::move(action)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action(modal);
+    });
+    poll->start();
+}
+
+} // namespace apptest
