@@ -3,22 +3,18 @@
 #include "tests/app/AppTestSupport.h"
 
 #include "app/LicensePanelController.h"
+#include "tests/support/HeadlessEnvironment.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdlib>
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (getuid() == 0 && !std::getenv("QTWEBENGINE_DISABLE_SANDBOX"))
-        setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
     QTemporaryDir configHome;
-    setenv("XDG_CONFIG_HOME", configHome.path().toUtf8().constData(), 1);
+    testsupport::setUpHeadlessEnvironment(configHome);
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Scribora"));
