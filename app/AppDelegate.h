@@ -4,6 +4,7 @@
 // the menus, the toolbar, the table and the export. Its methods are grouped
 // in source files named AppDelegate<Group>.cpp; the outlets are the widgets
 // of the window's .ui files, reached by their object names.
+#include "engine/ConversionOptions.h"
 #include "engine/SourceFileEntry.h"
 
 #include "ui_MainWindow.h"
@@ -13,9 +14,11 @@
 
 #include <QFont>
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 #include <QVariantMap>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -25,6 +28,8 @@ class FileListModel;
 class MacAppStoreRating;
 class ProgressHUDView;
 class SegmentedControl;
+class QFontDialog;
+class QThread;
 class QToolButton;
 
 class AppDelegate : public QObject,
@@ -55,7 +60,7 @@ public:
     void SetupJunctoraApplicationControls();
     void SetupApplicationControls();
     void ContactSupportAction();
-    void UserManualHelpAction();
+    Q_INVOKABLE void UserManualHelpAction();
     void showLicensePanel();
     // Whether a menu item is enabled: it follows the toolbar control it
     // stands for; other items are always enabled.
@@ -64,24 +69,83 @@ public:
     // control it follows changes state.
     void validateMenuItems();
 
-    // --- Settings panel and preferences (AppDelegateSettings.cpp)
-    void initFontPopUpControl();
+    // --- Page setup and presets (AppDelegatePageSetup.cpp, AppDelegatePresets.cpp)
+    // The page-size popup's first user preset; items before are built in.
+    static constexpr int kFirstPresetItem = 17;
+    struct SizeControl {
+        NumberField* field;
+        Stepper* stepper;
+    };
+    // Width, height, left, top, right and bottom, each field with its stepper.
+    std::array<SizeControl, 6> sizeControls() const;
+    void controlTextDidChange(const QObject* edited);
+    void StepperControlDidChange(const QObject* stepper);
     void ChangePageSizePresetPopup();
+    // Points per unit of the values shown; -1 when no unit is chosen.
+    double GetSizeTypeFactor() const;
+    void ChangeSizeInTypePopup();
+    void ChangeAndSetPrefOptions(const QString& name);
+    void AddPresetAction();
+    void SavePresetAction();
+    void CancelPresetButtonAction();
+    void RemovePresetAction();
+    void GetPreferenceValue(QVariantMap* preset) const;
+
+    // --- Plain-text font and colour (AppDelegateFonts.cpp)
+    void initFontPopUpControl();
+    void ChangeSelectedFont();
+    void GetTextFontFromControl();
+    void GetTextAttributesFromControl();
+    void ShowFontPanel();
+    void changeFont(const QFont& font);
+    void setFontToControls(const QFont& font);
+    void setFontSizeToControl(const QFont& font);
+    void setTextColorToControl(const QColor& color);
+
+    // --- Security, image pages and the general preferences (AppDelegateSettings.cpp)
+    void ChangeOpenPasswordState();
+    void ChangeRestrictPasswordState();
     void ImageQualitySliderAction();
     void changeImageSizeType();
     void ChangeDownSampleCheckBox();
-    void setFontToControls(const QFont& font);
-    void setFontSizeToControl(const QFont& font);
-    void ChangeOpenPasswordState();
-    void ChangeRestrictPasswordState();
+    void EnableDisableImageCompressionType(bool enabled);
     void WriteGeneralPrefOptions();
 
-    // --- Control enabling (AppDelegateControls.cpp)
+    // --- Control enabling and the list accessors (AppDelegateControls.cpp)
+    void SetEnabledDisabledExportItems(bool converting, unsigned char status);
+    void SetEnabledDisabledRemoveOrRemoveAllItems(bool disable);
+    void SetEnabledDisabledMoveUpDownItems(bool disable);
     void InitialiseUIControls();
+    void ResetUIControls();
+    // The selected entries in row order, all entries; none instead of empty.
+    std::optional<SourceFileEntries> GetSelectedItems() const;
+    std::optional<SourceFileEntries> GetAllItems() const;
+    QUrl GetPathAtIndexImageList(std::int64_t row) const;
+
+    // --- Export (AppDelegateExport.cpp)
+    // The Export action (the selected entries) and Export All.
+    void Export(QObject* sender);
+    void ExportAll();
+    bool ISExportOptionValid();
+    // Chooses the destination, then starts the worker.
+    void Export();
+    // The export worker's body.
+    void ExportToPDF();
+    bool GetConversionSettings(AllToPDFConversionOptions* record);
+    void BeginProgressSheet();
+    void EndProgressSheet();
+    Q_INVOKABLE void ChangeProgressStatus(const QVariant& status);
+    void cancelConversion();
+    void AlertOnSuccessConversion(bool singlePDF);
+    // Names the inputs an export could not turn into PDF.
+    void AlertOnFailedConversion(const QStringList& sources);
+    void SetEnableDisableControlWhileConversion(const QVariant& status);
+    bool isExporting() const { return m_exportRunning; }
 
     // --- File list (AppDelegateFileList.cpp)
     int numberOfRowsInTableView() const;
     QVariant objectValueForTableColumn(const QString& identifier, int row) const;
+    void tableViewSelectionDidChange();
     void ImageListViewDoubleClick();
     // Files handed to the program by the desktop or on its command line.
     void applicationOpenFiles(const QStringList& paths);
@@ -160,8 +224,33 @@ private:
     void setTemplateImages();
     void restorePresets();
     void restoreGeneralPreferences();
+    void connectExport();
+    bool refuseSetting(const QString& title, const QString& message, int tab, QWidget* focus,
+                       const SizeControl* discardable);
+    bool exportsOnePDF() const;
+    void startExportWorker();
+    QStringList unexportedSources(const AllToPDFConversionOptions& record, bool converted,
+                                  const QStringList& before) const;
+    bool progressSheetEvent(QEvent* event);
+    QList<int> selectedRows() const;
+    void connectPageSetup();
+    void connectPresetDialog();
+    void connectFontControls();
+    void connectSettingsControls();
+    void setSizeControl(const SizeControl& control, double value);
+    QString freePresetName() const;
+    void stopPresetDialog();
+    std::int64_t fontSizeFromControl() const;
+    double imageQuality() const;
 
     std::unique_ptr<QMainWindow> m_window;
+    QPointer<QFontDialog> m_fontPanel;
     std::atomic<bool> m_conversionCancelled{false};
     bool m_preferencesWritten = false;
+    // The export: one at a time, its worker, the sheet's end, the bar's
+    // range and value while it is busy saving.
+    bool m_exportRunning = false;
+    QThread* m_exportWorker = nullptr;
+    bool m_progressSheetClosing = false;
+    std::pair<int, int> m_barBeforeSaving{0, 0};
 };

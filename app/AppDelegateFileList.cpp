@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 
 #include <QIcon>
+#include <QToolButton>
 
 namespace {
 
@@ -56,6 +57,11 @@ QVariant AppDelegate::objectValueForTableColumn(const QString& identifier, int r
         return pages.isValid() ? QVariant(QString::number(pages.toLongLong())) : QVariant();
     }
     return {};
+}
+
+void AppDelegate::tableViewSelectionDidChange()
+{
+    SetEnabledDisabledMoveUpDownItems(!addToolbarItem->isEnabled());
 }
 
 // Revealing a file and taking files in come with the file list's editing

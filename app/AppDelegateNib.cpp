@@ -3,6 +3,9 @@
 #include "app/AppDelegate.h"
 
 #include "app/FileListModel.h"
+#include "app/KLVValidatedViewToolbar.h"
+#include "app/ProgressHUDView.h"
+#include "app/VerticallyCenteredTextFieldCell.h"
 #include "app/LocalizedStrings.h"
 #include "app/SegmentedControl.h"
 #include "app/Stepper.h"
@@ -95,8 +98,17 @@ void AppDelegate::loadMainNib()
     imageListTable->horizontalHeader()->setSectionsClickable(true);
     imageListTable->horizontalHeader()->setSortIndicatorShown(true);
     imageListTable->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    imageListTable->setItemDelegate(new VerticallyCenteredTextFieldCell(imageListTable));
+    connect(imageListTable->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &AppDelegate::tableViewSelectionDidChange);
+    addSpinView = new ProgressHUDView(imageListTable);
     window->installEventFilter(this);
     connectMenuActions();
+    connectPageSetup();
+    connectPresetDialog();
+    connectFontControls();
+    connectSettingsControls();
+    connectExport();
 }
 
 void AppDelegate::buildToolbar()
@@ -134,8 +146,13 @@ void AppDelegate::buildToolbar()
     bar->addSeparator();
     rotateToolbarItem1 = bar->addWidget(rotateToolbarItem);
     bar->addWidget(space);
-    bar->addWidget(ratingToolbarItem);
-    bar->addWidget(helpToolbarItem);
+    // Rate and Help are never disabled on purpose: they validate themselves.
+    KLVValidatedViewToolbarItem::setTarget(helpToolbarItem, this, "UserManualHelpAction");
+    for (QToolButton* button : {ratingToolbarItem, helpToolbarItem}) {
+        auto* item = new KLVValidatedViewToolbarItem(bar);
+        item->setDefaultWidget(button);
+        bar->addAction(item);
+    }
 
     for (QWidget* control : {static_cast<QWidget*>(addToolbarItem), static_cast<QWidget*>(removeToolbarItem),
                              static_cast<QWidget*>(exportButton)})

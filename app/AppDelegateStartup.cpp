@@ -4,12 +4,14 @@
 
 #include "Common UI Code/KLVUtil.h"
 #include "app/FileListModel.h"
+#include "app/KLVValidatedViewToolbar.h"
 #include "app/PreferenceValues.h"
 #include "platform/DictionaryKeys.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QThread>
 
 #include <algorithm>
 
@@ -100,6 +102,14 @@ AppDelegate::AppDelegate(StartUp startUp)
 
 AppDelegate::~AppDelegate()
 {
+    // A running export is stopped, its requests to this thread served.
+    if (m_exportWorker) {
+        setIsConversionCancelled(true);
+        while (!m_exportWorker->isFinished())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        m_exportWorker->wait();
+        delete m_exportWorker;
+    }
     // The table's model asks this object for rows: the window goes first.
     m_window.reset();
 }
@@ -205,9 +215,22 @@ void AppDelegate::windowWillClose()
 
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == window && event->type() == QEvent::Close)
+    if (watched == exportProgressSheet)
+        return progressSheetEvent(event);
+    if (watched == window && event->type() == QEvent::Close) {
+        // The window stays while an export runs: its sheet offers Cancel.
+        if (m_exportRunning) {
+            event->ignore();
+            return true;
+        }
         windowWillClose();
-    else if (event->type() == QEvent::EnabledChange)
+    } else if (watched == window && event->type() == QEvent::WindowActivate) {
+        for (QAction* item : mainToolbar->actions()) {
+            if (auto* validated = qobject_cast<KLVValidatedViewToolbarItem*>(item))
+                validated->validate();
+        }
+    }
+    if (event->type() == QEvent::EnabledChange && watched != window)
         validateMenuItems();
     return QObject::eventFilter(watched, event);
 }

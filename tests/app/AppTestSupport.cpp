@@ -47,15 +47,17 @@ void saveScreenshot(QWidget* widget, const QString& name)
     top->grab().save(QStringLiteral(SCREENSHOT_DIR "/%1.png").arg(name));
 }
 
-void whenModalShown(std::function<void(QWidget*)> action)
+void whenModalShown(std::function<void(QWidget*)> action, const char* className,
+                    std::function<bool(QWidget*)> accept)
 {
     // How often the dialog is looked for.
     constexpr int kPollMs = 10;
     auto* poll = new QTimer(qApp);
     poll->setInterval(kPollMs);
-    QObject::connect(poll, &QTimer::timeout, qApp, [poll, action = std::move(action)] {
+    const QByteArray wanted(className);
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, wanted, action = std::move(action), accept] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
+        if (!modal || !modal->isVisible() || !modal->inherits(wanted.constData()) || (accept && !accept(modal)))
             return;
         poll->stop();
         poll->deleteLater();

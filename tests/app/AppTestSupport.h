@@ -34,7 +34,9 @@ void saveScreenshot(QWidget* widget, const QString& name);
 // Runs action with the application's modal dialog as soon as one is on
 // screen: polled from the event loop, so it works from inside the call that
 // opens the dialog and waits for it, and never blocks that call.
-void whenModalShown(std::function<void(QWidget*)> action);
+// className and accept narrow which dialog is waited for.
+void whenModalShown(std::function<void(QWidget*)> action, const char* className = "QWidget",
+                    std::function<bool(QWidget*)> accept = {});
 
 } // namespace apptest
 
