@@ -1,7 +1,7 @@
 #include "app/LicensePanelController.h"
 
 #include "app/BundleResources.h"
-#include "platform/text/RtfReader.h"
+#include "platform/text/rtf/RtfReader.h"
 
 #include "ui_LicensePanel.h"
 
