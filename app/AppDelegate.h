@@ -7,19 +7,25 @@
 #include "engine/ConversionOptions.h"
 #include "engine/SourceFileEntry.h"
 
+#include "app/FileTableView.h"
+
 #include "ui_MainWindow.h"
 #include "ui_PasswordSheet.h"
 #include "ui_PresetDialog.h"
 #include "ui_ProgressSheet.h"
 
 #include <QFont>
+#include <QMutex>
 #include <QObject>
+#include <QRecursiveMutex>
+#include <QWaitCondition>
 #include <QPointer>
 #include <QUrl>
 #include <QVariantMap>
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,8 +35,19 @@ class MacAppStoreRating;
 class ProgressHUDView;
 class SegmentedControl;
 class QFontDialog;
+class QMimeData;
 class QThread;
 class QToolButton;
+
+namespace platform::pdf {
+class PdfDocument;
+}
+
+// A request to add files: where they go in the list, and the files.
+struct AddFilesRequest {
+    QList<QUrl> urls;      // "FileURLs", in the order given
+    std::int64_t index = 0; // "Index": the row of the first added entry
+};
 
 class AppDelegate : public QObject,
                     public Ui::MainWindow,
@@ -142,13 +159,56 @@ public:
     void SetEnableDisableControlWhileConversion(const QVariant& status);
     bool isExporting() const { return m_exportRunning; }
 
-    // --- File list (AppDelegateFileList.cpp)
+    // --- File list table (AppDelegateFileList.cpp, AppDelegateSorting.cpp)
     int numberOfRowsInTableView() const;
     QVariant objectValueForTableColumn(const QString& identifier, int row) const;
     void tableViewSelectionDidChange();
-    void ImageListViewDoubleClick();
+    void tableViewSortDescriptorsDidChange(int column, Qt::SortOrder order);
+
+    // --- File intake (AppDelegateIntake.cpp)
+    void AddFilesOrFolder();
     // Files handed to the program by the desktop or on its command line.
     void applicationOpenFiles(const QStringList& paths);
+    // Worker entries: the Add panel's choice, and files handed over or dropped.
+    void AddUrlsIntoImageListView(const QList<QUrl>& urls);
+    void AddUrlsIntoImageListViewViaOpenFiles(const AddFilesRequest& request);
+    // The add run, on a worker.
+    void AddUrlsIntoImageListView(const QList<QUrl>& urls, bool recursive, std::int64_t fromIndex);
+    void AddUrlsObjIntoArray(const QList<QUrl>& urls, bool recursive, std::int64_t* index);
+    void InsertObjectIntoArray(const QUrl& url, std::int64_t* index);
+    void SelectRowStartingAtRow(std::int64_t start, std::int64_t count);
+    void StartAddSpinning();
+    void StopAddSpinning();
+    bool isAdding() const { return !m_addWorkers.isEmpty(); }
+
+    // --- PDF password prompt (AppDelegatePassword.cpp)
+    // The password that opens the document for printing; null for none
+    // (skipped or cancelled). Asked from the add worker.
+    QString UnlockPasswordProtectedFile(platform::pdf::PdfDocument& document, const QUrl& url);
+    void beginPasswordSheet();
+    void passwordSheetDidEnd();
+    void PasswordButtonAction(QObject* sender);
+    void EndPasswordSheet();
+    bool resetPDFFileDataForURL(const QUrl& url);
+    void reloadTableListOnMainThread(const QList<int>& rows);
+
+    // --- Editing, moving, turning, drag and drop (AppDelegateEditing.cpp)
+    void Remove();
+    void RemoveAll();
+    void SelectAll();
+    void Move();
+    void MoveTop();
+    void MoveUp();
+    void MoveDown();
+    void MoveBottom();
+    void Rotate();
+    void RotateLeft();
+    void RotateRight();
+    void ImageListViewDoubleClick();
+    bool tableViewWriteRows(const QList<int>& rows);
+    Qt::DropAction tableViewValidateDrop(bool internal, const QMimeData* data, int row,
+                                         FileTableView::DropOperation operation);
+    bool tableViewAcceptDrop(bool internal, const QMimeData* data, int row, FileTableView::DropOperation operation);
 
     // --- Store rating (AppDelegateRating.cpp)
     void InitRatingObject();
@@ -197,10 +257,11 @@ public:
     std::int64_t fileProcessingIndex = 0;
     std::int64_t numOfFilesForConversion = 0;
 
-    // PDF password prompt.
-    bool m_skipCurrentPasswordProtectFile = false;
-    bool m_applyAllPasswordProtectFile = false;
-    bool m_CancelPasswordProtectFile = false;
+    // PDF password prompt: the answers, written on the main thread and read
+    // by the add worker after the sheet's end (under m_passwordLock).
+    std::atomic<bool> m_skipCurrentPasswordProtectFile{false};
+    std::atomic<bool> m_applyAllPasswordProtectFile{false};
+    std::atomic<bool> m_CancelPasswordProtectFile{false};
     QString m_applyToAllPassword;
     std::int64_t responseCode = 0;
 
@@ -224,6 +285,20 @@ private:
     void setTemplateImages();
     void restorePresets();
     void restoreGeneralPreferences();
+    void connectIntake();
+    void connectPasswordSheet();
+    void connectSorting();
+    void connectEditing();
+    void startAddWorker(const std::function<void()>& run);
+    void walkFolder(const QString& folder, bool recursive, std::int64_t* row, int depth);
+    bool describePDF(const QUrl& url, QVariantMap& entry);
+    void clearPasswordAnswers();
+    void cancelPasswordPrompt();
+    void selectRows(const QList<int>& rows, int scrollTo);
+    void moveToEnd(bool top);
+    void moveByOne(bool up);
+    void turn(bool left);
+    bool moveDraggedEntries(int row);
     void connectExport();
     bool refuseSetting(const QString& title, const QString& message, int tab, QWidget* focus,
                        const SizeControl* discardable);
@@ -253,4 +328,15 @@ private:
     QThread* m_exportWorker = nullptr;
     bool m_progressSheetClosing = false;
     std::pair<int, int> m_barBeforeSaving{0, 0};
+    // Adding: one run at a time, the workers, the stop asked at the end.
+    QRecursiveMutex m_addRunLock;
+    QList<QThread*> m_addWorkers;
+    std::atomic<bool> m_stopAdding{false};
+    QMutex m_passwordLock;
+    QWaitCondition m_passwordAnswered;
+    QString m_typedPassword;
+    bool m_passwordButtonPressed = false;
+    // The column sorted last, given back when a header that does not sort is clicked.
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

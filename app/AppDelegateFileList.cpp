@@ -64,7 +64,3 @@ void AppDelegate::tableViewSelectionDidChange()
     SetEnabledDisabledMoveUpDownItems(!addToolbarItem->isEnabled());
 }
 
-// Revealing a file and taking files in come with the file list's editing
-// and intake.
-void AppDelegate::ImageListViewDoubleClick() {}
-void AppDelegate::applicationOpenFiles(const QStringList&) {}

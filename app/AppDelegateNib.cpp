@@ -109,6 +109,10 @@ void AppDelegate::loadMainNib()
     connectFontControls();
     connectSettingsControls();
     connectExport();
+    connectIntake();
+    connectPasswordSheet();
+    connectSorting();
+    connectEditing();
 }
 
 void AppDelegate::buildToolbar()

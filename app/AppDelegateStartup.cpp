@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 
 #include "Common UI Code/KLVUtil.h"
+#include "app/FileKinds.h"
 #include "app/FileListModel.h"
 #include "app/KLVValidatedViewToolbar.h"
 #include "app/PreferenceValues.h"
@@ -102,6 +103,14 @@ AppDelegate::AppDelegate(StartUp startUp)
 
 AppDelegate::~AppDelegate()
 {
+    // Adding stops at the next file; a waiting password prompt is cancelled.
+    m_stopAdding = true;
+    cancelPasswordPrompt();
+    while (!m_addWorkers.isEmpty()) {
+        for (QThread* worker : m_addWorkers)
+            worker->wait(10);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
     // A running export is stopped, its requests to this thread served.
     if (m_exportWorker) {
         setIsConversionCancelled(true);
@@ -201,7 +210,10 @@ void AppDelegate::restoreGeneralPreferences()
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    // The file-kind tables are built here, before any file is served.
+    BuildDocumentKindsByUTI();
+    BuildDocumentKindsByExtension();
+    BuildImageKindsByUTI();
+    BuildImageKindsByExtension();
 }
 
 void AppDelegate::windowWillClose()
