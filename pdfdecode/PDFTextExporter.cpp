@@ -5,8 +5,11 @@
 #include "platform/pdf/PdfDocument.h"
 #include "platform/text/PlainTextWriter.h"
 #include "platform/text/TextPrinter.h"
+#include "platform/text/odf/OdtWriter.h"
 #include "platform/text/rtf/RtfWriter.h"
 #include "platform/text/rtf/RtfdWriter.h"
+#include "platform/text/word/DocWriter.h"
+#include "platform/text/word/DocxWriter.h"
 
 #include <QFileInfo>
 #include <QTextCursor>
@@ -171,6 +174,9 @@ bool WriteAttributedText(PDFTextExporter* exporter, const QUrl& file, const QTex
     case TextExportPlainUTF16: return writePlainText(text, path, PlainTextEncoding::Utf16);
     case TextExportRTF: return writeRtf(text, path);
     case TextExportRTFD: return writeRtfd(text, path);
+    case TextExportDOC: return writeDoc(text, path);
+    case TextExportDOCX: return writeDocx(text, path);
+    case TextExportODT: return writeOdt(text, path);
     default: return false;
     }
 }

@@ -41,6 +41,11 @@ bool writeOutputFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
+bool writeOutputFile(const QString& path, const std::optional<QByteArray>& bytes)
+{
+    return bytes && writeOutputFile(path, *bytes);
+}
+
 bool writeOutputFolder(const QString& folderPath, const QList<QPair<QString, QByteArray>>& files)
 {
     const QFileInfo target(folderPath);

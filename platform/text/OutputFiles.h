@@ -7,10 +7,14 @@
 #include <QPair>
 #include <QString>
 
+#include <optional>
+
 namespace platform::text {
 
 // Writes bytes as the file at path. False when nothing was written.
 bool writeOutputFile(const QString& path, const QByteArray& bytes);
+// The same for bytes a writer may have failed to make (none: false).
+bool writeOutputFile(const QString& path, const std::optional<QByteArray>& bytes);
 
 // Writes a folder at folderPath holding the named files (names without
 // folders). An existing folder of that name is replaced only once the new

@@ -26,18 +26,28 @@ RunLook lookOf(const QTextCharFormat& format, const QFont& base)
     return look;
 }
 
+bool isWritable(char16_t u)
+{
+    if (u == u'\t' || u == QChar::LineSeparator)
+        return true;
+    return u >= 0x20 && !(u >= 0x7F && u < 0xA0) && u != QChar::ObjectReplacementCharacter
+        && u != QChar::ParagraphSeparator && u != 0xFDD0 && u != 0xFDD1 && u != 0xFFFE && u != 0xFFFF;
+}
+
 // Text a writer can carry: tabs and line breaks, no pictures, no other
-// control characters.
+// control characters, surrogates only in pairs.
 QString writableText(const QString& text)
 {
     QString out;
     out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'\t' || u == QChar::LineSeparator || (u >= 0x20 && u != QChar::ObjectReplacementCharacter
-                                                         && u != QChar::ParagraphSeparator && u != 0xFDD0
-                                                         && u != 0xFDD1 && !(u >= 0x7F && u < 0xA0)))
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             out.append(c);
+            out.append(text[++i]);
+        } else if (!c.isSurrogate() && isWritable(c.unicode())) {
+            out.append(c);
+        }
     }
     return out;
 }
@@ -69,6 +79,11 @@ QList<TextParagraph> textParagraphs(const QTextDocument& document)
         paragraphs.append(paragraph);
     }
     return paragraphs;
+}
+
+RunLook documentLook(const QTextDocument& document)
+{
+    return lookOf(QTextCharFormat(), document.defaultFont());
 }
 
 QStringList fontFamiliesOf(const QList<TextParagraph>& paragraphs)

@@ -1,8 +1,8 @@
 #pragma once
 // A rich text document as the writers see it: paragraphs of runs, each run
 // with its look resolved against the document's default font. Pictures,
-// hidden text and control characters other than tabs and line breaks are
-// left out; table cells and list items read as plain paragraphs.
+// hidden text, control characters other than tabs and line breaks, and
+// what XML cannot hold (unpaired surrogates, U+FFFE, U+FFFF) are left out; table cells and list items read as plain paragraphs.
 #include <QColor>
 #include <QList>
 #include <QString>
@@ -37,6 +37,9 @@ struct TextParagraph {
 };
 
 QList<TextParagraph> textParagraphs(const QTextDocument& document);
+
+// The look of text that names nothing: the document's default font.
+RunLook documentLook(const QTextDocument& document);
 
 // The distinct families and colours of the runs, in order of first use.
 QStringList fontFamiliesOf(const QList<TextParagraph>& paragraphs);

@@ -303,6 +303,9 @@ TEST_F(PDFTextExporterTest, EveryFormatReadsBackWithItsLook)
         {TextExportPlainUTF16, "text", platform::text::readPlainText, false},
         {TextExportRTF, "rtf", platform::text::readRtf, true},
         {TextExportRTFD, "rtfd", platform::text::readRtfd, true},
+        {TextExportDOC, "doc", platform::text::readDoc, true},
+        {TextExportDOCX, "docx", platform::text::readDocx, true},
+        {TextExportODT, "odt", platform::text::readOdt, true},
     };
     const QString words = QStringLiteral("Plain words then bold words and italic words and red words end.");
     const QString expected = QStringLiteral("Chapter 1\n%1\nChapter 2\n%1\nChapter 3\n%1").arg(words);

@@ -4,6 +4,14 @@
 #include "platform/text/rtf/RtfWriter.h"
 #include "platform/text/rtf/RtfdReader.h"
 #include "platform/text/rtf/RtfdWriter.h"
+#include "platform/text/odf/OdtReader.h"
+#include "platform/text/odf/OdtWriter.h"
+#include "platform/text/word/DocReader.h"
+#include "platform/text/word/DocWriter.h"
+#include "platform/text/word/DocxReader.h"
+#include "platform/text/word/CompoundFile.h"
+#include "platform/text/word/CompoundFileWriter.h"
+#include "platform/text/word/DocxWriter.h"
 #include "tests/support/TemporaryFolderTest.h"
 
 #include <QDir>
@@ -46,6 +54,8 @@ QList<QList<SampleRun>> sampleParagraphs()
         {{QStringLiteral("Escapes {braces} \\back\\ tab\there"), sans, 12, false, false, false, false, {}},
          {QString(QChar::LineSeparator) + QStringLiteral("next line"), sans, 12, false, false, false, false, {}}},
         {},
+        {{QStringLiteral("  leading, two  and three   spaces "), sans, 12, false, false, false, false, {}},
+         {QStringLiteral(" across runs "), sans, 12, true, false, false, false, {}}},
         {{QStringLiteral("Unicode é ü ß € 漢字 ") + QString::fromUcs4(U"\U0001F600") + QStringLiteral(" done"),
           serif, 14, false, true, false, false, QColor(0, 128, 0)}},
     };
@@ -108,6 +118,9 @@ QList<Format> formats()
          text::readPlainText, false},
         {"RTF", "out.rtf", text::writeRtf, text::readRtf, true},
         {"RTFD", "out.rtfd", text::writeRtfd, text::readRtfd, true},
+        {"DOC", "out.doc", text::writeDoc, text::readDoc, true},
+        {"DOCX", "out.docx", text::writeDocx, text::readDocx, true},
+        {"ODT", "out.odt", text::writeOdt, text::readOdt, true},
     };
 }
 
@@ -185,6 +198,42 @@ TEST_F(TextWritersTest, RtfIsAsciiWithUnicodeEscapes)
     EXPECT_TRUE(rtf.contains("\\u-10179?\\u-8704?")); // the emoji's surrogates
     EXPECT_TRUE(rtf.contains("{\\fonttbl{\\f0\\fnil\\fcharset0 DejaVu Sans;}{\\f1\\fnil\\fcharset0 DejaVu Serif;}}"));
     EXPECT_TRUE(rtf.contains("{\\colortbl;\\red255\\green0\\blue0;"));
+}
+
+TEST_F(TextWritersTest, OpenDocumentStartsWithItsStoredMimeType)
+{
+    const std::optional<QByteArray> odt = text::odtData(*sampleDocument());
+    ASSERT_TRUE(odt);
+    // The first local header: name at 30, the stored bytes right after it.
+    EXPECT_EQ(odt->mid(30, 8), QByteArray("mimetype"));
+    EXPECT_EQ(odt->mid(38, 39), QByteArray("application/vnd.oasis.opendocument.text"));
+}
+
+TEST(CompoundFileWriterTest, EveryStreamIsFoundByName)
+{
+    // Sizes around the sector and mini-stream bounds, and one stream large
+    // enough that the allocation table outgrows the header's 109 entries.
+    const QList<QPair<QString, QByteArray>> streams{
+        {QStringLiteral("WordDocument"), QByteArray(5000, 'w')},
+        {QStringLiteral("1Table"), QByteArray(100, 't')},
+        {QStringLiteral("Data"), QByteArray(4096, 'd')},
+        {QStringLiteral("Large"), QByteArray(8 * 1024 * 1024 + 3, 'L')},
+        {QString(QChar(5)) + QStringLiteral("SummaryInformation"), QByteArray(513, 's')},
+    };
+    const std::optional<QByteArray> file = text::compoundFileData(streams);
+    ASSERT_TRUE(file);
+    const std::optional<text::CompoundFile> read = text::CompoundFile::parse(*file);
+    ASSERT_TRUE(read);
+    for (const auto& [name, bytes] : streams) {
+        const std::optional<QByteArray> stream = read->stream(name);
+        ASSERT_TRUE(stream) << name.toStdString();
+        // Short streams come back padded to the mini-stream cutoff.
+        EXPECT_EQ(stream->left(bytes.size()), bytes) << name.toStdString();
+        EXPECT_EQ(stream->size(), std::max<qsizetype>(bytes.size(), 4096)) << name.toStdString();
+    }
+    EXPECT_FALSE(read->hasStream(QStringLiteral("Missing")));
+    EXPECT_FALSE(text::compoundFileData({{QStringLiteral("Twice"), {}}, {QStringLiteral("TWICE"), {}}}));
+    EXPECT_FALSE(text::compoundFileData({{QString(32, u'n'), {}}}));
 }
 
 } // namespace
