@@ -15,27 +15,10 @@ using platform::pdf::PdfDocument;
 
 namespace {
 
-class PDFFinalWriteTest : public testsupport::TemporaryFolderTest {
+// Temporary files go to a folder of the test's own, on the destination's
+// volume, so that leftovers show.
+class PDFFinalWriteTest : public testsupport::TemporaryFilesTest {
 protected:
-    void SetUp() override
-    {
-        // Temporary files go to a folder of the test's own, on the
-        // destination's volume, so that leftovers show.
-        QDir().mkpath(path("tmp"));
-        m_savedTmp = qgetenv("TMPDIR");
-        qputenv("TMPDIR", QFile::encodeName(path("tmp")));
-    }
-    void TearDown() override
-    {
-        if (m_savedTmp.isNull())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", m_savedTmp);
-    }
-    QStringList leftovers() const
-    {
-        return QDir(path("tmp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    }
     std::shared_ptr<PdfDocument> onePage(const QString& name)
     {
         {
@@ -45,9 +28,6 @@ protected:
         }
         return PdfDocument::open(url(name));
     }
-
-private:
-    QByteArray m_savedTmp;
 };
 
 } // namespace
