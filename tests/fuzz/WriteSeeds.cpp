@@ -2,6 +2,7 @@
 // folder per reader: random bytes alone almost never make a valid zip or
 // compound file, so the readers would hardly be reached.
 //   fuzz_seeds <folder>
+#include "tests/support/ImageFixtures.h"
 #include "tests/support/WordDocumentFixtures.h"
 
 #include <QDir>
@@ -22,6 +23,16 @@ int main(int argc, char** argv)
         {QStringLiteral("FlatOdt"), testsupport::sampleFlatOdt()},
         {QStringLiteral("WordML"), testsupport::sampleWordML()},
         {QStringLiteral("Doc"), testsupport::sampleDoc()},
+        // The image source's corpus (libFuzzer reads folders recursively).
+        {QStringLiteral("ImageSource/jpeg"), testsupport::jpegBytes({16, 8}, 3, 6, 300)},
+        {QStringLiteral("ImageSource/cmyk"), testsupport::jpegBytes({8, 8}, 4)},
+        {QStringLiteral("ImageSource/png"), testsupport::png16AlphaBytes({8, 4})},
+        {QStringLiteral("ImageSource/tiff"), testsupport::tiffPagesBytes({{8, 4}, {3, 3}})},
+        {QStringLiteral("ImageSource/gif"), testsupport::gifBytes({6, 4})},
+        {QStringLiteral("ImageSource/bmp"), testsupport::bmpBytes({5, 3})},
+        {QStringLiteral("ImageSource/sgi"), testsupport::sgiBytes({4, 4})},
+        {QStringLiteral("WebPDecode/lossless"), testsupport::webpBytes({8, 8}, true, true)},
+        {QStringLiteral("WebPDecode/lossy"), testsupport::webpBytes({8, 8}, false, false)},
     };
     for (const auto& [reader, bytes] : seeds) {
         const QString folder = root + QLatin1Char('/') + reader;

@@ -175,6 +175,18 @@ TEST_F(ImageSourceTest, DamagedTruncatedAndOversizedImagesFail)
     const auto halfTiff = open("half.tif", tiff.left(tiff.size() / 2));
     EXPECT_TRUE(!halfTiff || halfTiff->image(0).isNull());
 
+    const QByteArray sgi = testsupport::sgiBytes({64, 64});
+    const auto halfSgi = open("half.sgi", sgi.left(sgi.size() / 2));
+    EXPECT_TRUE(!halfSgi || halfSgi->image(0).isNull());
+
+    const QByteArray bmp = testsupport::bmpBytes({64, 64});
+    const auto halfBmp = open("half.bmp", bmp.left(bmp.size() / 2));
+    EXPECT_TRUE(!halfBmp || halfBmp->image(0).isNull());
+
+    const QByteArray gif = testsupport::gifBytes({64, 64});
+    const auto halfGif = open("half.gif", gif.left(gif.size() / 2));
+    EXPECT_TRUE(!halfGif || halfGif->image(0).isNull());
+
     EXPECT_FALSE(open("empty.jpg", QByteArray()));
     EXPECT_FALSE(open("noise.gif", QByteArray("GIF89a\xff\xff\xff\xff", 10)));
     EXPECT_FALSE(ImageSource::open(path("missing.png")));
