@@ -203,6 +203,36 @@ private slots:
         QVERIFY(facts->pageTexts.join(' ').contains("Hello text"));
     }
 
+    // The program's road as a person takes it: documents named on the
+    // command line are listed, then merged into one PDF.
+    void namedDocumentsToOneMergedPDF()
+    {
+        AppDelegate controller;
+        showWindow(controller);
+        controller.applicationDidFinishLaunching();
+        QStringList paths;
+        const QList<std::pair<const char*, QByteArray>> files = {
+            {"first.txt", "First document."},
+            {"second.rtf", "{\\rtf1\\ansi Second document.}"},
+            {"third.html", "<html><body><p>Third document.</p></body></html>"}};
+        for (const auto& [name, content] : files)
+            paths << testsupport::writeFile(m_folder->filePath(name), content).toLocalFile();
+        controller.applicationOpenFiles(paths);
+        QTRY_VERIFY_WITH_TIMEOUT(!controller.isAdding(), 20000);
+        QCOMPARE(controller.imageArray.size(), 3);
+        controller.mergeFilesToSinglePDF->setChecked(true);
+        const QString output = m_folder->filePath("all.pdf");
+        Alert done;
+        answerAlert(done, "OK");
+        exportAllTo(controller, output, 120000);
+        QCOMPARE(bookmarkCount(output, {}), 3);
+        const auto facts = testsupport::inspectPdf(output);
+        QVERIFY(facts);
+        const QString text = facts->pageTexts.join(' ');
+        for (const char* words : {"First document", "Second document", "Third document"})
+            QVERIFY2(text.contains(words), words);
+    }
+
     // One PDF per input into a folder: names made unique beside an existing
     // file; the alert offers the folder and opens it.
     void separateExport()
