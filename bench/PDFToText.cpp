@@ -88,8 +88,8 @@ int exportText(const QString& pdf, const QString& folder, int format, int runs)
         const double seconds = timer.nsecsElapsed() / 1e9;
         best = best < 0 ? seconds : std::min(best, seconds);
     }
-    std::printf("ours, format %d: %s  best of %d: %.3f s  peak RSS %ld MB\n", format, ok ? "ok" : "FAIL", runs,
-                best, bench::peakKilobytes() / 1024);
+    std::printf("ours, format %d: %s  best of %d: %.3f s  peak RSS %ld MB\n", format, ok ? "ok" : "FAIL", runs, best,
+                bench::peakKilobytes() / 1024);
     return ok ? 0 : 1;
 }
 

@@ -37,7 +37,8 @@ PageSelection selectPages(const PDFTextExportOptions& options, qint64 count)
         if (!firstInside)
             return {0, 0, false};
         return {options.firstPage - 1, options.lastPage >= 1 && options.lastPage <= count ? options.lastPage : count};
-    default: return {0, count};
+    default:
+        return {0, count};
     }
 }
 
@@ -170,13 +171,21 @@ bool WriteAttributedText(PDFTextExporter* exporter, const QUrl& file, const QTex
     if (path.isEmpty())
         return false;
     switch (exporter->options()->format) {
-    case TextExportPlainUTF8: return writePlainText(text, path, PlainTextEncoding::Utf8);
-    case TextExportPlainUTF16: return writePlainText(text, path, PlainTextEncoding::Utf16);
-    case TextExportRTF: return writeRtf(text, path);
-    case TextExportRTFD: return writeRtfd(text, path);
-    case TextExportDOC: return writeDoc(text, path);
-    case TextExportDOCX: return writeDocx(text, path);
-    case TextExportODT: return writeOdt(text, path);
-    default: return false;
+    case TextExportPlainUTF8:
+        return writePlainText(text, path, PlainTextEncoding::Utf8);
+    case TextExportPlainUTF16:
+        return writePlainText(text, path, PlainTextEncoding::Utf16);
+    case TextExportRTF:
+        return writeRtf(text, path);
+    case TextExportRTFD:
+        return writeRtfd(text, path);
+    case TextExportDOC:
+        return writeDoc(text, path);
+    case TextExportDOCX:
+        return writeDocx(text, path);
+    case TextExportODT:
+        return writeOdt(text, path);
+    default:
+        return false;
     }
 }

@@ -31,16 +31,16 @@ enum TextExportType : std::int32_t {
 // exporter lives.
 struct PDFTextExportOptions {
     QUrl source;
-    QUrl destination;              // the folder receiving the files
-    QString baseName;              // null: the source's name without extension
-    QString extension;             // of every file, whatever the format
-    QString password;              // unlocks an encrypted source
-    std::int32_t format = 0;       // TextExportType
+    QUrl destination; // the folder receiving the files
+    QString baseName; // null: the source's name without extension
+    QString extension; // of every file, whatever the format
+    QString password; // unlocks an encrypted source
+    std::int32_t format = 0; // TextExportType
     std::int64_t oneFilePerPage = 0;
-    std::int64_t firstPage = 0;    // counted from 1
+    std::int64_t firstPage = 0; // counted from 1
     std::int64_t lastPage = 0;
     std::int32_t pageRangeMode = PageRangeAll;
-    QObject* progressObject = nullptr;      // answers isConversionCancelled
+    QObject* progressObject = nullptr; // answers isConversionCancelled
     const char* progressSelector = nullptr; // sent the page number
 };
 

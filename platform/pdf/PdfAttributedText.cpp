@@ -24,19 +24,13 @@ namespace {
 
 // Sizes are kept to half points, what word processors store: extraction
 // reports 11.955 where 12 was set.
-double roundedPoints(double size)
-{
-    return std::round(size * 2) / 2;
-}
+double roundedPoints(double size) { return std::round(size * 2) / 2; }
 
 struct GObjectDeleter {
     void operator()(gpointer object) const { g_object_unref(object); }
 };
 
-int colourChannel(guint16 value)
-{
-    return (int(value) + 128) / 257;
-}
+int colourChannel(guint16 value) { return (int(value) + 128) / 257; }
 
 } // namespace
 
@@ -71,7 +65,7 @@ QTextCharFormat AttributedTextReader::Document::format(const PopplerTextAttribut
     return format;
 }
 
-AttributedTextReader::AttributedTextReader(std::unique_ptr<Document> document) : d(std::move(document)) {}
+AttributedTextReader::AttributedTextReader(std::unique_ptr<Document> document) : d(std::move(document)) { }
 AttributedTextReader::~AttributedTextReader() = default;
 
 std::unique_ptr<AttributedTextReader> AttributedTextReader::open(const PopplerSource& source)

@@ -46,12 +46,18 @@ struct WeightWord {
 
 // Longest words first: "ExtraBold" must win over "Bold".
 constexpr std::array kWeightWords{
-    WeightWord{"extrabold", QFont::ExtraBold}, WeightWord{"ultrabold", QFont::ExtraBold},
-    WeightWord{"extralight", QFont::ExtraLight}, WeightWord{"ultralight", QFont::ExtraLight},
-    WeightWord{"semibold", QFont::DemiBold},   WeightWord{"demibold", QFont::DemiBold},
-    WeightWord{"black", QFont::Black},         WeightWord{"heavy", QFont::Black},
-    WeightWord{"bold", QFont::Bold},           WeightWord{"demi", QFont::DemiBold},
-    WeightWord{"medium", QFont::Medium},       WeightWord{"light", QFont::Light},
+    WeightWord{"extrabold", QFont::ExtraBold},
+    WeightWord{"ultrabold", QFont::ExtraBold},
+    WeightWord{"extralight", QFont::ExtraLight},
+    WeightWord{"ultralight", QFont::ExtraLight},
+    WeightWord{"semibold", QFont::DemiBold},
+    WeightWord{"demibold", QFont::DemiBold},
+    WeightWord{"black", QFont::Black},
+    WeightWord{"heavy", QFont::Black},
+    WeightWord{"bold", QFont::Bold},
+    WeightWord{"demi", QFont::DemiBold},
+    WeightWord{"medium", QFont::Medium},
+    WeightWord{"light", QFont::Light},
     WeightWord{"thin", QFont::Thin},
 };
 
@@ -84,8 +90,7 @@ FontLook fontLookFromName(const QString& postScriptName)
     // Without a separator the style may be glued to the family ("ArialBold").
     QString lowerStyle = style.toLower();
     if (style.isEmpty()) {
-        static const QRegularExpression gluedStyle(
-            QStringLiteral("(Bold|Italic|Oblique|BoldItalic|BoldOblique)$"));
+        static const QRegularExpression gluedStyle(QStringLiteral("(Bold|Italic|Oblique|BoldItalic|BoldOblique)$"));
         const QRegularExpressionMatch match = gluedStyle.match(bare);
         if (match.hasMatch() && match.capturedStart() > 0) {
             lowerStyle = match.captured(1).toLower();

@@ -8,8 +8,8 @@
 namespace platform::pdf {
 
 struct FontLook {
-    QString family;                 // empty when the name gives none
-    int weight = QFont::Normal;     // a QFont::Weight value
+    QString family; // empty when the name gives none
+    int weight = QFont::Normal; // a QFont::Weight value
     bool italic = false;
 };
 

@@ -14,9 +14,9 @@ namespace {
 QString besidePath(const QString& path, const char* purpose)
 {
     const QFileInfo info(path);
-    return info.absoluteDir().filePath(QStringLiteral(".%1.%2-%3")
-                                           .arg(info.fileName(), QLatin1StringView(purpose),
-                                                QUuid::createUuid().toString(QUuid::WithoutBraces)));
+    return info.absoluteDir().filePath(
+        QStringLiteral(".%1.%2-%3")
+            .arg(info.fileName(), QLatin1StringView(purpose), QUuid::createUuid().toString(QUuid::WithoutBraces)));
 }
 
 bool writeInto(const QString& folder, const QList<QPair<QString, QByteArray>>& files)

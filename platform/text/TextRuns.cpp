@@ -81,10 +81,7 @@ QList<TextParagraph> textParagraphs(const QTextDocument& document)
     return paragraphs;
 }
 
-RunLook documentLook(const QTextDocument& document)
-{
-    return lookOf(QTextCharFormat(), document.defaultFont());
-}
+RunLook documentLook(const QTextDocument& document) { return lookOf(QTextCharFormat(), document.defaultFont()); }
 
 QStringList fontFamiliesOf(const QList<TextParagraph>& paragraphs)
 {

@@ -2,7 +2,8 @@
 // A rich text document as the writers see it: paragraphs of runs, each run
 // with its look resolved against the document's default font. Pictures,
 // hidden text, control characters other than tabs and line breaks, and
-// what XML cannot hold (unpaired surrogates, U+FFFE, U+FFFF) are left out; table cells and list items read as plain paragraphs.
+// what XML cannot hold (unpaired surrogates, U+FFFE, U+FFFF) are left out; table cells and list items read as plain
+// paragraphs.
 #include <QColor>
 #include <QList>
 #include <QString>

@@ -4,10 +4,10 @@
 #include "platform/pdf/PdfDocument.h"
 #include "platform/text/PlainTextReader.h"
 #include "platform/text/odf/OdtReader.h"
-#include "platform/text/word/DocReader.h"
-#include "platform/text/word/DocxReader.h"
 #include "platform/text/rtf/RtfReader.h"
 #include "platform/text/rtf/RtfdReader.h"
+#include "platform/text/word/DocReader.h"
+#include "platform/text/word/DocxReader.h"
 #include "tests/support/StyledTextPdf.h"
 #include "tests/support/TemporaryFolderTest.h"
 
@@ -29,7 +29,7 @@ using testsupport::readFile;
 class PageProgress : public QObject {
     Q_OBJECT
 public:
-    explicit PageProgress(int cancelAfter = 0) : m_cancelAfter(cancelAfter) {}
+    explicit PageProgress(int cancelAfter = 0) : m_cancelAfter(cancelAfter) { }
     Q_INVOKABLE void PageDone(QVariant page)
     {
         m_onMainThread = m_onMainThread && QThread::currentThread() == qApp->thread();
@@ -91,13 +91,9 @@ protected:
 
     QStringList written() const
     {
-        return QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
-                                                            QDir::Name);
+        return QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     }
-    QString text(const QString& name) const
-    {
-        return QString::fromUtf8(readFile(path(QStringLiteral("out/") + name)));
-    }
+    QString text(const QString& name) const { return QString::fromUtf8(readFile(path(QStringLiteral("out/") + name))); }
 };
 
 TEST(IsPageTextKeptTest, KeepsLongTextOrTextBesidesWhiteSpace)
@@ -231,7 +227,8 @@ TEST_F(PDFTextExporterTest, UnreadableSourcesThrowTheOpenError)
 {
     write(QStringLiteral("damaged.pdf"), readFile(styledPdf(2)).left(300));
     write(QStringLiteral("text.pdf"), "plain words, no PDF");
-    for (const QString& name : {QStringLiteral("damaged.pdf"), QStringLiteral("text.pdf"), QStringLiteral("missing.pdf")}) {
+    for (const QString& name :
+         {QStringLiteral("damaged.pdf"), QStringLiteral("text.pdf"), QStringLiteral("missing.pdf")}) {
         int thrown = 0;
         EXPECT_FALSE(run(options(path(name)), &thrown)) << qPrintable(name);
         EXPECT_EQ(thrown, kPDFTextExportOpenError) << qPrintable(name);
@@ -283,9 +280,10 @@ TEST_F(PDFTextExporterTest, CancelStopsBeforeTheNextPage)
             EXPECT_EQ(written(), (QStringList{"Report-1.txt", "Report-2.txt"}));
         } else {
             EXPECT_EQ(written(), QStringList{"Report.txt"});
-            EXPECT_TRUE(text(QStringLiteral("Report.txt")).endsWith(QStringLiteral("Chapter 2\nPlain words then bold "
-                                                                                  "words and italic words and red "
-                                                                                  "words end.")));
+            EXPECT_TRUE(text(QStringLiteral("Report.txt"))
+                            .endsWith(QStringLiteral("Chapter 2\nPlain words then bold "
+                                                     "words and italic words and red "
+                                                     "words end.")));
         }
     }
 }

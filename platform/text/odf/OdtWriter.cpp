@@ -13,14 +13,14 @@ namespace {
 
 const char kMimeType[] = "application/vnd.oasis.opendocument.text";
 
-const char kManifest[] =
-    R"(<?xml version="1.0" encoding="UTF-8"?>)"
-    "\n"
-    R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.2">)"
-    R"(<manifest:file-entry manifest:full-path="/" manifest:version="1.2" manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
-    R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
-    R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
-    R"(</manifest:manifest>)";
+const char kManifest[]
+    = R"(<?xml version="1.0" encoding="UTF-8"?>)"
+      "\n"
+      R"(<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.2">)"
+      R"(<manifest:file-entry manifest:full-path="/" manifest:version="1.2" manifest:media-type="application/vnd.oasis.opendocument.text"/>)"
+      R"(<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml"/>)"
+      R"(<manifest:file-entry manifest:full-path="styles.xml" manifest:media-type="text/xml"/>)"
+      R"(</manifest:manifest>)";
 
 const QList<QPair<QString, QString>>& namespaces()
 {
@@ -176,7 +176,8 @@ void spanText(QXmlStreamWriter& xml, const QString& text, bool& afterSpace)
         flushSpaces();
         if (c == QLatin1Char('\t') || c == QChar::LineSeparator) {
             flushText();
-            xml.writeEmptyElement(c == QLatin1Char('\t') ? QStringLiteral("text:tab") : QStringLiteral("text:line-break"));
+            xml.writeEmptyElement(c == QLatin1Char('\t') ? QStringLiteral("text:tab")
+                                                         : QStringLiteral("text:line-break"));
             afterSpace = true;
         } else {
             pending.append(c);
@@ -241,9 +242,6 @@ std::optional<QByteArray> odtData(const QTextDocument& document)
     });
 }
 
-bool writeOdt(const QTextDocument& document, const QString& path)
-{
-    return writeOutputFile(path, odtData(document));
-}
+bool writeOdt(const QTextDocument& document, const QString& path) { return writeOutputFile(path, odtData(document)); }
 
 } // namespace platform::text

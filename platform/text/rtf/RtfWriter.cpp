@@ -125,9 +125,6 @@ QByteArray rtfData(const QTextDocument& document)
     return RtfComposer(paragraphs).compose();
 }
 
-bool writeRtf(const QTextDocument& document, const QString& path)
-{
-    return writeOutputFile(path, rtfData(document));
-}
+bool writeRtf(const QTextDocument& document, const QString& path) { return writeOutputFile(path, rtfData(document)); }
 
 } // namespace platform::text

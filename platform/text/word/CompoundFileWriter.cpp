@@ -27,7 +27,7 @@ qint64 sectorsFor(qint64 bytes) { return (bytes + kSectorSize - 1) / kSectorSize
 
 struct Entry {
     QString name;
-    int type;            // 2 stream, 5 root
+    int type; // 2 stream, 5 root
     quint32 start = kEndOfChain;
     quint32 size = 0;
     quint32 left = kNoStream, right = kNoStream, child = kNoStream;
@@ -106,8 +106,9 @@ std::optional<QByteArray> compoundFileData(const QList<QPair<QString, QByteArray
     for (;;) {
         const qint64 total = streamSectors + directorySectors + fatSectors + difatSectors;
         const qint64 neededFat = (total + kEntriesPerSector - 1) / kEntriesPerSector;
-        const qint64 neededDifat =
-            neededFat > kHeaderFatEntries ? (neededFat - kHeaderFatEntries + kEntriesPerSector - 2) / (kEntriesPerSector - 1) : 0;
+        const qint64 neededDifat = neededFat > kHeaderFatEntries
+            ? (neededFat - kHeaderFatEntries + kEntriesPerSector - 2) / (kEntriesPerSector - 1)
+            : 0;
         if (neededFat <= fatSectors && neededDifat <= difatSectors)
             break;
         fatSectors = std::max(fatSectors, neededFat);

@@ -43,12 +43,13 @@ DocPropertyPages pack(const QList<DocPropertyRun>& runs, bool paragraph)
     while (next < runs.size()) {
         QByteArray page(kPageSize, '\0');
         QHash<QByteArray, int> placed; // stored properties -> word offset
-        qsizetype top = kPageSpace;     // properties live in [top, 511)
+        qsizetype top = kPageSpace; // properties live in [top, 511)
         qsizetype count = 0;
         QList<int> offsets;
         while (next + count < runs.size() && count < maxEntries) {
             const DocPropertyRun& run = runs[next + count];
-            const QByteArray stored = run.modifiers.isEmpty() && !paragraph ? QByteArray() : storedProperties(run, paragraph);
+            const QByteArray stored
+                = run.modifiers.isEmpty() && !paragraph ? QByteArray() : storedProperties(run, paragraph);
             qsizetype newTop = top;
             if (!stored.isEmpty() && !placed.contains(stored))
                 newTop = (top - stored.size()) & ~qsizetype(1);
@@ -81,15 +82,9 @@ DocPropertyPages pack(const QList<DocPropertyRun>& runs, bool paragraph)
 
 } // namespace
 
-DocPropertyPages characterPages(const QList<DocPropertyRun>& runs)
-{
-    return pack(runs, false);
-}
+DocPropertyPages characterPages(const QList<DocPropertyRun>& runs) { return pack(runs, false); }
 
-DocPropertyPages paragraphPages(const QList<DocPropertyRun>& paragraphs)
-{
-    return pack(paragraphs, true);
-}
+DocPropertyPages paragraphPages(const QList<DocPropertyRun>& paragraphs) { return pack(paragraphs, true); }
 
 QByteArray binTable(const DocPropertyPages& pages, std::uint32_t firstPageOffset)
 {

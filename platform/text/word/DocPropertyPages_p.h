@@ -19,9 +19,9 @@ struct DocPropertyRun {
 };
 
 struct DocPropertyPages {
-    QList<QByteArray> pages;         // 512 bytes each, in order
+    QList<QByteArray> pages; // 512 bytes each, in order
     QList<std::uint32_t> firstBytes; // the first byte each page covers
-    std::uint32_t end = 0;           // the byte after the last run
+    std::uint32_t end = 0; // the byte after the last run
 };
 
 // Runs in order, each starting where the one before ends.

@@ -27,8 +27,14 @@ constexpr qsizetype kDopSize = 500;
 
 // Pairs of the offset and size block used here.
 enum FcLcb {
-    StshfOrig = 0, Stshf = 1, PlcfSed = 6, PlcfBteChpx = 12, PlcfBtePapx = 13,
-    SttbfFfn = 15, Dop = 31, Clx = 33,
+    StshfOrig = 0,
+    Stshf = 1,
+    PlcfSed = 6,
+    PlcfBteChpx = 12,
+    PlcfBtePapx = 13,
+    SttbfFfn = 15,
+    Dop = 31,
+    Clx = 33,
 };
 
 QByteArray sprm8(quint16 code, quint8 v) { return le16(code) + char(v); }
@@ -36,10 +42,7 @@ QByteArray sprm16(quint16 code, quint16 v) { return le16(code) + le16(v); }
 QByteArray sprm32(quint16 code, quint32 v) { return le16(code) + le32(v); }
 
 // Names of fonts as the font table stores them.
-QString fontName(const QString& family)
-{
-    return family.left(kMaxFontName);
-}
+QString fontName(const QString& family) { return family.left(kMaxFontName); }
 
 class DocComposer {
 public:
@@ -87,8 +90,8 @@ QByteArray DocComposer::characterModifiers(const RunLook& look) const
     if (look.underline)
         m += sprm8(0x2A3E, 1);
     if (look.color.isValid())
-        m += sprm32(0x6870, quint32(look.color.red()) | quint32(look.color.green()) << 8
-                                | quint32(look.color.blue()) << 16);
+        m += sprm32(0x6870,
+                    quint32(look.color.red()) | quint32(look.color.green()) << 8 | quint32(look.color.blue()) << 16);
     return m;
 }
 
@@ -116,8 +119,8 @@ QByteArray DocComposer::styleSheet() const
 {
     QByteArray header(18, '\0');
     put16(header, 0, kFixedStyles);
-    put16(header, 2, 10);   // the size of a style's base part
-    put16(header, 4, 1);    // style names are written
+    put16(header, 2, 10); // the size of a style's base part
+    put16(header, 4, 1); // style names are written
     put16(header, 6, 0x5B); // built-in style identifiers known
     put16(header, 8, kFixedStyles);
     const quint16 font = quint16(m_fontIndex.value(m_defaultLook.family));
@@ -194,8 +197,8 @@ QByteArray DocComposer::fileInformation(quint32 characters, quint32 streamEnd,
     put16(fib, 6, 0x0409);
     put16(fib, 10, 0x0200 | 0x1000); // the 1Table stream; extended characters
     put16(fib, 12, 0x00BF);
-    put16(fib, 32, 14);              // 16-bit values, all zero
-    put16(fib, 62, 22);              // 32-bit values
+    put16(fib, 32, 14); // 16-bit values, all zero
+    put16(fib, 62, 22); // 32-bit values
     const qsizetype longs = 64;
     put32(fib, longs, streamEnd);
     put32(fib, longs + 12, characters);
@@ -279,14 +282,8 @@ std::optional<QByteArray> DocComposer::compose()
 
 } // namespace
 
-std::optional<QByteArray> docData(const QTextDocument& document)
-{
-    return DocComposer(document).compose();
-}
+std::optional<QByteArray> docData(const QTextDocument& document) { return DocComposer(document).compose(); }
 
-bool writeDoc(const QTextDocument& document, const QString& path)
-{
-    return writeOutputFile(path, docData(document));
-}
+bool writeDoc(const QTextDocument& document, const QString& path) { return writeOutputFile(path, docData(document)); }
 
 } // namespace platform::text

@@ -14,29 +14,29 @@ namespace {
 
 constexpr QLatin1StringView kWordNamespace{"http://schemas.openxmlformats.org/wordprocessingml/2006/main"};
 
-const char kContentTypes[] =
-    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-    "\n"
-    R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
-    R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
-    R"(<Default Extension="xml" ContentType="application/xml"/>)"
-    R"(<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/>)"
-    R"(<Override PartName="/word/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"/>)"
-    R"(</Types>)";
+const char kContentTypes[]
+    = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+      "\n"
+      R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+      R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>)"
+      R"(<Default Extension="xml" ContentType="application/xml"/>)"
+      R"(<Override PartName="/word/document.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml"/>)"
+      R"(<Override PartName="/word/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml"/>)"
+      R"(</Types>)";
 
-const char kPackageRelationships[] =
-    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-    "\n"
-    R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-    R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/>)"
-    R"(</Relationships>)";
+const char kPackageRelationships[]
+    = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+      "\n"
+      R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+      R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="word/document.xml"/>)"
+      R"(</Relationships>)";
 
-const char kDocumentRelationships[] =
-    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-    "\n"
-    R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-    R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>)"
-    R"(</Relationships>)";
+const char kDocumentRelationships[]
+    = R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+      "\n"
+      R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+      R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>)"
+      R"(</Relationships>)";
 
 void valueElement(QXmlStreamWriter& xml, const char* name, const QString& value)
 {
@@ -172,9 +172,6 @@ std::optional<QByteArray> docxData(const QTextDocument& document)
     });
 }
 
-bool writeDocx(const QTextDocument& document, const QString& path)
-{
-    return writeOutputFile(path, docxData(document));
-}
+bool writeDocx(const QTextDocument& document, const QString& path) { return writeOutputFile(path, docxData(document)); }
 
 } // namespace platform::text

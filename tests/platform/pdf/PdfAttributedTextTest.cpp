@@ -44,7 +44,7 @@ TEST(FontLookFromNameTest, ReadsFamilyWeightAndSlant)
     }
 }
 
-class PdfAttributedTextTest : public testsupport::TemporaryFolderTest {};
+class PdfAttributedTextTest : public testsupport::TemporaryFolderTest { };
 
 TEST_F(PdfAttributedTextTest, GivesEachRunItsFontSizeAndColour)
 {
@@ -61,7 +61,8 @@ TEST_F(PdfAttributedTextTest, GivesEachRunItsFontSizeAndColour)
         if (run.text.trimmed().size() < 4)
             continue;
         const QTextCharFormat format = testsupport::formatOf(*text, run.text.trimmed());
-        EXPECT_EQ(format.fontFamilies().toStringList(), QStringList{QStringLiteral("DejaVu Sans")}) << qPrintable(run.text);
+        EXPECT_EQ(format.fontFamilies().toStringList(), QStringList{QStringLiteral("DejaVu Sans")})
+            << qPrintable(run.text);
         EXPECT_DOUBLE_EQ(format.fontPointSize(), run.points) << qPrintable(run.text);
         EXPECT_EQ(format.fontWeight() >= QFont::Bold, run.bold) << qPrintable(run.text);
         EXPECT_EQ(format.fontItalic(), run.italic) << qPrintable(run.text);

@@ -1,16 +1,16 @@
 #include "platform/text/PlainTextReader.h"
 #include "platform/text/PlainTextWriter.h"
+#include "platform/text/odf/OdtReader.h"
+#include "platform/text/odf/OdtWriter.h"
 #include "platform/text/rtf/RtfReader.h"
 #include "platform/text/rtf/RtfWriter.h"
 #include "platform/text/rtf/RtfdReader.h"
 #include "platform/text/rtf/RtfdWriter.h"
-#include "platform/text/odf/OdtReader.h"
-#include "platform/text/odf/OdtWriter.h"
+#include "platform/text/word/CompoundFile.h"
+#include "platform/text/word/CompoundFileWriter.h"
 #include "platform/text/word/DocReader.h"
 #include "platform/text/word/DocWriter.h"
 #include "platform/text/word/DocxReader.h"
-#include "platform/text/word/CompoundFile.h"
-#include "platform/text/word/CompoundFileWriter.h"
 #include "platform/text/word/DocxWriter.h"
 #include "tests/support/TemporaryFolderTest.h"
 
@@ -56,8 +56,8 @@ QList<QList<SampleRun>> sampleParagraphs()
         {},
         {{QStringLiteral("  leading, two  and three   spaces "), sans, 12, false, false, false, false, {}},
          {QStringLiteral(" across runs "), sans, 12, true, false, false, false, {}}},
-        {{QStringLiteral("Unicode é ü ß € 漢字 ") + QString::fromUcs4(U"\U0001F600") + QStringLiteral(" done"),
-          serif, 14, false, true, false, false, QColor(0, 128, 0)}},
+        {{QStringLiteral("Unicode é ü ß € 漢字 ") + QString::fromUcs4(U"\U0001F600") + QStringLiteral(" done"), serif,
+          14, false, true, false, false, QColor(0, 128, 0)}},
     };
 }
 
@@ -111,10 +111,14 @@ QList<Format> formats()
 {
     return {
         {"UTF-8", "out.txt",
-         [](const QTextDocument& d, const QString& p) { return text::writePlainText(d, p, text::PlainTextEncoding::Utf8); },
+         [](const QTextDocument& d, const QString& p) {
+             return text::writePlainText(d, p, text::PlainTextEncoding::Utf8);
+         },
          text::readPlainText, false},
         {"UTF-16", "out16.txt",
-         [](const QTextDocument& d, const QString& p) { return text::writePlainText(d, p, text::PlainTextEncoding::Utf16); },
+         [](const QTextDocument& d, const QString& p) {
+             return text::writePlainText(d, p, text::PlainTextEncoding::Utf16);
+         },
          text::readPlainText, false},
         {"RTF", "out.rtf", text::writeRtf, text::readRtf, true},
         {"RTFD", "out.rtfd", text::writeRtfd, text::readRtfd, true},
@@ -124,7 +128,7 @@ QList<Format> formats()
     };
 }
 
-class TextWritersTest : public testsupport::TemporaryFolderTest {};
+class TextWritersTest : public testsupport::TemporaryFolderTest { };
 
 TEST_F(TextWritersTest, EachFormatReadsBackAsWritten)
 {
