@@ -2,10 +2,9 @@
 // own, ImageMagick's coders, Qt's ICNS reader) and our header parsing.
 #include "platform/image/ImageSource.h"
 
-#include <QGuiApplication>
+#include "tests/fuzz/FuzzApplication.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -18,9 +17,7 @@ constexpr int kFramesDecoded = 4;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QGuiApplication* app = new QGuiApplication(*argc, *argv);
-    (void)app;
+    startFuzzApplication(argc, argv);
     return 0;
 }
 

@@ -3,19 +3,15 @@
 #include "platform/text/word/DocxReader.h"
 #include "platform/text/odf/OdtReader.h"
 #include "platform/text/word/WordMLReader.h"
+#include "tests/fuzz/FuzzApplication.h"
 
-#include <QGuiApplication>
 #include <QTextDocument>
 
 #include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Fonts and image readers need an application; it lives for the run.
-    static QGuiApplication* app = new QGuiApplication(*argc, *argv);
-    (void)app;
+    startFuzzApplication(argc, argv);
     return 0;
 }
 
