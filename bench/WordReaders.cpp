@@ -1,7 +1,9 @@
 // Our word-processing readers against LibreOffice's headless PDF export:
 // for each document, the time each takes to make a PDF and the character
 // error rate of our PDF's text against LibreOffice's (edit distance over
-// the length of LibreOffice's text, white space collapsed).
+// the length of LibreOffice's text, white space collapsed) and the page
+// counts of both; the summary gives the median error rate and how many
+// documents come within 10% of LibreOffice's page count.
 //   bench_WordReaders <out folder> <document>...
 #include "engine/TextDocumentPDFConverter.h"
 
@@ -14,12 +16,19 @@
 
 #include <poppler-qt6.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
 namespace {
 
-QString pdfText(const QString& path)
+struct PdfFacts {
+    QString text;
+    int pages = 0;
+};
+
+PdfFacts pdfFacts(const QString& path)
 {
     const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);
     if (!document)
@@ -32,7 +41,7 @@ QString pdfText(const QString& path)
     }
     // Bullets and list numbers are drawn by one and typed by the other.
     text.replace(QRegularExpression(QStringLiteral("[\\x{2022}\\x{25CF}\\x{25E6}\\x{25A0}\\x{F0B7}]")), QStringLiteral(" "));
-    return text.simplified();
+    return {text.simplified(), document->numPages()};
 }
 
 // The distance is quadratic: long texts are compared over their beginnings.
@@ -69,8 +78,10 @@ int main(int argc, char** argv)
     out.mkpath(QStringLiteral("lo"));
     double oursTotal = 0, loTotal = 0, errorTotal = 0;
     qint64 lengthTotal = 0;
-    int count = 0;
-    std::printf("%-40s %9s %9s %8s %8s %7s\n", "document", "ours ms", "LO ms", "our chr", "LO chr", "CER");
+    int count = 0, converted = 0, pagesClose = 0;
+    QList<double> rates;
+    std::printf("%-40s %9s %9s %8s %8s %7s %5s %5s\n", "document", "ours ms", "LO ms", "our chr", "LO chr", "CER",
+                "ours", "LO");
     for (int i = 2; i < args.size(); ++i) {
         const QFileInfo source(args[i]);
         const QString ours = out.filePath(QStringLiteral("ours/") + source.fileName() + QStringLiteral(".pdf"));
@@ -94,21 +105,32 @@ int main(int argc, char** argv)
         const double loMs = timer.nsecsElapsed() / 1e6;
         const QString lo = loFolder + QLatin1Char('/') + source.completeBaseName() + QStringLiteral(".pdf");
 
-        const QString ourText = ok ? pdfText(ours).left(kComparedCharacters) : QString();
-        const QString loText = pdfText(lo).left(kComparedCharacters);
+        const PdfFacts ourFacts = ok ? pdfFacts(ours) : PdfFacts();
+        const PdfFacts loFacts = pdfFacts(lo);
+        const QString ourText = ourFacts.text.left(kComparedCharacters);
+        const QString loText = loFacts.text.left(kComparedCharacters);
         const qint64 distance = editDistance(ourText, loText);
         const double cer = loText.isEmpty() ? 0 : double(distance) / loText.size();
-        std::printf("%-40s %9.1f %9.1f %8lld %8lld %6.2f%%%s\n", qPrintable(source.fileName().left(40)), oursMs, loMs,
-                    qint64(ourText.size()), qint64(loText.size()), 100 * cer, ok ? "" : "  (ours failed)");
+        std::printf("%-40s %9.1f %9.1f %8lld %8lld %6.2f%% %5d %5d%s\n", qPrintable(source.fileName().left(40)), oursMs,
+                    loMs, qint64(ourText.size()), qint64(loText.size()), 100 * cer, ourFacts.pages, loFacts.pages,
+                    ok ? "" : "  (ours failed)");
         oursTotal += oursMs;
         loTotal += loMs;
         errorTotal += distance;
         lengthTotal += loText.size();
         ++count;
+        if (ok && ourFacts.pages > 0)
+            ++converted;
+        if (std::abs(ourFacts.pages - loFacts.pages) <= 0.1 * loFacts.pages)
+            ++pagesClose;
+        rates.append(cer);
     }
-    if (count > 0)
-        std::printf("%d documents: ours %.1f ms per document, LibreOffice %.1f ms per document, "
-                    "character error rate %.2f%% overall\n",
-                    count, oursTotal / count, loTotal / count, lengthTotal ? 100.0 * errorTotal / lengthTotal : 0.0);
+    if (count > 0) {
+        std::sort(rates.begin(), rates.end());
+        std::printf("%d documents, %d converted: ours %.1f ms per document, LibreOffice %.1f ms per document, "
+                    "character error rate %.2f%% overall, median %.2f%%; page count within 10%% for %d\n",
+                    count, converted, oursTotal / count, loTotal / count,
+                    lengthTotal ? 100.0 * errorTotal / lengthTotal : 0.0, 100 * rates[rates.size() / 2], pagesClose);
+    }
     return 0;
 }

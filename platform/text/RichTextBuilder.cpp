@@ -1,5 +1,6 @@
 #include "platform/text/RichTextBuilder.h"
 
+#include "platform/text/SymbolFonts.h"
 #include "platform/text/TextDefaults.h"
 
 #include <QCryptographicHash>
@@ -44,6 +45,23 @@ QString cleanRunText(const QString& text)
             out.append(c);
     }
     return out;
+}
+
+// Text in a symbol font, which this machine lacks, as the characters it
+// draws, in the font of the paragraph's mark.
+QString symbolFontText(QTextCharFormat& format, const QString& text, const QTextCharFormat& mark)
+{
+    const QStringList families = format.fontFamilies().toStringList();
+    if (families.isEmpty() || !isSymbolFont(families.first()))
+        return text;
+    const QStringList markFamilies = mark.fontFamilies().toStringList();
+    if (!markFamilies.isEmpty() && !isSymbolFont(markFamilies.first())) {
+        format.setFontFamilies(markFamilies);
+    } else {
+        format.clearProperty(QTextFormat::FontFamilies);
+        format.clearProperty(QTextFormat::FontFamily);
+    }
+    return platform::text::symbolFontText(families.first(), text);
 }
 
 bool isNumbered(QTextListFormat::Style style)
@@ -222,11 +240,12 @@ void RichTextBuilder::setListItem(const QString& key, int level, QTextListFormat
     list.next = std::min(list.next + 1, kMaxListNumber);
 }
 
-void RichTextBuilder::addText(const QString& text, const QTextCharFormat& format)
+void RichTextBuilder::addText(const QString& text, const QTextCharFormat& runFormat)
 {
-    if (format.boolProperty(kHiddenTextProperty) || m_characters >= kMaxDocumentCharacters)
+    if (runFormat.boolProperty(kHiddenTextProperty) || m_characters >= kMaxDocumentCharacters)
         return;
-    QString clean = cleanRunText(text);
+    QTextCharFormat format = runFormat;
+    QString clean = cleanRunText(symbolFontText(format, text, m_cursor.blockCharFormat()));
     if (clean.isEmpty())
         return;
     ensureParagraph();

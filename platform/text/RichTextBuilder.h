@@ -68,7 +68,8 @@ public:
     void setListItem(const QString& key, int level, QTextListFormat::Style style, int start = 1,
                      bool restart = false);
     // Text of a run; control characters other than tabs and line breaks are
-    // dropped, hidden text is left out.
+    // dropped, hidden text is left out, and text in a symbol font is written
+    // as the characters it draws.
     void addText(const QString& text, const QTextCharFormat& format);
     void addLineBreak(const QTextCharFormat& format);
     // Continues the paragraph on a new page.

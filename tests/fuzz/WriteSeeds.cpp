@@ -33,6 +33,7 @@ int main(int argc, char** argv)
         {QStringLiteral("ImageSource/sgi"), testsupport::sgiBytes({4, 4})},
         {QStringLiteral("WebPDecode/lossless"), testsupport::webpBytes({8, 8}, true, true)},
         {QStringLiteral("WebPDecode/lossy"), testsupport::webpBytes({8, 8}, false, false)},
+        {QStringLiteral("Theme"), testsupport::docxTheme("Cambria", "Calibri")},
     };
     for (const auto& [reader, bytes] : seeds) {
         const QString folder = root + QLatin1Char('/') + reader;

@@ -175,6 +175,14 @@ QByteArray sampleDocx()
     return zipBytes(sampleDocxEntries());
 }
 
+QByteArray docxTheme(const char* major, const char* minor)
+{
+    return QByteArray(R"(<a:theme xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main"><a:themeElements>
+<a:fontScheme name="Office"><a:majorFont><a:latin typeface=")") + major + R"("/><a:ea typeface=""/></a:majorFont>
+<a:minorFont><a:latin typeface=")" + minor + R"("/><a:ea typeface=""/><a:cs typeface=""/></a:minorFont></a:fontScheme>
+</a:themeElements></a:theme>)";
+}
+
 // ---------------------------------------------------------------- ODT
 
 namespace {

@@ -19,6 +19,8 @@ QStringList sampleWords();
 QByteArray zipBytes(const QList<QPair<QString, QByteArray>>& entries, bool store = false);
 
 QByteArray sampleDocx();
+// A DOCX theme part naming the heading (major) and body (minor) fonts.
+QByteArray docxTheme(const char* major, const char* minor);
 QByteArray sampleOdt();
 QByteArray sampleFlatOdt();
 QByteArray sampleWordML();

@@ -1,6 +1,7 @@
 #include "platform/text/odf/OdtReader.h"
 
 #include "platform/text/DocumentXml_p.h"
+#include "platform/text/FontFamilies.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
 #include "platform/text/WordListStyles_p.h"
@@ -172,11 +173,11 @@ void OdtParser::readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f)
         f.setFontPointSize(std::min(*size, 1638.0));
     const QString fontName = attr(xml, QLatin1StringView("font-name")).toString();
     if (!fontName.isEmpty())
-        f.setFontFamilies(QStringList{m_fontFaces.value(fontName, fontName)});
+        f.setFontFamilies(documentFontFamilies(m_fontFaces.value(fontName, fontName)));
     QString family = attr(xml, QLatin1StringView("font-family")).toString();
     family.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
     if (!family.trimmed().isEmpty() && fontName.isEmpty())
-        f.setFontFamilies(QStringList{family.trimmed()});
+        f.setFontFamilies(documentFontFamilies(family.trimmed()));
     const QStringView position = attr(xml, QLatin1StringView("text-position"));
     if (!position.isEmpty()) {
         const QStringView first = position.split(u' ').first();

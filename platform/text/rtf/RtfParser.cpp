@@ -1,5 +1,7 @@
 #include "platform/text/rtf/RtfParser_p.h"
 
+#include "platform/text/FontFamilies.h"
+#include "platform/text/SymbolFonts.h"
 #include "platform/text/TextDefaults.h"
 
 #include <QTextBlock>
@@ -646,8 +648,18 @@ void RtfParser::decodeBytes()
 {
     if (m_bytes.isEmpty())
         return;
-    m_text += m_decoder.decode(codePage(), m_bytes);
+    // A symbol font's bytes are glyph codes, not characters of a code page.
+    if (textual() && symbolFont())
+        m_text += QString::fromLatin1(m_bytes);
+    else
+        m_text += m_decoder.decode(codePage(), m_bytes);
     m_bytes.clear();
+}
+
+const FontInfo* RtfParser::symbolFont()
+{
+    const FontInfo* font = fontFor(cur().chr.font);
+    return font && isSymbolFont(font->name) ? font : nullptr;
 }
 
 void RtfParser::flushText()
@@ -658,7 +670,8 @@ void RtfParser::flushText()
     switch (cur().dest) {
     case Dest::Text:
     case Dest::Footnote: {
-        const QString clean = cleanText(m_text);
+        const FontInfo* symbol = symbolFont();
+        const QString clean = cleanText(symbol ? symbolFontText(symbol->name, m_text) : m_text);
         if (!clean.isEmpty()) {
             prepareInsert();
             m_cursor.insertText(clean, charFormat());
@@ -684,7 +697,13 @@ const QTextCharFormat& RtfParser::charFormat()
         return m_charFormat;
     QTextCharFormat f;
     const FontInfo* font = fontFor(s.font);
-    f.setFontFamilies(QStringList{font && !font->name.isEmpty() ? font->name : defaultFontFamily()});
+    // Symbol fonts' characters are written as what they draw, in the
+    // document's font.
+    if (font && isSymbolFont(font->name))
+        font = fontFor(-1);
+    if (font && isSymbolFont(font->name))
+        font = nullptr;
+    f.setFontFamilies(documentFontFamilies(font && !font->name.isEmpty() ? font->name : defaultFontFamily()));
     if (font && font->hint != QFont::AnyStyle)
         f.setFontStyleHint(font->hint);
     f.setFontPointSize(std::max(s.halfPoints, 2) / 2.0);

@@ -180,6 +180,8 @@ private:
     void flushText();
     int codePage();
     const FontInfo* fontFor(int number) const;
+    // The current font when it is a symbol font.
+    const FontInfo* symbolFont();
     const QTextCharFormat& charFormat();
     QTextBlockFormat blockFormat();
 

@@ -1,6 +1,7 @@
 #include "platform/text/word/DocReader.h"
 
 #include "platform/text/word/CompoundFile.h"
+#include "platform/text/FontFamilies.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
 #include "platform/text/WordListStyles_p.h"
@@ -525,7 +526,7 @@ void DocParser::applyCharacterSprms(const Bytes& b, qint64 from, qint64 to, QTex
             const int index = b.u16(s.operand);
             if (index < m_fonts.size() && !m_fonts[index].isEmpty()
                 && (s.code == 0x4A4F || !f.hasProperty(QTextFormat::FontFamilies)))
-                f.setFontFamilies(QStringList{m_fonts[index]});
+                f.setFontFamilies(documentFontFamilies(m_fonts[index]));
             break;
         }
         case 0x2A48: {
@@ -849,7 +850,7 @@ bool DocParser::parse()
         // What no style sets: the style sheet's font at ten points.
         QFont font = m_builder.document().defaultFont();
         if (m_defaultFont >= 0 && m_defaultFont < m_fonts.size() && !m_fonts[m_defaultFont].isEmpty())
-            font.setFamilies({m_fonts[m_defaultFont]});
+            font.setFamilies(documentFontFamilies(m_fonts[m_defaultFont]));
         font.setPointSizeF(10);
         m_builder.document().setDefaultFont(font);
     }

@@ -115,6 +115,14 @@ bool readPackage(ZipPackage& zip, QTextDocument& document)
                 return it == rels->constEnd() || it->external ? QString() : resolvePart(base, it->target);
             },
             [&](const QString& part) { return zip.read(part); });
+        // The theme only names fonts: a damaged one is left out.
+        if (const auto target = targetOfType(*rels, u"/theme")) {
+            const QString part = resolvePart(base, *target);
+            const std::optional<QByteArray> bytes = zip.contains(part) ? zip.read(part) : std::nullopt;
+            const std::optional<ThemeFonts> fonts = bytes ? readThemeFonts(*bytes) : std::nullopt;
+            if (fonts)
+                parser.setThemeFonts(*fonts);
+        }
         // Optional parts: absent is fine, damaged is not.
         for (const auto& [suffix, reader] :
              {std::pair{u"/styles", &WordprocessingParser::readStyles},

@@ -1,7 +1,9 @@
 #include "platform/text/word/WordprocessingParser_p.h"
 
 #include "platform/text/DocumentXml_p.h"
+#include "platform/text/FontFamilies.h"
 #include "platform/text/RichTextBuilder.h"
+#include "platform/text/SymbolFonts.h"
 #include "platform/text/WordListStyles_p.h"
 
 #include <QColor>
@@ -111,16 +113,20 @@ void WordprocessingParser::readRunProperties(QXmlStreamReader& xml, QTextCharFor
             if (ok && half >= 2 && half <= 2 * kMaxFontPoints)
                 f.setFontPointSize(half / 2);
         } else if (n == u"rFonts") {
-            QStringView family = attr(xml, QLatin1StringView("ascii"));
-            if (family.isEmpty())
-                family = attr(xml, QLatin1StringView("hAnsi"));
-            if (family.isEmpty())
-                family = attr(xml, QLatin1StringView("h-ansi"));
+            // A theme font, where named, wins over the family beside it.
+            QString family;
+            for (const char* name : {"asciiTheme", "hAnsiTheme", "ascii", "hAnsi", "h-ansi"}) {
+                const QStringView value = attr(xml, QLatin1StringView(name));
+                family = QLatin1StringView(name).endsWith(QLatin1StringView("Theme")) ? m_theme.family(value)
+                                                                                   : value.toString();
+                if (!family.isEmpty())
+                    break;
+            }
             if (!family.isEmpty())
-                f.setFontFamilies(QStringList{family.toString()});
+                f.setFontFamilies(documentFontFamilies(family));
         } else if (n == u"font") { // Word 2003 XML's resolved font
             if (!val.isEmpty() && !f.hasProperty(QTextFormat::FontFamilies))
-                f.setFontFamilies(QStringList{val.toString()});
+                f.setFontFamilies(documentFontFamilies(val.toString()));
         } else if (n == u"vertAlign") {
             if (val == u"superscript")
                 f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
@@ -612,9 +618,12 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
             } else if (n == u"sym") {
                 bool ok = false;
                 uint code = attr(xml, QLatin1StringView("char")).toUInt(&ok, 16);
+                const auto symbol = symbolFontCharacter(attr(xml, QLatin1StringView("font")).toString(), code);
                 if (ok && code >= 0xF000 && code <= 0xF0FF)
                     code -= 0xF000;
-                if (ok && code >= 0x20 && code < 0xD800)
+                if (symbol)
+                    emitText(*symbol);
+                else if (ok && code >= 0x20 && code < 0xD800)
                     emitText(QString(QChar(char16_t(code))));
             } else if (n == u"drawing") {
                 readDrawing(xml);
@@ -659,7 +668,7 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                     const QStringView family = attr(xml, QLatin1StringView("ascii"));
                     if (xml.name() == u"defaultFonts" && !family.isEmpty()
                         && !m_defaultChars.hasProperty(QTextFormat::FontFamilies))
-                        m_defaultChars.setFontFamilies(QStringList{family.toString()});
+                        m_defaultChars.setFontFamilies(documentFontFamilies(family.toString()));
                     xml.skipCurrentElement();
                 }
             } else if (n == u"lists" || n == u"numbering") {

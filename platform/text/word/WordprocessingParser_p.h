@@ -3,6 +3,8 @@
 // Word 2003 XML files: styles with inheritance and document defaults, list
 // definitions, paragraphs, runs, tables and pictures, read into a
 // RichTextBuilder. Elements it does not know are walked for their text.
+#include "platform/text/word/WordTheme_p.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QSizeF>
@@ -30,6 +32,8 @@ public:
     explicit WordprocessingParser(RichTextBuilder& builder, PartName partName = {}, PartReader readPart = {});
     ~WordprocessingParser();
 
+    // The theme's fonts, which styles and runs may name; before the styles.
+    void setThemeFonts(const ThemeFonts& fonts) { m_theme = fonts; }
     // A styles part; false when it is no well-formed XML.
     bool readStyles(const QByteArray& xml);
     // A numbering part; false when it is no well-formed XML.
@@ -100,6 +104,7 @@ private:
     RichTextBuilder& m_builder;
     PartName m_partName;
     PartReader m_readPart;
+    ThemeFonts m_theme;
     QHash<QString, Style> m_styles;
     QHash<QString, ResolvedStyle> m_resolved;
     QString m_defaultParagraphStyle;
