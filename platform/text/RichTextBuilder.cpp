@@ -331,7 +331,7 @@ bool RichTextBuilder::addImage(const QByteArray& bytes, QSizeF size)
     return addImage(QStringLiteral("data:") + QString::fromLatin1(digest.toHex()), [&] { return bytes; }, size);
 }
 
-void RichTextBuilder::beginTable(const QList<double>& columnWidths)
+void RichTextBuilder::beginTable(const QList<double>& columnWidths, const TableLook& look)
 {
     ensureCell();
     const int columns = std::clamp(int(columnWidths.size()), 1, kMaxTableColumns);
@@ -340,31 +340,55 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths)
         ++m_skippedTables;
         return;
     }
-    // The table goes after the paragraph being written, not inside it.
-    if (!m_fresh && m_cursor.block().length() > 1) {
+    // The table goes after the paragraph being written, not inside it. The
+    // layout gives no height to an empty block just before or after a
+    // table: the table gets blocks of its own on both sides, so that an
+    // empty paragraph of the document keeps its line.
+    if (!m_fresh)
         m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
-    }
     QTextTableFormat format;
-    format.setBorder(points(0.5));
-    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setBorder(0);
     format.setBorderCollapse(true);
-    format.setCellPadding(points(2));
     format.setCellSpacing(0);
     double total = 0;
     for (int i = 0; i < columns && i < columnWidths.size(); ++i)
         total += std::max(0.0, columnWidths[i]);
+    // Columns as wide as the document makes them; the printer narrows a
+    // table wider than the text.
     if (columnWidths.size() == columns && total > 0) {
         QList<QTextLength> widths;
         for (int i = 0; i < columns; ++i)
-            widths.append(QTextLength(QTextLength::PercentageLength,
-                                      100.0 * std::max(0.0, columnWidths[i]) / total));
+            widths.append(QTextLength(QTextLength::FixedLength, points(std::max(0.0, columnWidths[i]))));
         format.setColumnWidthConstraints(widths);
     }
     Table table;
     table.table = m_cursor.insertTable(1, columns, format);
+    table.look = look;
     m_tables.append(table);
     m_paragraphOpen = false;
     m_fresh = true;
+}
+
+void RichTextBuilder::setTableLook(const TableLook& look)
+{
+    if (m_skippedTables == 0 && !m_tables.isEmpty())
+        m_tables.last().look = look;
+}
+
+void RichTextBuilder::setCellLook(const CellLook& look)
+{
+    if (m_skippedTables == 0 && !m_tables.isEmpty())
+        setCellLook(m_tables.last().cellColumn, look);
+}
+
+void RichTextBuilder::setCellLook(int column, const CellLook& look)
+{
+    if (m_skippedTables > 0 || m_tables.isEmpty())
+        return;
+    Table& t = m_tables.last();
+    if (t.row < 0 || column < 0 || column >= t.table->columns())
+        return;
+    t.cellLooks.insert(qint64(t.row) * kMaxTableColumns + column, look);
 }
 
 void RichTextBuilder::beginRow()
@@ -411,6 +435,7 @@ void RichTextBuilder::beginCell(int columnSpan, int rowSpan, bool continuesMerge
     m_fresh = m_cursor.block().length() <= 1;
     m_paragraphOpen = false;
     t.inCell = true;
+    t.cellColumn = column;
     t.column = column + columnSpan;
 }
 
@@ -466,8 +491,14 @@ void RichTextBuilder::endTable()
         m_mergeWork += tableCells;
         table->mergeCells(m.row, m.column, rows, columns);
     }
+    applyTableLook(*table, t.look,
+                   [&](int row, int column) {
+                       const auto it = t.cellLooks.constFind(qint64(row) * kMaxTableColumns + column);
+                       return it == t.cellLooks.constEnd() ? nullptr : &*it;
+                   },
+                   m_unitsPerPoint);
     m_cursor.setPosition(table->lastPosition() + 1);
-    m_fresh = m_cursor.block().length() <= 1;
+    m_fresh = false;
     m_paragraphOpen = false;
 }
 

@@ -5,6 +5,7 @@
 // the whole document whatever its format.
 #include "platform/text/BoundedImage.h"
 #include "platform/text/TableCells.h"
+#include "platform/text/TableLook.h"
 
 #include <QByteArray>
 #include <QFont>
@@ -84,10 +85,18 @@ public:
     // A picture known by its bytes alone.
     bool addImage(const QByteArray& bytes, QSizeF sizePoints);
 
-    // Tables: rows and cells are appended as they are read. A cell spans
-    // columns to the right, and rows below (rowSpan) or continues the
-    // vertical merge above it.
-    void beginTable(const QList<double>& columnWidths);
+    // Tables: rows and cells are appended as they are read. Column widths
+    // are in points (none, or all zero: the table shares the text width
+    // evenly). A cell spans columns to the right, and rows below (rowSpan)
+    // or continues the vertical merge above it. Lines, shading and padding
+    // come from look and the cells' own looks, laid on when the table ends.
+    void beginTable(const QList<double>& columnWidths, const TableLook& look = {});
+    // The look of the table being written, for readers that learn it late.
+    void setTableLook(const TableLook& look);
+    // A cell's own look: the current cell's, or that of a column of the
+    // current row.
+    void setCellLook(const CellLook& look);
+    void setCellLook(int column, const CellLook& look);
     void beginRow();
     void beginCell(int columnSpan = 1, int rowSpan = 1, bool continuesMerge = false);
     // A cell covered by a span: only moves to the next column.
@@ -107,8 +116,11 @@ private:
     };
     struct Table {
         QTextTable* table = nullptr;
+        TableLook look;
+        QHash<qint64, CellLook> cellLooks; // by row * kMaxTableColumns + column
         int row = -1; // rows past it are added ahead and removed at the end
         int column = 0;
+        int cellColumn = 0; // of the cell being written
         QList<Merge> merges;
         QHash<int, int> openMerge; // column -> index in merges of a vertical run
         bool inCell = false;

@@ -18,6 +18,7 @@
 #include <QTextFrame>
 #include <QTextLayout>
 #include <QTextOption>
+#include <QTextTable>
 
 #include <algorithm>
 #include <cmath>
@@ -79,6 +80,43 @@ void prepareLayout(QTextDocument& document, double pointsPerUnit)
          block = block.next()) {
         block.layout()->setCacheEnabled(true);
         cached += block.length();
+    }
+}
+
+// Columns of fixed widths made shares of the width there is.
+void makeColumnsRelative(QTextTable& table)
+{
+    QTextTableFormat format = table.format();
+    const QList<QTextLength> widths = format.columnWidthConstraints();
+    double total = 0;
+    for (const QTextLength& w : widths)
+        total += w.type() == QTextLength::FixedLength ? w.rawValue() : 0;
+    if (!(total > 0))
+        return;
+    QList<QTextLength> shares;
+    for (const QTextLength& w : widths)
+        shares.append(QTextLength(QTextLength::PercentageLength,
+                                  w.type() == QTextLength::FixedLength ? 100 * w.rawValue() / total : 0));
+    format.setColumnWidthConstraints(shares);
+    table.setFormat(format);
+}
+
+// Tables keep the column widths their document gives them where they fit
+// the text width; a wider one, and any table inside a cell, shares out the
+// width there is instead of pushing past the margin.
+void fitTables(QTextFrame* frame, double width, bool nested)
+{
+    for (QTextFrame* child : frame->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(child)) {
+            double total = table->format().leftMargin();
+            for (const QTextLength& w : table->format().columnWidthConstraints())
+                total += w.type() == QTextLength::FixedLength ? w.rawValue() : 0;
+            if (nested || total > width)
+                makeColumnsRelative(*table);
+            fitTables(child, width, true);
+        } else {
+            fitTables(child, width, nested);
+        }
     }
 }
 
@@ -259,6 +297,7 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
 
     const double pointsPerUnit = kPointsPerInch / layoutDpi(document);
     prepareLayout(document, pointsPerUnit);
+    fitTables(document.rootFrame(), area.width() / pointsPerUnit, false);
     const Pagination pages = paginate(document, area, pointsPerUnit);
     if (!fitsLayoutRange(document))
         return false;

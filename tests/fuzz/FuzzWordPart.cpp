@@ -1,6 +1,6 @@
 // One part of a DOCX package fed arbitrary bytes: FUZZ_Theme reads a theme's
 // fonts.
-#include "platform/text/word/WordTheme_p.h"
+#include "platform/text/word/WordTheme.h"
 
 #include <QByteArray>
 

@@ -60,6 +60,8 @@ struct Style {
     QTextBlockFormat block;
     QString listStyle;
     double columnWidth = 0; // points, table columns
+    CellLook cell;          // table cells
+    std::optional<Qt::Alignment> tableAlignment;
 };
 
 struct ResolvedStyle {
@@ -67,7 +69,32 @@ struct ResolvedStyle {
     QTextBlockFormat block;
     QString listStyle;
     double columnWidth = 0;
+    CellLook cell;
+    Qt::Alignment tableAlignment = Qt::AlignLeft;
 };
+
+// A border ("0.5pt solid #000000", "none"); none when the value is empty.
+std::optional<BorderLine> border(QStringView value)
+{
+    if (value.trimmed().isEmpty())
+        return std::nullopt;
+    BorderLine line{0.75, QTextFrameFormat::BorderStyle_Solid, Qt::black};
+    for (QStringView token : value.split(u' ', Qt::SkipEmptyParts)) {
+        if (token == u"none" || token == u"hidden")
+            return BorderLine();
+        if (token.startsWith(u'#') && QColor(token.toString()).isValid())
+            line.color = QColor(token.toString());
+        else if (const auto width = lengthPoints(token))
+            line.width = std::clamp(*width, 0.0, 12.0);
+        else if (token == u"dotted")
+            line.style = QTextFrameFormat::BorderStyle_Dotted;
+        else if (token == u"dashed")
+            line.style = QTextFrameFormat::BorderStyle_Dashed;
+        else if (token == u"double")
+            line.style = QTextFrameFormat::BorderStyle_Double;
+    }
+    return line;
+}
 
 class OdtParser {
 public:
@@ -89,6 +116,7 @@ private:
     void readListStyle(QXmlStreamReader& xml);
     void readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f);
     void readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat& f);
+    void readCellProperties(QXmlStreamReader& xml, CellLook& look);
     bool readBody(QXmlStreamReader& xml);
     void readFrame(QXmlStreamReader& xml);
     void readColumn(QXmlStreamReader& xml);
@@ -127,6 +155,7 @@ private:
     QHash<QString, QString> m_listKeys; // by the lists' own ids
 
     struct TableState {
+        QString styleName;
         QList<double> columns;
         bool started = false;
         int coveredInRow = 0; // covered cells that a column span already counts
@@ -197,6 +226,32 @@ void OdtParser::readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f)
     xml.skipCurrentElement();
 }
 
+void OdtParser::readCellProperties(QXmlStreamReader& xml, CellLook& look)
+{
+    const std::optional<BorderLine> all = border(attr(xml, QLatin1StringView("border")));
+    const char* const edges[4] = {"border-top", "border-left", "border-bottom", "border-right"};
+    for (int edge = 0; edge < 4; ++edge) {
+        const std::optional<BorderLine> own = border(attr(xml, QLatin1StringView(edges[edge])));
+        if (own || all)
+            look.borders[edge] = own ? own : all;
+    }
+    const QStringView background = attr(xml, QLatin1StringView("background-color"));
+    if (background.startsWith(u'#') && QColor(background.toString()).isValid())
+        look.shading = QColor(background.toString());
+    const QStringView align = attr(xml, QLatin1StringView("vertical-align"));
+    if (align == u"middle")
+        look.verticalAlignment = QTextCharFormat::AlignMiddle;
+    else if (align == u"bottom")
+        look.verticalAlignment = QTextCharFormat::AlignBottom;
+    else if (align == u"top")
+        look.verticalAlignment = QTextCharFormat::AlignTop;
+    if (const auto padding = lengthPoints(attr(xml, QLatin1StringView("padding")))) {
+        const double p = std::clamp(*padding, 0.0, 144.0);
+        look.padding = std::array<double, 4>{p, p, p, p};
+    }
+    xml.skipCurrentElement();
+}
+
 void OdtParser::readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat& f)
 {
     const QStringView align = attr(xml, QLatin1StringView("text-align"));
@@ -254,7 +309,16 @@ void OdtParser::readStyle(QXmlStreamReader& xml, const QString& family, bool isD
             readTextProperties(xml, style.chars);
         else if (n == u"paragraph-properties")
             readParagraphProperties(xml, style.block);
-        else if (n == u"table-column-properties") {
+        else if (n == u"table-cell-properties")
+            readCellProperties(xml, style.cell);
+        else if (n == u"table-properties") {
+            const QStringView align = attr(xml, QLatin1StringView("align"));
+            if (align == u"center")
+                style.tableAlignment = Qt::AlignHCenter;
+            else if (align == u"right")
+                style.tableAlignment = Qt::AlignRight;
+            xml.skipCurrentElement();
+        } else if (n == u"table-column-properties") {
             if (const auto w = lengthPoints(attr(xml, QLatin1StringView("column-width"))))
                 style.columnWidth = std::max(0.0, *w);
             xml.skipCurrentElement();
@@ -322,6 +386,9 @@ ResolvedStyle OdtParser::resolve(const QString& family, const QString& name)
         if (!style.listStyle.isEmpty())
             r.listStyle = style.listStyle;
         r.columnWidth = style.columnWidth;
+        r.cell.merge(style.cell);
+        if (style.tableAlignment)
+            r.tableAlignment = *style.tableAlignment;
     }
     return r;
 }
@@ -577,6 +644,7 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
         } else if (n == u"table") {
             m_inParagraph = false;
             m_tables.append(TableState());
+            m_tables.last().styleName = attr(xml, QLatin1StringView("style-name")).toString();
             kind = Kind::Table;
         } else if (n == u"table-column") {
             readColumn(xml);
@@ -584,9 +652,14 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             continue;
         } else if (n == u"table-row") {
             if (!m_tables.isEmpty()) {
-                if (!m_tables.last().started) {
-                    m_builder.beginTable(m_tables.last().columns);
-                    m_tables.last().started = true;
+                TableState& t = m_tables.last();
+                if (!t.started) {
+                    // Cells have only the lines and padding their styles give.
+                    TableLook look;
+                    look.padding = {0, 0, 0, 0};
+                    look.alignment = resolve(QStringLiteral("table"), t.styleName).tableAlignment;
+                    m_builder.beginTable(t.columns, look);
+                    t.started = true;
                 }
                 m_builder.beginRow();
                 m_tables.last().coveredInRow = 0;
@@ -596,6 +669,8 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             const int columns = std::max(1, attr(xml, QLatin1StringView("number-columns-spanned")).toInt());
             const int rows = std::max(1, attr(xml, QLatin1StringView("number-rows-spanned")).toInt());
             m_builder.beginCell(columns, rows, false);
+            m_builder.setCellLook(
+                resolve(QStringLiteral("table-cell"), attr(xml, QLatin1StringView("style-name")).toString()).cell);
             if (!m_tables.isEmpty())
                 m_tables.last().coveredInRow = std::min(columns, kMaxTableColumns) - 1;
             m_inParagraph = false;

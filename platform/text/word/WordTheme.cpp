@@ -1,4 +1,4 @@
-#include "platform/text/word/WordTheme_p.h"
+#include "platform/text/word/WordTheme.h"
 
 #include "platform/text/DocumentXml_p.h"
 

@@ -247,6 +247,18 @@ void WordprocessingParser::readStylesElement(QXmlStreamReader& xml)
                     xml.skipCurrentElement();
                 }
             }
+        } else if (n == u"style" && attr(xml, QLatin1StringView("type")) == u"table") {
+            const QString id = attr(xml, QLatin1StringView("styleId")).toString();
+            const WordPropertyReaders readers{
+                [&](QXmlStreamReader& x, QTextBlockFormat& block) {
+                    Paragraph p;
+                    readParagraphProperties(x, p);
+                    block = p.block;
+                },
+                [&](QXmlStreamReader& x, QTextCharFormat& chars) { readRunProperties(x, chars, nullptr); }};
+            const WordTableStyle style = readWordTableStyle(xml, readers);
+            if (!id.isEmpty())
+                m_tableStyles.insert(id, style);
         } else if (n == u"style") {
             const QString type = attr(xml, QLatin1StringView("type")).toString();
             const QString id = attr(xml, QLatin1StringView("styleId")).toString();
@@ -384,14 +396,17 @@ void WordprocessingParser::ensureTable()
         return;
     // A nested table opens the cell that holds it first.
     if (m_tables.size() >= 2) {
-        TableState& parent = m_tables[m_tables.size() - 2];
-        if (parent.cellOpen && !parent.cellStarted) {
-            m_builder.beginCell(parent.span, 1, parent.continuesMerge);
-            parent.cellStarted = true;
-        }
+        const TableState t = m_tables.takeLast();
+        ensureCell();
+        m_tables.append(t);
     }
-    m_builder.beginTable(m_tables.last().grid);
-    m_tables.last().started = true;
+    TableState& t = m_tables.last();
+    t.look = resolveWordTableLook(t.properties, [&](const QString& id) -> const WordTableStyle* {
+        const auto it = m_tableStyles.constFind(id);
+        return it == m_tableStyles.constEnd() ? nullptr : &*it;
+    });
+    m_builder.beginTable(t.grid, t.look);
+    t.started = true;
 }
 
 void WordprocessingParser::ensureCell()
@@ -401,7 +416,10 @@ void WordprocessingParser::ensureCell()
     ensureTable();
     TableState& t = m_tables.last();
     if (t.cellOpen && !t.cellStarted) {
-        m_builder.beginCell(t.span, 1, t.continuesMerge);
+        m_builder.beginCell(t.cell.span, 1, t.cell.continuesMerge);
+        m_builder.setCellLook(t.cell.look);
+        t.cellRegions = t.look.regionLook(std::max(t.row, 0), t.gridColumn, -1, int(t.grid.size()));
+        t.gridColumn += t.cell.span;
         t.cellStarted = true;
     }
 }
@@ -413,11 +431,23 @@ void WordprocessingParser::ensureParagraph()
     ensureCell();
     const QString styleId = m_paragraph.styleId.isEmpty() ? m_defaultParagraphStyle : m_paragraph.styleId;
     const ResolvedStyle style = resolve(styleId);
+    // A table's style lies between the document's defaults and the
+    // paragraph's style, and over the default paragraph style, as Word has it.
+    const CellLook* cell = m_tables.isEmpty() ? nullptr : &m_tables.last().cellRegions;
+    const bool overStyle = styleId == m_defaultParagraphStyle;
     QTextBlockFormat block = m_defaultBlock;
-    block.merge(style.block);
-    block.merge(m_paragraph.block);
     m_paragraphChars = m_defaultChars;
+    if (cell && !overStyle) {
+        block.merge(cell->block);
+        m_paragraphChars.merge(cell->chars);
+    }
+    block.merge(style.block);
     m_paragraphChars.merge(style.chars);
+    if (cell && overStyle) {
+        block.merge(cell->block);
+        m_paragraphChars.merge(cell->chars);
+    }
+    block.merge(m_paragraph.block);
     QTextCharFormat mark = m_paragraphChars;
     mark.merge(m_paragraph.mark);
     mark.clearProperty(kHiddenTextProperty);
@@ -460,25 +490,11 @@ void WordprocessingParser::emitText(const QString& text)
     m_builder.addText(text, runFormat());
 }
 
-void WordprocessingParser::readCellProperties(QXmlStreamReader& xml, TableState& t)
-{
-    while (xml.readNextStartElement()) {
-        const QStringView n = xml.name();
-        if (n == u"gridSpan") {
-            t.span = std::clamp(attr(xml, QLatin1StringView("val")).toInt(), 1, kMaxTableColumns);
-        } else if (n == u"vMerge" || n == u"vmerge") {
-            const QStringView v = attr(xml, QLatin1StringView("val"));
-            t.continuesMerge = v != u"restart";
-        }
-        xml.skipCurrentElement();
-    }
-}
-
 void WordprocessingParser::readGrid(QXmlStreamReader& xml, TableState& t)
 {
     while (xml.readNextStartElement()) {
         if (xml.name() == u"gridCol" && t.grid.size() < kMaxTableColumns)
-            t.grid.append(std::max(0, intAttr(xml, QLatin1StringView("w"))));
+            t.grid.append(std::max(0, intAttr(xml, QLatin1StringView("w"))) / 20.0);
         xml.skipCurrentElement();
     }
 }
@@ -642,23 +658,30 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                     readGrid(xml, m_tables.last());
                 else
                     xml.skipCurrentElement();
+            } else if (n == u"tblPr") {
+                if (!m_tables.isEmpty() && !m_tables.last().started)
+                    readWordTableProperties(xml, m_tables.last().properties);
+                else
+                    xml.skipCurrentElement();
             } else if (n == u"tr") {
                 if (!m_tables.isEmpty()) {
                     ensureTable();
                     m_builder.beginRow();
-                    m_tables.last().cellOpen = false;
+                    TableState& t = m_tables.last();
+                    t.cellOpen = false;
+                    ++t.row;
+                    t.gridColumn = 0;
                 }
             } else if (n == u"tc") {
                 if (!m_tables.isEmpty()) {
                     TableState& t = m_tables.last();
                     t.cellOpen = true;
                     t.cellStarted = false;
-                    t.span = 1;
-                    t.continuesMerge = false;
+                    t.cell = WordCellProperties();
                 }
             } else if (n == u"tcPr") {
                 if (!m_tables.isEmpty() && m_tables.last().cellOpen && !m_tables.last().cellStarted)
-                    readCellProperties(xml, m_tables.last());
+                    readWordCellProperties(xml, m_tables.last().cell);
                 else
                     xml.skipCurrentElement();
             } else if (n == u"styles") {
@@ -679,7 +702,7 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                 if (type == u"Word.Comment" || type == u"Word.Deletion")
                     xml.skipCurrentElement();
             } else if (n == u"instrText" || n == u"delText" || n == u"delInstrText" || n == u"del"
-                       || n == u"moveFrom" || n == u"sectPr" || n == u"tblPr" || n == u"trPr"
+                       || n == u"moveFrom" || n == u"sectPr" || n == u"trPr"
                        || n == u"tblPrEx" || n == u"sdtPr" || n == u"sdtEndPr" || n == u"Fallback"
                        || n == u"footnoteReference" || n == u"endnoteReference" || n == u"footnote"
                        || n == u"endnote" || n == u"rt"

@@ -3,7 +3,8 @@
 // Word 2003 XML files: styles with inheritance and document defaults, list
 // definitions, paragraphs, runs, tables and pictures, read into a
 // RichTextBuilder. Elements it does not know are walked for their text.
-#include "platform/text/word/WordTheme_p.h"
+#include "platform/text/word/WordTables_p.h"
+#include "platform/text/word/WordTheme.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -73,9 +74,13 @@ private:
     };
     struct TableState {
         bool started = false;
-        QList<double> grid;
-        int span = 1;
-        bool continuesMerge = false;
+        QList<double> grid; // points
+        WordTableProperties properties;
+        TableLook look;
+        int row = -1;
+        int gridColumn = 0; // of the next cell
+        WordCellProperties cell;
+        CellLook cellRegions; // what the table's style gives the current cell
         bool cellOpen = false;
         bool cellStarted = false;
     };
@@ -84,7 +89,6 @@ private:
     void readNumberingElement(QXmlStreamReader& xml);
     void readRunProperties(QXmlStreamReader& xml, QTextCharFormat& format, QString* styleId);
     void readParagraphProperties(QXmlStreamReader& xml, Paragraph& paragraph);
-    void readCellProperties(QXmlStreamReader& xml, TableState& table);
     void readGrid(QXmlStreamReader& xml, TableState& table);
     void readDrawing(QXmlStreamReader& xml);
     void readPicture(QXmlStreamReader& xml);
@@ -106,6 +110,7 @@ private:
     PartReader m_readPart;
     ThemeFonts m_theme;
     QHash<QString, Style> m_styles;
+    QHash<QString, WordTableStyle> m_tableStyles;
     QHash<QString, ResolvedStyle> m_resolved;
     QString m_defaultParagraphStyle;
     QTextCharFormat m_defaultChars;

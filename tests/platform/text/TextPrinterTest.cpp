@@ -1,4 +1,5 @@
 #include "platform/DictionaryKeys.h"
+#include "platform/text/TextDefaults.h"
 #include "platform/text/TextPrinter.h"
 #include "platform/text/TextReader.h"
 #include "tests/support/PdfInspection.h"
@@ -12,6 +13,7 @@
 #include <QTextCursor>
 #include <QMap>
 #include <QTextDocument>
+#include <QTextTable>
 #include <gtest/gtest.h>
 
 #include <poppler-qt6.h>
@@ -364,6 +366,48 @@ TEST_F(TextPrinterTest, WideContentIsScaledDownToTheTextWidth)
         EXPECT_NEAR(red.right() + 1, 595.3 - settings.rightMargin, 1.5);
         EXPECT_GE(facts->pageTexts.at(0).size(), 4) << "text stays text when scaled";
     }
+}
+
+TEST_F(TextPrinterTest, TablesKeepTheirColumnWidthsOrShareTheTextWidth)
+{
+    // Column widths of word-processing tables are fixed lengths; one table
+    // wider than the text shares out the text width instead of shrinking
+    // the whole page.
+    QTextDocument document;
+    QTextCursor cursor(&document);
+    const double unit = platform::text::layoutUnitsPerPoint();
+    const auto addTable = [&](QList<double> points, const QColor& colour) {
+        QTextTableFormat format;
+        format.setBorder(0);
+        format.setCellSpacing(0);
+        format.setCellPadding(0);
+        QList<QTextLength> widths;
+        for (double p : points)
+            widths.append(QTextLength(QTextLength::FixedLength, p * unit));
+        format.setColumnWidthConstraints(widths);
+        QTextTable* table = cursor.insertTable(1, int(points.size()), format);
+        for (int c = 0; c < table->columns(); ++c) {
+            QTextTableCellFormat cell;
+            cell.setBackground(colour);
+            table->cellAt(0, c).setFormat(cell);
+            table->cellAt(0, c).firstCursorPosition().insertText(QStringLiteral("cell"));
+        }
+        cursor.setPosition(table->lastPosition() + 1);
+        cursor.insertBlock();
+    };
+    addTable({60, 40}, Qt::red);
+    addTable({400, 400}, Qt::blue);
+    const PrintSettings settings = a4();
+    ASSERT_TRUE(platform::text::printToPDF(document, settings, pdfPath()));
+    const QImage page = testsupport::renderPdfPage(pdfPath(), 0, 72);
+    const QRect red = pixelsWhere(page, isRed);
+    const QRect blue = pixelsWhere(page, [](const QColor& c) { return c.blue() > 200 && c.red() < 80; });
+    ASSERT_FALSE(red.isNull());
+    ASSERT_FALSE(blue.isNull());
+    EXPECT_NEAR(red.left(), 72, 1.5);
+    EXPECT_NEAR(red.right() + 1, 172, 1.5);
+    EXPECT_NEAR(blue.left(), 72, 1.5);
+    EXPECT_NEAR(blue.right() + 1, 595.3 - 72, 1.5);
 }
 
 TEST_F(TextPrinterTest, PrintedCharactersAreWhatEachPageReadsBack)

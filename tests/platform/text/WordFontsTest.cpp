@@ -6,7 +6,7 @@
 #include "platform/text/TextDefaults.h"
 #include "platform/text/rtf/RtfReader.h"
 #include "platform/text/word/DocxReader.h"
-#include "platform/text/word/WordTheme_p.h"
+#include "platform/text/word/WordTheme.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
