@@ -11,6 +11,7 @@
 #include <QTextTable>
 
 #include <algorithm>
+#include <cmath>
 
 namespace platform::text {
 
@@ -21,8 +22,7 @@ namespace {
 // Merging cells rebuilds the table's cell grid: merges times the table's
 // cells stay below this, and spans past it stay unmerged.
 constexpr qint64 kMaxMergeWork = 1LL << 25;
-constexpr int kMaxListLevel = 8;
-constexpr int kMaxListNumber = 99999;
+constexpr int kMaxListLevel = kMaxListLevels - 1;
 // Adding an item to a list touches every item it holds: a longer list goes
 // on in a fresh one, so that building it stays linear.
 constexpr int kListItemsPerPart = 256;
@@ -64,53 +64,29 @@ QString symbolFontText(QTextCharFormat& format, const QString& text, const QText
     return platform::text::symbolFontText(families.first(), text);
 }
 
-bool isNumbered(QTextListFormat::Style style)
-{
-    return style == QTextListFormat::ListDecimal || style == QTextListFormat::ListLowerAlpha
-           || style == QTextListFormat::ListUpperAlpha || style == QTextListFormat::ListLowerRoman
-           || style == QTextListFormat::ListUpperRoman;
-}
-
-QString romanNumber(int n)
-{
-    static const struct {
-        int value;
-        const char* digits;
-    } steps[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-                 {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
-    QString out;
-    for (const auto& step : steps) {
-        for (; n >= step.value; n -= step.value)
-            out += QLatin1StringView(step.digits);
-    }
-    return out;
-}
-
-QString letterNumber(int n)
-{
-    QString out;
-    for (; n > 0; n = (n - 1) / 26)
-        out.prepend(QChar(u'a' + (n - 1) % 26));
-    return out;
-}
-
-// The marker of item number n, as the list style would draw it.
-QString listMarker(QTextListFormat::Style style, int n)
-{
-    QString text;
-    if (n > 0 && (style == QTextListFormat::ListLowerAlpha || style == QTextListFormat::ListUpperAlpha))
-        text = letterNumber(n);
-    else if (n > 0 && n < 4000
-             && (style == QTextListFormat::ListLowerRoman || style == QTextListFormat::ListUpperRoman))
-        text = romanNumber(n);
-    else
-        text = QString::number(n);
-    if (style == QTextListFormat::ListUpperAlpha || style == QTextListFormat::ListUpperRoman)
-        text = text.toUpper();
-    return text + QStringLiteral(". ");
-}
-
 } // namespace
+
+void measureTabsFromLineStart(QTextBlockFormat& format, double origin)
+{
+    const double lineStart = format.leftMargin() + format.textIndent();
+    QList<QTextOption::Tab> tabs;
+    for (QTextOption::Tab tab : format.tabPositions()) {
+        tab.position += origin - lineStart;
+        if (tab.position > 0)
+            tabs.append(tab);
+    }
+    if (format.textIndent() < 0) {
+        const double indent = -format.textIndent();
+        const bool taken = std::any_of(tabs.cbegin(), tabs.cend(),
+                                       [&](const QTextOption::Tab& t) { return std::abs(t.position - indent) < 0.01; });
+        if (!taken)
+            tabs.append(QTextOption::Tab(indent, QTextOption::LeftTab));
+    }
+    std::sort(tabs.begin(), tabs.end(),
+              [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
+    if (!tabs.isEmpty() || format.hasProperty(QTextFormat::TabPositions))
+        format.setTabPositions(tabs);
+}
 
 bool replaceDocument(QTextDocument& document, const QFont& font, const std::function<bool()>& fill)
 {
@@ -195,49 +171,54 @@ void RichTextBuilder::ensureParagraph()
         startParagraph({}, {});
 }
 
-void RichTextBuilder::setListItem(const QString& key, int level, QTextListFormat::Style style, int start,
-                                  bool restart)
+void RichTextBuilder::joinList(const QString& key, int level, const QTextListFormat& format)
+{
+    const QString prefix = key + QLatin1Char('/');
+    for (int deeper = level + 1; deeper <= kMaxListLevel; ++deeper)
+        m_lists.remove(prefix + QString::number(deeper));
+    List& list = m_lists[prefix + QString::number(level)];
+    if (list.list && list.items < kListItemsPerPart) {
+        list.list->add(m_cursor.block());
+        ++list.items;
+        return;
+    }
+    list.list = m_cursor.createList(format);
+    list.items = 1;
+}
+
+void RichTextBuilder::setListItem(const QString& key, int level, const QList<ListLevelLook>& levels,
+                                  std::optional<int> startOverride)
 {
     ensureParagraph();
     if (!m_paragraphOpen)
         return;
     level = std::clamp(level, 0, kMaxListLevel);
-    start = std::clamp(start, 0, kMaxListNumber);
-    const QString prefix = key + QLatin1Char('/');
-    for (int deeper = level + 1; deeper <= kMaxListLevel; ++deeper)
-        m_lists.remove(prefix + QString::number(deeper));
-    List& list = m_lists[prefix + QString::number(level)];
-    const bool continues = list.list && list.style == style && !(restart && start != list.next);
-    if (continues && list.items < kListItemsPerPart) {
-        list.list->add(m_cursor.block());
-        ++list.items;
-    } else {
-        if (!continues) {
-            list.style = style;
-            list.next = start;
-        }
-        // Lists count from one: one that starts elsewhere, or the next part
-        // of a long one, has its numbers written into the text, after a
-        // marker of no kind of its own.
-        list.written = isNumbered(style) && list.next != 1;
-        QTextListFormat format;
-        format.setStyle(list.written ? QTextListFormat::ListStyleUndefined : style);
-        format.setIndent(level + 1);
-        list.list = m_cursor.createList(format);
-        list.items = 1;
+    // The label is part of the text, where word processors draw it: the
+    // list only keeps the items together.
+    QTextListFormat format;
+    format.setStyle(QTextListFormat::ListStyleUndefined);
+    format.setIndent(0);
+    joinList(QStringLiteral("label:") + key, level, format);
+    const QString label = m_counters.next(key, level, levels, startOverride);
+    if (label.isEmpty())
+        return;
+    const ListLevelLook own = level < levels.size() ? levels[level] : ListLevelLook();
+    QTextCharFormat labelFormat = m_cursor.blockCharFormat();
+    labelFormat.merge(own.chars);
+    labelFormat.clearProperty(kHiddenTextProperty);
+    QString text = symbolFontText(labelFormat, label, m_cursor.blockCharFormat());
+    // Characters of the symbol fonts' private range with no font named are
+    // Symbol bullets all the same.
+    for (QChar& c : text) {
+        const auto mapped = c.unicode() >= 0xF020 && c.unicode() <= 0xF0FF
+                                ? symbolFontCharacter(QStringLiteral("Symbol"), c.unicode())
+                                : std::nullopt;
+        if (mapped && mapped->size() == 1)
+            c = mapped->front();
     }
-    if (list.written) {
-        // The marker hangs before the text, where a list draws its own.
-        const QString marker = listMarker(style, list.next);
-        const QTextCharFormat mark = m_cursor.blockCharFormat();
-        const QFont font = mark.font().resolve(m_document.defaultFont());
-        QTextBlockFormat block = m_cursor.blockFormat();
-        block.setTextIndent(block.textIndent() - QFontMetricsF(font).horizontalAdvance(marker));
-        m_cursor.setBlockFormat(block);
-        if (take(marker.size()))
-            m_cursor.insertText(marker, mark);
-    }
-    list.next = std::min(list.next + 1, kMaxListNumber);
+    text += own.separator;
+    if (take(text.size()))
+        m_cursor.insertText(cleanRunText(text), labelFormat);
 }
 
 void RichTextBuilder::addText(const QString& text, const QTextCharFormat& runFormat)

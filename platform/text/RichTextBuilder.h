@@ -4,6 +4,7 @@
 // appended in reading order through one cursor, within bounds that hold for
 // the whole document whatever its format.
 #include "platform/text/BoundedImage.h"
+#include "platform/text/ListLabels.h"
 #include "platform/text/TableCells.h"
 #include "platform/text/TableLook.h"
 
@@ -43,6 +44,12 @@ inline constexpr int kHiddenTextProperty = QTextFormat::UserProperty + 0x57;
 
 class RichTextBuilder;
 
+// Tab stops measured from the text's left edge plus origin (word processors
+// measure from the edge, or from the paragraph's indent) made into stops
+// measured from where the paragraph's first line starts, as the layout
+// measures them. A hanging first line stops at the paragraph's indent too.
+void measureTabsFromLineStart(QTextBlockFormat& format, double origin = 0);
+
 // Fills document, cleared first: font is its default font, where the file
 // names none; undo is off meanwhile. Answers what fill answers.
 bool replaceDocument(QTextDocument& document, const QFont& font, const std::function<bool()>& fill);
@@ -63,11 +70,11 @@ public:
     // Starts a new paragraph (the first of the document or a cell takes the
     // block already there).
     void startParagraph(const QTextBlockFormat& format, const QTextCharFormat& markFormat = {});
-    // Makes the current paragraph an item of the list named key at level.
-    // A list's first item, or one that restarts it, is numbered start. An
-    // item ends the lists of deeper levels, which count afresh after it.
-    void setListItem(const QString& key, int level, QTextListFormat::Style style, int start = 1,
-                     bool restart = false);
+    // Makes the current paragraph an item of the list named key at level,
+    // its label counted and written before its text as levels say, in the
+    // paragraph mark's format under the level's own.
+    void setListItem(const QString& key, int level, const QList<ListLevelLook>& levels,
+                     std::optional<int> startOverride = std::nullopt);
     // Text of a run; control characters other than tabs and line breaks are
     // dropped, hidden text is left out, and text in a symbol font is written
     // as the characters it draws.
@@ -127,10 +134,7 @@ private:
     };
     struct List {
         QPointer<QTextList> list;
-        QTextListFormat::Style style;
-        int next = 1;         // the number of its next item
-        int items = 0;        // items of the current part
-        bool written = false; // numbers written as text, for a list not counting from one
+        int items = 0; // items of the current part
     };
     struct Picture {
         QString name; // empty: no picture
@@ -139,6 +143,8 @@ private:
     // Takes count characters of the budget; false when it is spent.
     bool take(qint64 count);
     void ensureParagraph();
+    // Adds the paragraph to the list structure of key at level.
+    void joinList(const QString& key, int level, const QTextListFormat& format);
     void ensureCell();
     void insertFreshBlock(const QTextBlockFormat& format, const QTextCharFormat& markFormat);
     void growColumns(Table& t, int needed);
@@ -157,6 +163,7 @@ private:
     qint64 m_mergeWork = 0;
     QList<Table> m_tables;
     QHash<QString, List> m_lists;
+    ListCounters m_counters;
     QHash<QString, Picture> m_pictures; // by source
     ImageBudget m_images;
 };

@@ -34,6 +34,12 @@ int main(int argc, char** argv)
         {QStringLiteral("WebPDecode/lossless"), testsupport::webpBytes({8, 8}, true, true)},
         {QStringLiteral("WebPDecode/lossy"), testsupport::webpBytes({8, 8}, false, false)},
         {QStringLiteral("Theme"), testsupport::docxTheme("Cambria", "Calibri")},
+        {QStringLiteral("Numbering"), [] {
+             for (const auto& [name, bytes] : testsupport::sampleDocxEntries())
+                 if (name == u"word/numbering.xml")
+                     return bytes;
+             return QByteArray();
+         }()},
     };
     for (const auto& [reader, bytes] : seeds) {
         const QString folder = root + QLatin1Char('/') + reader;

@@ -320,7 +320,7 @@ QByteArray wordMLDocument(const QByteArray& body, const QByteArray& lists)
 </wx:sect></w:body></w:wordDocument>)";
 }
 
-const char kWordMLLists[] = R"(<w:listDef w:listDefId="0"><w:lvl w:ilvl="0"><w:nfc w:val="23"/><w:lvlText w:val="·"/></w:lvl></w:listDef>
+const char kWordMLLists[] = R"(<w:listDef w:listDefId="0"><w:lvl w:ilvl="0"><w:nfc w:val="23"/><w:lvlText w:val="&#xF0B7;"/><w:rPr><w:rFonts w:ascii="Symbol" w:h-ansi="Symbol"/></w:rPr></w:lvl></w:listDef>
 <w:list w:ilfo="1"><w:ilst w:val="0"/></w:list>)";
 
 } // namespace
@@ -668,8 +668,10 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
         lstf += char(0);
         lst += lstf;
         QByteArray lvlf(28, '\0');
+        lvlf[0] = 1; // starts at one
         lvlf[4] = char(list.numberFormat);
-        levels += lvlf + le16(1) + le16(0xF0B7);
+        // A bullet in the symbol font's range, or the level's number and a dot.
+        levels += lvlf + (list.numberFormat == 23 ? le16(1) + le16(0xF0B7) : le16(2) + le16(0) + le16('.'));
     }
     // As Word writes it, the levels follow the counted list table.
     fcLcb(73, quint32(table.size()), quint32(lst.size()));

@@ -4,7 +4,6 @@
 #include "platform/text/FontFamilies.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
-#include "platform/text/WordListStyles_p.h"
 #include "platform/text/ZipPackage.h"
 
 #include <QColor>
@@ -19,7 +18,7 @@ namespace platform::text {
 
 namespace {
 
-constexpr int kMaxListDepth = 10;
+constexpr int kMaxListDepth = kMaxListLevels;
 constexpr int kMaxListIds = 10000;
 constexpr int kMaxSpaces = 1000;
 
@@ -34,24 +33,25 @@ std::optional<double> percent(QStringView value)
     return v;
 }
 
-QTextListFormat::Style numberStyle(QStringView format)
+// The number formats of OpenDocument by their WordprocessingML names.
+QString numberFormat(QStringView format)
 {
     if (format == u"a")
-        return QTextListFormat::ListLowerAlpha;
+        return QStringLiteral("lowerLetter");
     if (format == u"A")
-        return QTextListFormat::ListUpperAlpha;
+        return QStringLiteral("upperLetter");
     if (format == u"i")
-        return QTextListFormat::ListLowerRoman;
+        return QStringLiteral("lowerRoman");
     if (format == u"I")
-        return QTextListFormat::ListUpperRoman;
+        return QStringLiteral("upperRoman");
     if (format.isEmpty())
-        return QTextListFormat::ListStyleUndefined;
-    return QTextListFormat::ListDecimal;
+        return QStringLiteral("none");
+    return QStringLiteral("decimal");
 }
 
 struct ListLevel {
-    QTextListFormat::Style style = QTextListFormat::ListDisc;
-    int start = 1;
+    ListLevelLook look;
+    QTextBlockFormat block; // the label's place and the text's indent
 };
 
 struct Style {
@@ -114,6 +114,7 @@ private:
     void readStyles(QXmlStreamReader& xml);
     void readStyle(QXmlStreamReader& xml, const QString& family, bool isDefault);
     void readListStyle(QXmlStreamReader& xml);
+    void readListLevel(QXmlStreamReader& xml, ListLevel& level);
     void readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f);
     void readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat& f);
     void readCellProperties(QXmlStreamReader& xml, CellLook& look);
@@ -331,22 +332,70 @@ void OdtParser::readStyle(QXmlStreamReader& xml, const QString& family, bool isD
     m_styles.insert(family + QLatin1Char(':') + name, style);
 }
 
+void OdtParser::readListLevel(QXmlStreamReader& xml, ListLevel& level)
+{
+    const int index = std::clamp(attr(xml, QLatin1StringView("level")).toInt(), 1, kMaxListLevels) - 1;
+    ListLevelLook& look = level.look;
+    const QStringView kind = xml.name();
+    if (kind == u"list-level-style-number") {
+        look.numberFormat = numberFormat(attr(xml, QLatin1StringView("num-format")));
+        bool given = false;
+        const int start = attr(xml, QLatin1StringView("start-value")).toInt(&given);
+        look.start = given ? start : 1;
+        // The numbers of the levels shown, the deepest last: "1.2.".
+        const int shown = std::clamp(attr(xml, QLatin1StringView("display-levels")).toInt(), 1, index + 1);
+        QStringList numbers;
+        for (int l = index + 2 - shown; l <= index + 1; ++l)
+            numbers.append(QLatin1Char('%') + QString::number(l));
+        look.text = attr(xml, QLatin1StringView("num-prefix")).toString() + numbers.join(QLatin1Char('.'))
+                    + attr(xml, QLatin1StringView("num-suffix")).toString();
+    } else {
+        look.numberFormat = QStringLiteral("bullet");
+        const QStringView bullet = attr(xml, QLatin1StringView("bullet-char"));
+        look.text = bullet.isEmpty() ? QStringLiteral("\u2022") : bullet.left(1).toString();
+    }
+    walkElement(xml, [&](QXmlStreamReader& x) {
+        const QStringView n = x.name();
+        if (n == u"text-properties") {
+            readTextProperties(x, look.chars);
+            return true;
+        }
+        if (n == u"list-level-label-alignment") {
+            if (const auto v = lengthPoints(attr(x, QLatin1StringView("margin-left"))))
+                level.block.setLeftMargin(m_builder.points(*v));
+            if (const auto v = lengthPoints(attr(x, QLatin1StringView("text-indent"))))
+                level.block.setTextIndent(m_builder.points(*v));
+            const QStringView followed = attr(x, QLatin1StringView("label-followed-by"));
+            look.separator = followed == u"space" ? QStringLiteral(" ")
+                             : followed == u"nothing" ? QString()
+                                                      : QStringLiteral("\t");
+        } else if (n == u"list-level-properties") {
+            // The older placement: the label's start and its width.
+            const auto before = lengthPoints(attr(x, QLatin1StringView("space-before")));
+            const auto width = lengthPoints(attr(x, QLatin1StringView("min-label-width")));
+            if (before || width) {
+                level.block.setLeftMargin(m_builder.points(before.value_or(0) + width.value_or(0)));
+                level.block.setTextIndent(-m_builder.points(width.value_or(0)));
+            }
+        }
+        return false;
+    });
+}
+
 void OdtParser::readListStyle(QXmlStreamReader& xml)
 {
     const QString name = attr(xml, QLatin1StringView("name")).toString();
     QHash<int, ListLevel>& levels = m_listStyles[name];
     while (xml.readNextStartElement()) {
-        const int level = std::clamp(attr(xml, QLatin1StringView("level")).toInt(), 1, kMaxListDepth) - 1;
-        if (xml.name() == u"list-level-style-bullet") {
-            levels.insert(level, {bulletStyle(level)});
-        } else if (xml.name() == u"list-level-style-number") {
-            bool given = false;
-            const int start = attr(xml, QLatin1StringView("start-value")).toInt(&given);
-            levels.insert(level, {numberStyle(attr(xml, QLatin1StringView("num-format"))), given ? start : 1});
-        } else if (xml.name() == u"list-level-style-image") {
-            levels.insert(level, {QTextListFormat::ListDisc});
+        const QStringView n = xml.name();
+        if (n == u"list-level-style-bullet" || n == u"list-level-style-number" || n == u"list-level-style-image") {
+            const int index = std::clamp(attr(xml, QLatin1StringView("level")).toInt(), 1, kMaxListLevels) - 1;
+            ListLevel level;
+            readListLevel(xml, level);
+            levels.insert(index, level);
+        } else {
+            xml.skipCurrentElement();
         }
-        xml.skipCurrentElement();
     }
 }
 
@@ -401,6 +450,31 @@ void OdtParser::startParagraph(const QXmlStreamReader& xml, bool heading)
         const int level = attr(xml, QLatin1StringView("outline-level")).toInt();
         block.setHeadingLevel(std::clamp(level, 1, 9));
     }
+    // A list's level places the paragraph; only an item's first paragraph
+    // has a label.
+    std::optional<QList<ListLevelLook>> label;
+    int level = 0;
+    if (!m_lists.isEmpty()) {
+        const ListState& list = m_lists.last();
+        level = std::min(int(m_lists.size()) - 1, kMaxListLevels - 1);
+        QString styleName;
+        for (const ListState& l : m_lists)
+            if (!l.style.isEmpty())
+                styleName = l.style;
+        if (styleName.isEmpty())
+            styleName = style.listStyle;
+        const QHash<int, ListLevel> levels = m_listStyles.value(styleName);
+        QTextBlockFormat place = levels.value(level).block;
+        if (list.header || list.itemHasParagraph)
+            place.setTextIndent(0);
+        else {
+            label = QList<ListLevelLook>();
+            for (int l = 0; l < kMaxListLevels; ++l)
+                label->append(levels.value(l).look);
+        }
+        block.merge(place);
+    }
+    measureTabsFromLineStart(block, block.leftMargin());
     m_paragraphChars = style.chars;
     QTextCharFormat mark = m_paragraphChars;
     mark.clearProperty(kHiddenTextProperty);
@@ -408,22 +482,10 @@ void OdtParser::startParagraph(const QXmlStreamReader& xml, bool heading)
     m_spans.clear();
     m_inParagraph = true;
     m_lastWasSpace = true;
-
     if (!m_lists.isEmpty()) {
         ListState& list = m_lists.last();
-        if (!list.header && !list.itemHasParagraph) {
-            const int level = int(m_lists.size()) - 1;
-            QString styleName;
-            for (const ListState& l : m_lists)
-                if (!l.style.isEmpty())
-                    styleName = l.style;
-            if (styleName.isEmpty())
-                styleName = style.listStyle;
-            const ListLevel kind = m_listStyles.value(styleName).value(level);
-            if (kind.style != QTextListFormat::ListStyleUndefined)
-                m_builder.setListItem(m_lists.first().key, level, kind.style, list.startValue.value_or(kind.start),
-                                     list.startValue.has_value());
-        }
+        if (label)
+            m_builder.setListItem(m_lists.first().key, level, *label, list.startValue);
         list.itemHasParagraph = true;
     }
 }

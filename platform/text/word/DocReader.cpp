@@ -4,7 +4,6 @@
 #include "platform/text/FontFamilies.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
-#include "platform/text/WordListStyles_p.h"
 
 #include <QColor>
 #include <QHash>
@@ -109,7 +108,12 @@ struct Character {
 };
 
 // The number format of each level of a list.
-using ListLevels = std::array<quint8, 9>;
+// A list level: its label and the indents it gives its items.
+struct DocListLevel {
+    ListLevelLook look;
+    QTextBlockFormat block;
+};
+using ListLevels = QList<DocListLevel>;
 
 // What a run's modifiers say besides its look.
 struct RunExtras {
@@ -156,6 +160,7 @@ private:
     void readStyles(quint32 fc, quint32 lcb);
     void resolveStyles();
     void readLists(quint32 fcLst, quint32 lcbLst, quint32 fcLfo, quint32 lcbLfo);
+    DocListLevel readListLevel(qint64 at, qint64 end) const;
     const Run* find(const QList<Run>& runs, quint32 fc) const;
     void applyCharacterSprms(const Bytes& b, qint64 from, qint64 to, QTextCharFormat& f, RunExtras& extras) const;
     void applyParagraphSprms(const Bytes& b, qint64 from, qint64 to, ParagraphProperties& p) const;
@@ -188,6 +193,15 @@ private:
     };
     mutable QHash<std::pair<const Style*, const Style*>, CharacterBase> m_characterBases;
     QList<quint32> m_lfoLsids;
+    // A list override naming no list: its items are bulleted.
+    const ListLevels m_missingList = [] {
+        ListLevels levels(kMaxListLevels);
+        for (DocListLevel& level : levels) {
+            level.look.numberFormat = QStringLiteral("bullet");
+            level.look.text = QStringLiteral("\u2022");
+        }
+        return levels;
+    }();
     // Fields: for each open one, whether its result has begun; text shows
     // only where no open field is in its code. Fields nested past the depth
     // bound are counted and hidden whole.
@@ -429,6 +443,43 @@ const Style* DocParser::styleOf(int istd, Style::Kind kind) const
     return istd >= 0 && istd < m_styles.size() && m_styles[istd].kind == kind ? &m_styles[istd] : nullptr;
 }
 
+DocListLevel DocParser::readListLevel(qint64 at, qint64 end) const
+{
+    // A fixed part, paragraph and character modifiers, then the number text
+    // whose characters 0 to 8 stand for the numbers of those levels.
+    DocListLevel level;
+    ListLevelLook& look = level.look;
+    look.start = int(std::clamp<qint64>(qint32(m_t.u32(at)), 0, 99999));
+    look.numberFormat = wordNumberFormatName(m_t.u8(at + 4)).toString();
+    const quint8 flags = m_t.u8(at + 5);
+    look.legal = flags & 0x04;
+    const quint8 follow = m_t.u8(at + 15);
+    look.separator = follow == 1 ? QStringLiteral(" ") : follow == 2 ? QString() : QStringLiteral("\t");
+    const qint64 chpx = m_t.u8(at + 24);
+    const qint64 papx = m_t.u8(at + 25);
+    const qint64 papxFrom = at + 28;
+    const qint64 chpxFrom = papxFrom + papx;
+    if (chpxFrom + chpx <= end) {
+        ParagraphProperties p;
+        applyParagraphSprms(m_t, papxFrom, chpxFrom, p);
+        level.block = p.block;
+        RunExtras ignored;
+        applyCharacterSprms(m_t, chpxFrom, chpxFrom + chpx, look.chars, ignored);
+    }
+    const qint64 textAt = chpxFrom + chpx;
+    const qint64 count = m_t.u16(textAt);
+    QString text;
+    for (qint64 k = 0; k < std::min<qint64>(count, 256) && m_t.has(textAt + 2 + 2 * k, 2); ++k) {
+        const char16_t c = m_t.u16(textAt + 2 + 2 * k);
+        if (c < kMaxListLevels)
+            text += QLatin1Char('%') + QString::number(c + 1);
+        else
+            text += QChar(c);
+    }
+    look.text = text;
+    return level;
+}
+
 void DocParser::readLists(quint32 fcLst, quint32 lcbLst, quint32 fcLfo, quint32 lcbLfo)
 {
     if (lcbLst >= 2 && m_t.has(fcLst, lcbLst)) {
@@ -438,10 +489,10 @@ void DocParser::readLists(quint32 fcLst, quint32 lcbLst, quint32 fcLfo, quint32 
         qint64 levels = fcLst + 2 + qint64(std::max(count, 0)) * 28;
         for (int i = 0; i < count && levels <= end; ++i) {
             const qint64 lstf = fcLst + 2 + qint64(i) * 28;
-            ListLevels list{};
+            ListLevels list(kMaxListLevels);
             const int levelCount = (m_t.u8(lstf + 26) & 1) ? 1 : 9;
             for (int k = 0; k < levelCount && levels + 28 <= end; ++k) {
-                list[k] = m_t.u8(levels + 4);
+                list[k] = readListLevel(levels, end);
                 const qint64 chpx = m_t.u8(levels + 24);
                 const qint64 papx = m_t.u8(levels + 25);
                 levels += 28 + chpx + papx;
@@ -704,12 +755,24 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
         }
     }
 
-    m_builder.startParagraph(p.block, style ? style->character : QTextCharFormat());
+    // A list level's indents lie under the paragraph's own.
+    const ListLevels* list = nullptr;
     if (p.ilfo > 0 && p.ilfo <= m_lfoLsids.size()) {
-        const auto list = m_lists.constFind(m_lfoLsids[p.ilfo - 1]);
-        const int nfc = list != m_lists.cend() ? (*list)[p.ilvl] : 23; // a bullet when the list is missing
-        m_builder.setListItem(QStringLiteral("doc:%1").arg(p.ilfo), p.ilvl,
-                             wordListStyle(wordNumberFormatName(nfc), p.ilvl));
+        const auto found = m_lists.constFind(m_lfoLsids[p.ilfo - 1]);
+        list = found != m_lists.cend() ? &*found : &m_missingList;
+        ParagraphProperties placed = style ? style->paragraph : ParagraphProperties();
+        placed.block.merge((*list)[p.ilvl].block);
+        if (papx)
+            applyParagraphSprms(m_w, papx->from, papx->to, placed);
+        p.block = placed.block;
+    }
+    measureTabsFromLineStart(p.block);
+    m_builder.startParagraph(p.block, style ? style->character : QTextCharFormat());
+    if (list) {
+        QList<ListLevelLook> looks;
+        for (const DocListLevel& level : *list)
+            looks.append(level.look);
+        m_builder.setListItem(QStringLiteral("doc:%1").arg(m_lfoLsids[p.ilfo - 1]), p.ilvl, looks);
     }
 
     QString pending;

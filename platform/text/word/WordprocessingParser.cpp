@@ -4,7 +4,6 @@
 #include "platform/text/FontFamilies.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/SymbolFonts.h"
-#include "platform/text/WordListStyles_p.h"
 
 #include <QColor>
 #include <QRegularExpression>
@@ -249,14 +248,8 @@ void WordprocessingParser::readStylesElement(QXmlStreamReader& xml)
             }
         } else if (n == u"style" && attr(xml, QLatin1StringView("type")) == u"table") {
             const QString id = attr(xml, QLatin1StringView("styleId")).toString();
-            const WordPropertyReaders readers{
-                [&](QXmlStreamReader& x, QTextBlockFormat& block) {
-                    Paragraph p;
-                    readParagraphProperties(x, p);
-                    block = p.block;
-                },
-                [&](QXmlStreamReader& x, QTextCharFormat& chars) { readRunProperties(x, chars, nullptr); }};
-            const WordTableStyle style = readWordTableStyle(xml, readers);
+            const WordNumbering::Readers readers = propertyReaders();
+            const WordTableStyle style = readWordTableStyle(xml, {readers.paragraph, readers.run});
             if (!id.isEmpty())
                 m_tableStyles.insert(id, style);
         } else if (n == u"style") {
@@ -297,46 +290,14 @@ void WordprocessingParser::readStylesElement(QXmlStreamReader& xml)
     m_resolved.clear();
 }
 
-void WordprocessingParser::readNumberingElement(QXmlStreamReader& xml)
+WordNumbering::Readers WordprocessingParser::propertyReaders()
 {
-    while (xml.readNextStartElement()) {
-        const QStringView n = xml.name();
-        if (n == u"abstractNum" || n == u"listDef") {
-            const QString id = attr(xml, n == u"abstractNum" ? QLatin1StringView("abstractNumId")
-                                                             : QLatin1StringView("listDefId"))
-                                   .toString();
-            QHash<int, ListLevel>& levels = m_abstractLevels[id];
-            while (xml.readNextStartElement()) {
-                if (xml.name() == u"lvl") {
-                    const int level = std::clamp(attr(xml, QLatin1StringView("ilvl")).toInt(), 0, 8);
-                    QString format = QStringLiteral("decimal");
-                    int start = 1;
-                    while (xml.readNextStartElement()) {
-                        if (xml.name() == u"numFmt")
-                            format = attr(xml, QLatin1StringView("val")).toString();
-                        else if (xml.name() == u"nfc")
-                            format = wordNumberFormatName(attr(xml, QLatin1StringView("val")).toInt()).toString();
-                        else if (xml.name() == u"start")
-                            start = intAttr(xml, QLatin1StringView("val"), 1);
-                        xml.skipCurrentElement();
-                    }
-                    levels.insert(level, {wordListStyle(format, level), start});
-                } else {
-                    xml.skipCurrentElement();
-                }
-            }
-        } else if (n == u"num" || n == u"list") {
-            const QString id = attr(xml, n == u"num" ? QLatin1StringView("numId") : QLatin1StringView("ilfo"))
-                                   .toString();
-            while (xml.readNextStartElement()) {
-                if (xml.name() == u"abstractNumId" || xml.name() == u"ilst")
-                    m_numToAbstract.insert(id, attr(xml, QLatin1StringView("val")).toString());
-                xml.skipCurrentElement();
-            }
-        } else {
-            xml.skipCurrentElement();
-        }
-    }
+    return {[this](QXmlStreamReader& x, QTextBlockFormat& block) {
+                Paragraph p;
+                readParagraphProperties(x, p);
+                block = p.block;
+            },
+            [this](QXmlStreamReader& x, QTextCharFormat& chars) { readRunProperties(x, chars, nullptr); }};
 }
 
 bool WordprocessingParser::readStyles(const QByteArray& bytes)
@@ -349,10 +310,7 @@ bool WordprocessingParser::readStyles(const QByteArray& bytes)
 
 bool WordprocessingParser::readNumbering(const QByteArray& bytes)
 {
-    QXmlStreamReader xml(bytes);
-    if (xml.readNextStartElement())
-        readNumberingElement(xml);
-    return !xml.hasError();
+    return m_numbering.read(bytes, propertyReaders());
 }
 
 WordprocessingParser::ResolvedStyle WordprocessingParser::resolve(const QString& styleId)
@@ -379,15 +337,6 @@ WordprocessingParser::ResolvedStyle WordprocessingParser::resolve(const QString&
     }
     m_resolved.insert(styleId, r);
     return r;
-}
-
-WordprocessingParser::ListLevel WordprocessingParser::listLevel(const QString& numId, int level) const
-{
-    const QString abstract = m_numToAbstract.value(numId, numId);
-    const auto levels = m_abstractLevels.constFind(abstract);
-    if (levels == m_abstractLevels.constEnd())
-        return {};
-    return levels->value(level);
 }
 
 void WordprocessingParser::ensureTable()
@@ -447,14 +396,7 @@ void WordprocessingParser::ensureParagraph()
         block.merge(cell->block);
         m_paragraphChars.merge(cell->chars);
     }
-    block.merge(m_paragraph.block);
-    QTextCharFormat mark = m_paragraphChars;
-    mark.merge(m_paragraph.mark);
-    mark.clearProperty(kHiddenTextProperty);
-    m_builder.startParagraph(block, mark);
-    m_paragraphStarted = true;
-    m_runFormatValid = false;
-
+    // A list level's indents lie over the paragraph's style, under its own.
     QString numId = style.numId;
     int level = style.level;
     bool numbered = style.hasNumbering;
@@ -465,11 +407,20 @@ void WordprocessingParser::ensureParagraph()
         if (m_paragraph.level >= 0)
             level = m_paragraph.level;
     }
-    if (numbered && !numId.isEmpty() && numId != u"0") {
-        const ListLevel list = listLevel(numId, std::max(level, 0));
-        if (list.style != QTextListFormat::ListStyleUndefined)
-            m_builder.setListItem(QStringLiteral("w:") + numId, std::max(level, 0), list.style, list.start);
-    }
+    const std::optional<WordNumbering::Item> item =
+        numbered ? m_numbering.item(numId, std::max(level, 0)) : std::nullopt;
+    if (item)
+        block.merge(item->block);
+    block.merge(m_paragraph.block);
+    measureTabsFromLineStart(block);
+    QTextCharFormat mark = m_paragraphChars;
+    mark.merge(m_paragraph.mark);
+    mark.clearProperty(kHiddenTextProperty);
+    m_builder.startParagraph(block, mark);
+    m_paragraphStarted = true;
+    m_runFormatValid = false;
+    if (item)
+        m_builder.setListItem(QStringLiteral("w:") + item->key, std::max(level, 0), item->levels, item->startOverride);
 }
 
 QTextCharFormat WordprocessingParser::runFormat()
@@ -695,7 +646,7 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                     xml.skipCurrentElement();
                 }
             } else if (n == u"lists" || n == u"numbering") {
-                readNumberingElement(xml);
+                m_numbering.read(xml, propertyReaders());
             } else if (n == u"annotation") {
                 // Comments and deleted text are not printed; insertions are.
                 const QStringView type = attr(xml, QLatin1StringView("type"));

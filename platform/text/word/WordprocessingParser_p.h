@@ -3,6 +3,7 @@
 // Word 2003 XML files: styles with inheritance and document defaults, list
 // definitions, paragraphs, runs, tables and pictures, read into a
 // RichTextBuilder. Elements it does not know are walked for their text.
+#include "platform/text/word/WordNumbering.h"
 #include "platform/text/word/WordTables_p.h"
 #include "platform/text/word/WordTheme.h"
 
@@ -68,10 +69,6 @@ private:
         int level = 0;
         bool hasNumbering = false;
     };
-    struct ListLevel {
-        QTextListFormat::Style style = QTextListFormat::ListDisc;
-        int start = 1;
-    };
     struct TableState {
         bool started = false;
         QList<double> grid; // points
@@ -86,7 +83,7 @@ private:
     };
 
     void readStylesElement(QXmlStreamReader& xml);
-    void readNumberingElement(QXmlStreamReader& xml);
+    WordNumbering::Readers propertyReaders();
     void readRunProperties(QXmlStreamReader& xml, QTextCharFormat& format, QString* styleId);
     void readParagraphProperties(QXmlStreamReader& xml, Paragraph& paragraph);
     void readGrid(QXmlStreamReader& xml, TableState& table);
@@ -98,7 +95,6 @@ private:
     bool readBody(QXmlStreamReader& xml);
 
     ResolvedStyle resolve(const QString& styleId);
-    ListLevel listLevel(const QString& numId, int level) const;
     void ensureParagraph();
     void ensureCell();
     void ensureTable();
@@ -115,8 +111,7 @@ private:
     QString m_defaultParagraphStyle;
     QTextCharFormat m_defaultChars;
     QTextBlockFormat m_defaultBlock;
-    QHash<QString, QString> m_numToAbstract;
-    QHash<QString, QHash<int, ListLevel>> m_abstractLevels;
+    WordNumbering m_numbering;
     QHash<QString, QByteArray> m_binaryData;
 
     Paragraph m_paragraph;

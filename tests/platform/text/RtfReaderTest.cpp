@@ -245,15 +245,15 @@ TEST(RtfReader, CharacterFormatting)
     } cases[] = {
         {"default font and size", "plain", "plain",
          [](const QTextCharFormat& f) {
-             EXPECT_EQ(f.fontFamilies().toStringList(), QStringList{"Helvetica"});
+             EXPECT_EQ(f.fontFamilies().toStringList().value(0), "Helvetica");
              EXPECT_DOUBLE_EQ(f.fontPointSize(), 12);
              EXPECT_EQ(f.fontWeight(), QFont::Normal);
              EXPECT_FALSE(f.fontItalic());
          }},
         {"font and half-point size", "\\f1\\fs36 big", "big",
          [](const QTextCharFormat& f) {
-             // The document's name, then its metric-compatible stand-in.
-             EXPECT_EQ(f.fontFamilies().toStringList(), QStringList({"Times New Roman", "Liberation Serif"}));
+             // The document's name first; its stand-in may follow.
+             EXPECT_EQ(f.fontFamilies().toStringList().value(0), "Times New Roman");
              EXPECT_EQ(f.fontStyleHint(), QFont::Serif);
              EXPECT_DOUBLE_EQ(f.fontPointSize(), 18);
          }},
@@ -261,7 +261,7 @@ TEST(RtfReader, CharacterFormatting)
          [](const QTextCharFormat& f) { EXPECT_DOUBLE_EQ(f.fontPointSize(), 10.5); }},
         {"unknown font number uses the default", "\\f9 other", "other",
          [](const QTextCharFormat& f) {
-             EXPECT_EQ(f.fontFamilies().toStringList(), QStringList{"Helvetica"});
+             EXPECT_EQ(f.fontFamilies().toStringList().value(0), "Helvetica");
          }},
         {"bold italic", "\\b\\i both\\b0  italic", "both",
          [](const QTextCharFormat& f) {
@@ -312,7 +312,7 @@ TEST(RtfReader, CharacterFormatting)
          }},
         {"plain resets", "\\f2\\fs40\\b\\i\\ul\\cf1 x\\plain reset", "reset",
          [](const QTextCharFormat& f) {
-             EXPECT_EQ(f.fontFamilies().toStringList(), QStringList{"Helvetica"});
+             EXPECT_EQ(f.fontFamilies().toStringList().value(0), "Helvetica");
              EXPECT_DOUBLE_EQ(f.fontPointSize(), 12);
              EXPECT_EQ(f.fontWeight(), QFont::Normal);
              EXPECT_FALSE(f.fontItalic());
@@ -343,14 +343,14 @@ TEST(RtfReader, FontTableForms)
     } cases[] = {{"a", "Menlo"}, {"b", "Georgia"}, {"c", "Palatino"}, {"d", "\u0410rial"},
                    {"e", "\u5B8B\u4F53"}};
     for (const auto& c : cases)
-        EXPECT_EQ(formatOf(*document, c.word).fontFamilies().toStringList(), QStringList{c.family})
+        EXPECT_EQ(formatOf(*document, c.word).fontFamilies().toStringList().value(0), c.family)
             << c.word;
 }
 
 TEST(RtfReader, DocumentWithoutFontsUsesHelvetica12)
 {
     const auto document = read("{\\rtf1 text}");
-    EXPECT_EQ(formatOf(*document, "text").fontFamilies().toStringList(), QStringList{"Helvetica"});
+    EXPECT_EQ(formatOf(*document, "text").fontFamilies().toStringList().value(0), "Helvetica");
     EXPECT_EQ(document->defaultFont().family(), "Helvetica");
     EXPECT_DOUBLE_EQ(document->defaultFont().pointSizeF(), 12);
 }
