@@ -1,5 +1,7 @@
 #include "platform/text/DocumentXml_p.h"
 
+#include "platform/text/ParagraphDecorations.h"
+
 #include <QRegularExpression>
 #include <QTextBlockFormat>
 #include <QXmlStreamReader>
@@ -12,6 +14,32 @@ namespace platform::text {
 namespace {
 
 constexpr int kMaxTabStops = 64;
+
+// What fills a tab up to its stop: "leader" (dot, hyphen, underscore,
+// middleDot, heavy) or OpenDocument's leader text or style.
+std::optional<QChar> leaderOf(const QXmlStreamReader& xml)
+{
+    const QStringView leader = attr(xml, QLatin1StringView("leader"));
+    if (leader == u"dot")
+        return QLatin1Char('.');
+    if (leader == u"hyphen")
+        return QLatin1Char('-');
+    if (leader == u"underscore" || leader == u"heavy")
+        return QLatin1Char('_');
+    if (leader == u"middleDot")
+        return QChar(0x00B7);
+    const QStringView text = attr(xml, QLatin1StringView("leader-text"));
+    if (!text.isEmpty() && !text.front().isSpace())
+        return text.front();
+    const QStringView style = attr(xml, QLatin1StringView("leader-style"));
+    if (style == u"dotted")
+        return QLatin1Char('.');
+    if (style == u"solid")
+        return QLatin1Char('_');
+    if (style == u"dash" || style == u"long-dash")
+        return QLatin1Char('-');
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -61,6 +89,7 @@ void readTabStops(QXmlStreamReader& xml, QTextBlockFormat& format,
                   const std::function<std::optional<double>(const QXmlStreamReader&)>& position)
 {
     QList<QTextOption::Tab> tabs;
+    QList<TabLeader> leaders;
     while (xml.readNextStartElement()) {
         if ((xml.name() == u"tab" || xml.name() == u"tab-stop") && tabs.size() < kMaxTabStops) {
             QStringView kind = attr(xml, QLatin1StringView("val"));
@@ -79,6 +108,8 @@ void readTabStops(QXmlStreamReader& xml, QTextBlockFormat& format,
                     tab.delimiter = c.isEmpty() ? QLatin1Char('.') : c.front();
                 }
                 tabs.append(tab);
+                if (const std::optional<QChar> fill = leaderOf(xml))
+                    leaders.append({tab.position, *fill});
             }
         }
         xml.skipCurrentElement();
@@ -86,6 +117,7 @@ void readTabStops(QXmlStreamReader& xml, QTextBlockFormat& format,
     std::sort(tabs.begin(), tabs.end(),
               [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
     format.setTabPositions(tabs);
+    setTabLeaders(format, leaders);
 }
 
 void walkElement(QXmlStreamReader& xml, const std::function<bool(QXmlStreamReader&)>& visit,

@@ -1,5 +1,6 @@
 #include "platform/text/RichTextBuilder.h"
 
+#include "platform/text/ParagraphDecorations.h"
 #include "platform/text/SymbolFonts.h"
 #include "platform/text/TextDefaults.h"
 
@@ -86,6 +87,11 @@ void measureTabsFromLineStart(QTextBlockFormat& format, double origin)
               [](const QTextOption::Tab& a, const QTextOption::Tab& b) { return a.position < b.position; });
     if (!tabs.isEmpty() || format.hasProperty(QTextFormat::TabPositions))
         format.setTabPositions(tabs);
+    QList<TabLeader> leaders = tabLeaders(format);
+    for (TabLeader& leader : leaders)
+        leader.position += origin - lineStart;
+    if (!leaders.isEmpty())
+        setTabLeaders(format, leaders);
 }
 
 bool replaceDocument(QTextDocument& document, const QFont& font, const std::function<bool()>& fill)
@@ -154,8 +160,27 @@ void RichTextBuilder::startParagraph(const QTextBlockFormat& format, const QText
     ensureCell();
     if (!take(1))
         return;
-    insertFreshBlock(format, markFormat);
+    QTextBlockFormat block = format;
+    if (m_previous.isValid()) {
+        // The layout keeps the larger of the two spaces between paragraphs:
+        // this one's space before is made to hold both. Paragraphs of one
+        // style with contextual spacing leave theirs out between them.
+        QTextBlockFormat previous = m_previous.blockFormat();
+        const QString style = block.stringProperty(kParagraphStyleProperty);
+        const bool sameStyle = !style.isEmpty() && previous.stringProperty(kParagraphStyleProperty) == style;
+        double after = previous.bottomMargin();
+        if (sameStyle && previous.boolProperty(kContextualSpacingProperty) && after != 0) {
+            after = 0;
+            previous.setBottomMargin(0);
+            QTextCursor(m_previous).setBlockFormat(previous);
+        }
+        const double before = sameStyle && block.boolProperty(kContextualSpacingProperty) ? 0 : block.topMargin();
+        if (before + after != block.topMargin())
+            block.setTopMargin(before + after);
+    }
+    insertFreshBlock(block, markFormat);
     m_paragraphOpen = true;
+    m_previous = m_cursor.block();
 }
 
 void RichTextBuilder::ensureCell()
@@ -347,6 +372,7 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths, const TableL
     table.look = look;
     m_tables.append(table);
     m_paragraphOpen = false;
+    m_previous = QTextBlock();
     m_fresh = true;
 }
 
@@ -415,6 +441,7 @@ void RichTextBuilder::beginCell(int columnSpan, int rowSpan, bool continuesMerge
     m_cursor = t.table->cellAt(t.row, column).lastCursorPosition();
     m_fresh = m_cursor.block().length() <= 1;
     m_paragraphOpen = false;
+    m_previous = QTextBlock();
     t.inCell = true;
     t.cellColumn = column;
     t.column = column + columnSpan;
@@ -481,6 +508,7 @@ void RichTextBuilder::endTable()
     m_cursor.setPosition(table->lastPosition() + 1);
     m_fresh = false;
     m_paragraphOpen = false;
+    m_previous = QTextBlock();
 }
 
 void RichTextBuilder::finish()

@@ -19,6 +19,7 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextBlock>
 #include <QTextListFormat>
 
 #include <functional>
@@ -41,6 +42,10 @@ inline constexpr qint64 kMaxDocumentCharacters = 8LL * 1024 * 1024;
 
 // Character format property marking hidden text, which is read but not shown.
 inline constexpr int kHiddenTextProperty = QTextFormat::UserProperty + 0x57;
+// Block format properties: the paragraph's style (a string), and whether its
+// spacing is left out next to a paragraph of the same style (a bool).
+inline constexpr int kParagraphStyleProperty = QTextFormat::UserProperty + 0x58;
+inline constexpr int kContextualSpacingProperty = QTextFormat::UserProperty + 0x59;
 
 class RichTextBuilder;
 
@@ -68,7 +73,8 @@ public:
     double twips(double value) const { return value / 20.0 * m_unitsPerPoint; }
 
     // Starts a new paragraph (the first of the document or a cell takes the
-    // block already there).
+    // block already there). The space after the paragraph before and the
+    // space before this one add up, as in word processors.
     void startParagraph(const QTextBlockFormat& format, const QTextCharFormat& markFormat = {});
     // Makes the current paragraph an item of the list named key at level,
     // its label counted and written before its text as levels say, in the
@@ -155,6 +161,8 @@ private:
     double m_unitsPerPoint;
     bool m_fresh = true; // the cursor's block is empty and still unclaimed
     bool m_paragraphOpen = false;
+    // The paragraph before in the same flow, whose spacing meets the next's.
+    QTextBlock m_previous;
     int m_skippedTables = 0;
     qint64 m_characters = 0;
     // Rows past the document's cells flow into the last row, tables past

@@ -3,6 +3,7 @@
 #include "platform/DictionaryKeys.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfTextMapping.h"
+#include "platform/text/ParagraphDecorations.h"
 #include "platform/text/TextDefaults.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -326,6 +327,7 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
     const double clipLeft = -settings.leftMargin / (pointsPerUnit * pages.scale);
     const double clipWidth = paper.width() / (pointsPerUnit * pages.scale);
     PageEdges edges(document);
+    ParagraphDecorations decorations(document);
     bool ok = true;
     for (int index = 0; index < pages.pageCount && ok; ++index) {
         if (index > 0 && !writer.newPage()) {
@@ -357,6 +359,7 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
             context.clip = QRectF(0, clipTop, pages.page.width(), clipBottom - clipTop);
             document.documentLayout()->draw(&painter, context);
         }
+        decorations.draw(painter, top, bottom, 1 / pointsPerUnit);
         painter.restore();
     }
     ok = painter.end() && ok;

@@ -619,6 +619,7 @@ void DocParser::applyParagraphSprms(const Bytes& b, qint64 from, qint64 to, Para
             p.block.setPageBreakPolicy(b.u8(s.operand) ? QTextFormat::PageBreak_AlwaysBefore
                                                        : QTextFormat::PageBreak_Auto);
             break;
+        case 0x246D: p.block.setProperty(kContextualSpacingProperty, b.u8(s.operand) != 0); break;
         case 0x2416: p.inTable = b.u8(s.operand) != 0; break;
         case 0x2417: p.rowEnd = b.u8(s.operand) != 0; break;
         case 0x6649: p.depth = int(std::min<quint32>(b.u32(s.operand), kMaxTableDepth + 8)); break;
@@ -767,6 +768,7 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
         p.block = placed.block;
     }
     measureTabsFromLineStart(p.block);
+    p.block.setProperty(kParagraphStyleProperty, QString::number(papx ? papx->istd : 0));
     m_builder.startParagraph(p.block, style ? style->character : QTextCharFormat());
     if (list) {
         QList<ListLevelLook> looks;

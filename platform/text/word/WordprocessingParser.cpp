@@ -2,6 +2,7 @@
 
 #include "platform/text/DocumentXml_p.h"
 #include "platform/text/FontFamilies.h"
+#include "platform/text/ParagraphDecorations.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/SymbolFonts.h"
 
@@ -188,6 +189,13 @@ void WordprocessingParser::readParagraphProperties(QXmlStreamReader& xml, Paragr
                     f.setLineHeight(std::clamp(line * 100.0 / 240.0, 50.0, 1000.0),
                                     QTextBlockFormat::ProportionalHeight);
             }
+        } else if (n == u"pBdr") {
+            CellLook lines;
+            readWordBorders(xml, lines);
+            setParagraphBorders(f, lines.borders);
+            continue;
+        } else if (n == u"contextualSpacing") {
+            f.setProperty(kContextualSpacingProperty, onOff(xml));
         } else if (n == u"pageBreakBefore") {
             if (onOff(xml))
                 f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
@@ -255,7 +263,7 @@ void WordprocessingParser::readStylesElement(QXmlStreamReader& xml)
         } else if (n == u"style") {
             const QString type = attr(xml, QLatin1StringView("type")).toString();
             const QString id = attr(xml, QLatin1StringView("styleId")).toString();
-            const QStringView isDefault = attr(xml, QLatin1StringView("default"));
+            const QString isDefault = attr(xml, QLatin1StringView("default")).toString();
             Style style;
             while (xml.readNextStartElement()) {
                 const QStringView c = xml.name();
@@ -412,6 +420,7 @@ void WordprocessingParser::ensureParagraph()
     if (item)
         block.merge(item->block);
     block.merge(m_paragraph.block);
+    block.setProperty(kParagraphStyleProperty, styleId);
     measureTabsFromLineStart(block);
     QTextCharFormat mark = m_paragraphChars;
     mark.merge(m_paragraph.mark);
