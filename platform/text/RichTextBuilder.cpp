@@ -356,17 +356,7 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths, const TableL
     format.setBorder(0);
     format.setBorderCollapse(true);
     format.setCellSpacing(0);
-    double total = 0;
-    for (int i = 0; i < columns && i < columnWidths.size(); ++i)
-        total += std::max(0.0, columnWidths[i]);
-    // Columns as wide as the document makes them; the printer narrows a
-    // table wider than the text.
-    if (columnWidths.size() == columns && total > 0) {
-        QList<QTextLength> widths;
-        for (int i = 0; i < columns; ++i)
-            widths.append(QTextLength(QTextLength::FixedLength, points(std::max(0.0, columnWidths[i]))));
-        format.setColumnWidthConstraints(widths);
-    }
+    format.setColumnWidthConstraints(columnLengths(columnWidths, columns));
     Table table;
     table.table = m_cursor.insertTable(1, columns, format);
     table.look = look;
@@ -374,6 +364,33 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths, const TableL
     m_paragraphOpen = false;
     m_previous = QTextBlock();
     m_fresh = true;
+}
+
+QList<QTextLength> RichTextBuilder::columnLengths(const QList<double>& columnWidths, int columns) const
+{
+    // Columns as wide as the document makes them; the printer narrows a
+    // table wider than the text.
+    double total = 0;
+    for (int i = 0; i < columns && i < columnWidths.size(); ++i)
+        total += std::max(0.0, columnWidths[i]);
+    QList<QTextLength> widths;
+    if (columnWidths.size() == columns && total > 0)
+        for (int i = 0; i < columns; ++i)
+            widths.append(QTextLength(QTextLength::FixedLength, points(std::max(0.0, columnWidths[i]))));
+    return widths;
+}
+
+void RichTextBuilder::setColumnWidths(const QList<double>& columnWidths)
+{
+    if (m_skippedTables > 0 || m_tables.isEmpty())
+        return;
+    QTextTable* table = m_tables.last().table;
+    const QList<QTextLength> widths = columnLengths(columnWidths, table->columns());
+    if (widths.isEmpty())
+        return;
+    QTextTableFormat format = table->format();
+    format.setColumnWidthConstraints(widths);
+    table->setFormat(format);
 }
 
 void RichTextBuilder::setTableLook(const TableLook& look)

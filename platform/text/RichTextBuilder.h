@@ -104,8 +104,10 @@ public:
     // or continues the vertical merge above it. Lines, shading and padding
     // come from look and the cells' own looks, laid on when the table ends.
     void beginTable(const QList<double>& columnWidths, const TableLook& look = {});
-    // The look of the table being written, for readers that learn it late.
+    // The look and column widths (points) of the table being written, for
+    // readers that learn them late.
     void setTableLook(const TableLook& look);
+    void setColumnWidths(const QList<double>& columnWidths);
     // A cell's own look: the current cell's, or that of a column of the
     // current row.
     void setCellLook(const CellLook& look);
@@ -154,6 +156,7 @@ private:
     void ensureCell();
     void insertFreshBlock(const QTextBlockFormat& format, const QTextCharFormat& markFormat);
     void growColumns(Table& t, int needed);
+    QList<QTextLength> columnLengths(const QList<double>& columnWidths, int columns) const;
     Picture decodePicture(const std::function<std::optional<QByteArray>()>& load);
 
     QTextDocument& m_document;

@@ -221,7 +221,7 @@ QString printedFlatOdtText(const QByteArray& bytes)
 
 TEST(WordDocumentsPrintListTest, ListNumbersPrintAsTheDocumentCountsThem)
 {
-    const QByteArray styles = R"(<text:list-style style:name="N"><text:list-level-style-number text:level="1" style:num-format="1"/></text:list-style>)";
+    const QByteArray styles = R"(<text:list-style style:name="N"><text:list-level-style-number text:level="1" style:num-format="1" style:num-suffix="."/></text:list-style>)";
     const QByteArray body = R"(<text:list xml:id="a" text:style-name="N"><text:list-item><text:p>one</text:p></text:list-item></text:list>
 <text:p>between</text:p>
 <text:list text:style-name="N" text:continue-list="a"><text:list-item><text:p>two</text:p></text:list-item>
@@ -233,7 +233,7 @@ TEST(WordDocumentsPrintListTest, ListNumbersPrintAsTheDocumentCountsThem)
 TEST(WordDocumentsPrintListTest, LongListsKeepCounting)
 {
     // Long lists are built in parts; the numbering must not notice.
-    const QByteArray styles = R"(<text:list-style style:name="N"><text:list-level-style-number text:level="1" style:num-format="1"/></text:list-style>)";
+    const QByteArray styles = R"(<text:list-style style:name="N"><text:list-level-style-number text:level="1" style:num-format="1" style:num-suffix="."/></text:list-style>)";
     QByteArray body = R"(<text:list text:style-name="N">)";
     QStringList expected;
     for (int item = 1; item <= 700; ++item) {

@@ -59,10 +59,24 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
         };
         for (const auto& [name, kw] : plain)
             t.emplace(name, Keyword{kw});
-        for (const char* name : {"brdrs", "brdrth", "brdrdb", "brdrsh", "brdrdot", "brdrdash",
-                                 "brdrhair", "brdrtriple", "brdrwavy", "brdrinset", "brdroutset",
-                                 "brdrdashsm", "brdrdashd", "brdrdashdd", "brdrframe"})
-            t.emplace(name, Keyword{Kw::Border});
+        const std::pair<const char*, char16_t> borders[] = {
+            {"brdrs", 0},      {"brdrth", 0},    {"brdrsh", 0},     {"brdrhair", 0},    {"brdrwavy", 0},
+            {"brdrinset", 0},  {"brdroutset", 0}, {"brdrframe", 0}, {"brdrdot", 1},     {"brdrdash", 2},
+            {"brdrdashsm", 2}, {"brdrdashd", 2},  {"brdrdashdd", 2}, {"brdrdb", 3},      {"brdrtriple", 3},
+        };
+        for (const auto& [name, style] : borders)
+            t.emplace(name, Keyword{Kw::Border, style});
+        const std::pair<const char*, Keyword> lines[] = {
+            {"clbrdrt", {Kw::ClBrdr, 0}}, {"clbrdrl", {Kw::ClBrdr, 1}}, {"clbrdrb", {Kw::ClBrdr, 2}},
+            {"clbrdrr", {Kw::ClBrdr, 3}}, {"trbrdrt", {Kw::TrBrdr, 0}}, {"trbrdrl", {Kw::TrBrdr, 1}},
+            {"trbrdrb", {Kw::TrBrdr, 2}}, {"trbrdrr", {Kw::TrBrdr, 3}}, {"trbrdrh", {Kw::TrBrdr, 4}},
+            {"trbrdrv", {Kw::TrBrdr, 5}}, {"brdrnone", {Kw::BrdrNone}}, {"brdrnil", {Kw::BrdrNone}},
+            {"brdrw", {Kw::BrdrW}},       {"brdrcf", {Kw::BrdrCf}},     {"clcbpat", {Kw::ClCbPat}},
+            {"clvertalt", {Kw::ClVertAl, 0}}, {"clvertalc", {Kw::ClVertAl, 1}}, {"clvertalb", {Kw::ClVertAl, 2}},
+            {"trgaph", {Kw::TrGaph}},
+        };
+        for (const auto& [name, keyword] : lines)
+            t.emplace(name, keyword);
         const std::pair<const char*, char16_t> chars[] = {
             {"emdash", 0x2014}, {"endash", 0x2013}, {"bullet", 0x2022}, {"lquote", 0x2018},
             {"rquote", 0x2019}, {"ldblquote", 0x201C}, {"rdblquote", 0x201D},

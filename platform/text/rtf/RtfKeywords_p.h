@@ -22,7 +22,11 @@ enum class Kw : uint8_t {
     // paragraph formatting
     Pard, Ql, Qc, Qr, Qj, Li, Ri, Fi, Sb, Sa, Sl, SlMult, Tx, Tb, Tqr, Tqc, Tqdec, PageBb,
     // tables
-    Intbl, Trowd, Cellx, Cell, Row, NestCell, NestRow, Border,
+    Intbl, Trowd, Cellx, Cell, Row, NestCell, NestRow,
+    // table lines and cells: a border's kind (value: 0 solid, 1 dotted, 2
+    // dashed, 3 double), width and colour; which line it is (value: 0 top,
+    // 1 left, 2 bottom, 3 right, 4 inside across, 5 inside down)
+    Border, BrdrNone, BrdrW, BrdrCf, ClBrdr, TrBrdr, ClCbPat, ClVertAl, TrGaph,
     // pictures
     PngBlip, JpegBlip, OtherBlip, PicwGoal, PichGoal, PicScaleX, PicScaleY, Bin,
     Width, Height,

@@ -542,15 +542,17 @@ void RtfParser::textKeyword(const Keyword& entry, bool hasParam, int param)
         g.para.inTable = on;
         break;
     case Kw::Trowd:
-        m_cellx.clear();
-        m_rowBorders = false;
-        break;
     case Kw::Cellx:
-        if (m_cellx.size() < kMaxTableColumns)
-            m_cellx.append(std::clamp(param, 0, kMaxTwips));
-        break;
     case Kw::Border:
-        m_rowBorders = true;
+    case Kw::BrdrNone:
+    case Kw::BrdrW:
+    case Kw::BrdrCf:
+    case Kw::ClBrdr:
+    case Kw::TrBrdr:
+    case Kw::ClCbPat:
+    case Kw::ClVertAl:
+    case Kw::TrGaph:
+        rowDefinitionKeyword(entry, param);
         break;
     case Kw::Cell:
         cellEnd();

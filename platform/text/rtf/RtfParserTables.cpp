@@ -58,8 +58,98 @@ void RtfParser::rowEnd()
         m_cursor.insertBlock(QTextBlockFormat(), charFormat());
         return;
     }
+    // The row's cells take the looks its definition gives them.
+    if (m_table)
+        for (int c = 0; c < m_cellDefinitions.size() && c < m_table->columns(); ++c)
+            m_cellLooks.insert(qint64(m_row) * kMaxTableColumns + c, m_cellDefinitions[c]);
     m_rowOpen = false;
     m_cellEnded = false;
+}
+
+void RtfParser::rowDefinitionKeyword(const Keyword& entry, int param)
+{
+    switch (entry.kw) {
+    case Kw::Trowd:
+        m_cellx.clear();
+        m_rowLook = TableLook();
+        m_rowLook.padding = {0, 0, 0, 0};
+        m_cellDefinition = CellLook();
+        m_cellDefinitions.clear();
+        m_borderTarget = BorderTarget::None;
+        break;
+    case Kw::Cellx:
+        if (m_cellx.size() < kMaxTableColumns) {
+            m_cellx.append(std::clamp(param, 0, kMaxTwips));
+            m_cellDefinitions.append(m_cellDefinition);
+        }
+        m_cellDefinition = CellLook();
+        m_borderTarget = BorderTarget::None;
+        break;
+    case Kw::ClBrdr:
+    case Kw::TrBrdr:
+        m_borderTarget = entry.kw == Kw::ClBrdr ? BorderTarget::Cell : BorderTarget::Row;
+        m_borderEdge = entry.value;
+        if (std::optional<BorderLine>* line = borderLine())
+            *line = BorderLine(); // no line until its kind is named
+        break;
+    case Kw::Border:
+        if (std::optional<BorderLine>* line = borderLine()) {
+            static const QTextFrameFormat::BorderStyle styles[] = {
+                QTextFrameFormat::BorderStyle_Solid, QTextFrameFormat::BorderStyle_Dotted,
+                QTextFrameFormat::BorderStyle_Dashed, QTextFrameFormat::BorderStyle_Double};
+            if (!*line)
+                *line = BorderLine();
+            BorderLine& l = **line;
+            l.style = styles[std::min<int>(entry.value, 3)];
+            if (l.width <= 0)
+                l.width = 0.5;
+        }
+        break;
+    case Kw::BrdrNone:
+        if (std::optional<BorderLine>* line = borderLine())
+            *line = BorderLine();
+        break;
+    case Kw::BrdrW:
+        if (std::optional<BorderLine>* line = borderLine(); line && *line)
+            (*line)->width = std::clamp(param / 20.0, 0.25, 12.0);
+        break;
+    case Kw::BrdrCf:
+        if (std::optional<BorderLine>* line = borderLine(); line && *line && param >= 0 && param < m_colors.size())
+            (*line)->color = m_colors[param].value_or(QColor(Qt::black));
+        break;
+    case Kw::ClCbPat:
+        if (param >= 0 && param < m_colors.size() && m_colors[param])
+            m_cellDefinition.shading = *m_colors[param];
+        break;
+    case Kw::ClVertAl:
+        m_cellDefinition.verticalAlignment = entry.value == 1   ? QTextCharFormat::AlignMiddle
+                                             : entry.value == 2 ? QTextCharFormat::AlignBottom
+                                                                : QTextCharFormat::AlignTop;
+        break;
+    case Kw::TrGaph: {
+        const double gap = std::clamp(param / 20.0, 0.0, 72.0);
+        m_rowLook.padding[EdgeLeft] = m_rowLook.padding[EdgeRight] = gap;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+std::optional<BorderLine>* RtfParser::borderLine()
+{
+    switch (m_borderTarget) {
+    case BorderTarget::Cell:
+        return &m_cellDefinition.borders[std::clamp(m_borderEdge, 0, 3)];
+    case BorderTarget::Row:
+        if (m_borderEdge == 4)
+            return &m_rowLook.whole.insideHorizontal;
+        if (m_borderEdge == 5)
+            return &m_rowLook.whole.insideVertical;
+        return &m_rowLook.whole.borders[std::clamp(m_borderEdge, 0, 3)];
+    default:
+        return nullptr;
+    }
 }
 
 void RtfParser::openTable()
@@ -71,14 +161,10 @@ void RtfParser::openTable()
     }
     QTextTableFormat format;
     format.setCellSpacing(0);
-    format.setCellPadding(points(2));
-    if (m_rowBorders) {
-        format.setBorder(points(0.5));
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        format.setBorderBrush(Qt::black);
-    } else {
-        format.setBorder(0);
-    }
+    format.setBorder(0);
+    format.setBorderCollapse(true);
+    m_tableLook = m_rowLook;
+    m_cellLooks.clear();
     if (m_cellx.size() == columns) {
         QList<QTextLength> widths;
         int previous = 0;
@@ -160,6 +246,13 @@ void RtfParser::closeTable()
     if (!m_table)
         return;
     m_tableCells.trim(m_table, m_row + 1);
+    applyTableLook(*m_table, m_tableLook,
+                   [&](int row, int column) {
+                       const auto it = m_cellLooks.constFind(qint64(row) * kMaxTableColumns + column);
+                       return it == m_cellLooks.constEnd() ? nullptr : &*it;
+                   },
+                   m_unitsPerPoint);
+    m_cellLooks.clear();
     m_cursor.setPosition(m_table->lastPosition() + 1);
     m_table = nullptr;
     m_rowOpen = false;

@@ -5,10 +5,12 @@
 #include "platform/text/rtf/RtfCodePage_p.h"
 #include "platform/text/rtf/RtfKeywords_p.h"
 #include "platform/text/TableCells.h"
+#include "platform/text/TableLook.h"
 
 #include <QByteArray>
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QTextCharFormat>
@@ -185,6 +187,12 @@ private:
     const QTextCharFormat& charFormat();
     QTextBlockFormat blockFormat();
 
+    // Keywords of a row's definition: its cells' right edges, lines,
+    // shading and alignment.
+    void rowDefinitionKeyword(const Keyword& entry, int param);
+    // The line a border keyword describes now; null when it is none of a
+    // table's.
+    std::optional<BorderLine>* borderLine();
     void prepareInsert(bool cell = false);
     void applyBlockFormat();
     void paragraphBreak();
@@ -245,7 +253,17 @@ private:
     bool m_tablesOff = false;
     TableCells m_tableCells;
     QList<int> m_cellx;
-    bool m_rowBorders = false;
+    // The row definition being read: its own lines and padding, and each
+    // cell's look as its right edge closes it.
+    TableLook m_rowLook;
+    CellLook m_cellDefinition;
+    QList<CellLook> m_cellDefinitions;
+    enum class BorderTarget : uint8_t { None, Cell, Row } m_borderTarget = BorderTarget::None;
+    int m_borderEdge = 0;
+    // The table's look (its first row's) and its cells' looks, laid on when
+    // it closes.
+    TableLook m_tableLook;
+    QHash<qint64, CellLook> m_cellLooks;
 
     Picture m_picture;
     Attachment m_attachment;

@@ -169,6 +169,11 @@ private:
     void emitParagraph(qsizetype from, qsizetype to, qsizetype mark);
     void emitPicture(qint64 offset);
     void flushRun(QString& text, const QTextCharFormat& format);
+    // A table row's definition, at its end mark: the cells' lines, shading
+    // and alignment, and for a table's first row its lines and widths.
+    void applyRowLook(const Run* papx, bool firstRow);
+    std::optional<BorderLine> border80(qint64 at) const;
+    std::optional<BorderLine> border(qint64 at) const;
 
     const QByteArray& m_word;
     const QByteArray& m_table;
@@ -211,6 +216,7 @@ private:
     struct Level {
         bool rowOpen = false;
         bool cellOpen = false;
+        int rows = 0;
     };
     QList<Level> m_tableLevels;
 };
@@ -740,8 +746,11 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
     if (depth > 0) {
         Level& level = m_tableLevels.last();
         if (isRowMark) {
-            if (level.rowOpen)
+            if (level.rowOpen) {
+                applyRowLook(papx, level.rows == 0);
+                ++level.rows;
                 m_builder.endRow();
+            }
             level.rowOpen = false;
             level.cellOpen = false;
             return;
@@ -850,6 +859,143 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
         if (cellEnd)
             m_tableLevels.last().cellOpen = false;
     }
+}
+
+namespace {
+
+QTextFrameFormat::BorderStyle borderStyleOfType(quint8 type)
+{
+    switch (type) {
+    case 3: case 10: case 11: case 12: case 13: case 14: case 15: case 16: case 17: case 18: case 19: case 20:
+        return QTextFrameFormat::BorderStyle_Double;
+    case 6: return QTextFrameFormat::BorderStyle_Dotted;
+    case 7: case 8: case 9: case 22: case 23: return QTextFrameFormat::BorderStyle_Dashed;
+    default: return QTextFrameFormat::BorderStyle_Solid;
+    }
+}
+
+} // namespace
+
+// Word 97's border: width in eighths of a point, kind, colour index. All
+// bits set is no line; all clear says nothing.
+std::optional<BorderLine> DocParser::border80(qint64 at) const
+{
+    const quint32 raw = m_w.u32(at);
+    if (raw == 0)
+        return std::nullopt;
+    const quint8 type = m_w.u8(at + 1);
+    if (raw == 0xFFFFFFFF || type == 0 || type == 0xFF)
+        return BorderLine();
+    const quint8 ico = m_w.u8(at + 2);
+    return BorderLine{std::clamp(m_w.u8(at) / 8.0, 0.25, 12.0), borderStyleOfType(type),
+                      ico > 0 && ico < 17 ? QColor(kIcoColors[ico]) : QColor(Qt::black)};
+}
+
+// Word 2000's border: colour, width in eighths of a point, kind.
+std::optional<BorderLine> DocParser::border(qint64 at) const
+{
+    const quint8 type = m_w.u8(at + 5);
+    if (m_w.u32(at) == 0 && m_w.u32(at + 4) == 0)
+        return std::nullopt;
+    if (type == 0 || type == 0xFF)
+        return BorderLine();
+    const bool automatic = m_w.u8(at + 3) != 0;
+    return BorderLine{std::clamp(m_w.u8(at + 4) / 8.0, 0.25, 12.0), borderStyleOfType(type),
+                      automatic ? QColor(Qt::black) : QColor(m_w.u8(at), m_w.u8(at + 1), m_w.u8(at + 2))};
+}
+
+void DocParser::applyRowLook(const Run* papx, bool firstRow)
+{
+    if (!papx)
+        return;
+    QList<CellLook> cells;
+    QList<double> widths;
+    TableLook table;
+    bool tableLines = false;
+    const auto cell = [&](qint64 index) -> CellLook* {
+        if (index < 0 || index >= kMaxTableColumns)
+            return nullptr;
+        while (cells.size() <= index)
+            cells.append(CellLook());
+        return &cells[index];
+    };
+    const auto tableLine = [&](int edge, const std::optional<BorderLine>& line) {
+        if (!line)
+            return;
+        tableLines = true;
+        if (edge < 4)
+            table.whole.borders[edge] = line;
+        else if (edge == 4)
+            table.whole.insideHorizontal = line;
+        else
+            table.whole.insideVertical = line;
+    };
+    forEachSprm(m_w, papx->from, papx->to, [&](const Sprm& s) {
+        switch (s.code) {
+        case 0xD608: { // cell edges, then each cell's properties and lines
+            const int count = std::min<int>(m_w.u8(s.operand), kMaxTableColumns);
+            const qint64 edges = s.operand + 1;
+            for (int c = 0; c < count; ++c)
+                widths.append(std::max(0, m_w.s16(edges + 2 * (c + 1)) - m_w.s16(edges + 2 * c)) / 20.0);
+            const qint64 first = edges + 2 * qint64(count + 1);
+            for (int c = 0; c < count && first + 20 * (c + 1) <= s.operand + s.size; ++c) {
+                const qint64 tc = first + 20 * c;
+                CellLook* look = cell(c);
+                const int align = (m_w.u16(tc) >> 7) & 3;
+                if (align == 1)
+                    look->verticalAlignment = QTextCharFormat::AlignMiddle;
+                else if (align == 2)
+                    look->verticalAlignment = QTextCharFormat::AlignBottom;
+                for (int edge = 0; edge < 4; ++edge)
+                    if (const auto line = border80(tc + 4 + 4 * edge))
+                        look->borders[edge] = line;
+            }
+            break;
+        }
+        case 0xD605: // the table's lines: top, left, bottom, right, across, down
+            for (int edge = 0; edge < 6 && 4 * (edge + 1) <= s.size; ++edge)
+                tableLine(edge, border80(s.operand + 4 * edge));
+            break;
+        case 0xD613:
+            for (int edge = 0; edge < 6 && 8 * (edge + 1) <= s.size; ++edge)
+                tableLine(edge, border(s.operand + 8 * edge));
+            break;
+        case 0xD620:   // lines for a range of cells
+        case 0xD62F: {
+            const int from = m_w.u8(s.operand), to = m_w.u8(s.operand + 1);
+            const quint8 which = m_w.u8(s.operand + 2);
+            const auto line = s.code == 0xD620 ? border80(s.operand + 3) : border(s.operand + 3);
+            for (int c = from; c < std::min(to, int(kMaxTableColumns)) && line; ++c)
+                for (int edge = 0; edge < 4; ++edge)
+                    if (which & (1 << edge))
+                        cell(c)->borders[edge] = line;
+            break;
+        }
+        case 0xD612: // shading: foreground, background, pattern
+            for (qint64 c = 0; 10 * (c + 1) <= s.size && c < kMaxTableColumns; ++c) {
+                const qint64 at = s.operand + 10 * c;
+                if (m_w.u8(at + 7) == 0 && m_w.u32(at + 4) != 0xFF000000)
+                    cell(c)->shading = QColor(m_w.u8(at + 4), m_w.u8(at + 5), m_w.u8(at + 6));
+            }
+            break;
+        case 0xD609:
+            for (qint64 c = 0; 2 * (c + 1) <= s.size && c < kMaxTableColumns; ++c) {
+                const int back = (m_w.u16(s.operand + 2 * c) >> 5) & 0x1F;
+                if (back > 0 && back < 17)
+                    cell(c)->shading = QColor(kIcoColors[back]);
+            }
+            break;
+        default:
+            break;
+        }
+    });
+    if (firstRow) {
+        if (tableLines)
+            m_builder.setTableLook(table);
+        m_builder.setColumnWidths(widths);
+    }
+    for (int c = 0; c < cells.size(); ++c)
+        m_builder.setCellLook(c, cells[c]);
 }
 
 void DocParser::readSections(quint32 fc, quint32 lcb)

@@ -10,6 +10,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QTextList>
 #include <gtest/gtest.h>
 
@@ -381,4 +383,51 @@ TEST(DocReaderTest, ManyListsAndListItemsFindTheirFormats)
         ASSERT_NE(block.textList(), nullptr);
         EXPECT_EQ(block.text().left(found.selectionStart() - block.position()), QString::fromUtf16(c.label));
     }
+}
+
+TEST(DocReaderTest, TableRowsDrawTheLinesAndShadingTheyDefine)
+{
+    const auto le16 = [](int v) { return QByteArray(1, char(v & 0xFF)) + char((v >> 8) & 0xFF); };
+    const auto brc80 = [](int eighths, int type, int ico) {
+        return QByteArray(1, char(eighths)) + char(type) + char(ico) + char(0);
+    };
+    // Two cells 144 and 72 points wide; the first draws a red line of one
+    // point below, the second is centred; the table's top line is thin.
+    QByteArray cells = QByteArray(1, char(2)) + le16(0) + le16(2880) + le16(4320);
+    cells += le16(0) + le16(2880) + QByteArray(4, '\0') + QByteArray(4, '\0') + brc80(8, 1, 6) + QByteArray(4, '\0');
+    cells += le16(1 << 7) + le16(1440) + QByteArray(16, '\0');
+    const QByteArray definition = le16(0xD608) + le16(int(cells.size()) + 1) + cells;
+    QByteArray lines = QByteArray(1, char(24)) + brc80(4, 1, 1);
+    lines += QByteArray(20, '\0');
+    const QByteArray tableLines = le16(0xD605) + lines;
+    QByteArray shading = QByteArray(1, char(20)) + QByteArray(4, '\0') + QByteArray("\x00\x00\x00\xFF", 4)
+                         + QByteArray(2, '\0') + QByteArray(4, '\0') + QByteArray("\xFF\xFF\x00\x00", 4)
+                         + QByteArray(2, '\0');
+    const QByteArray cellShading = le16(0xD612) + shading;
+
+    DocBuilder b;
+    const QByteArray inTable = sprm8(0x2416, 1);
+    b.paragraph({{"left\a", {}}}, inTable);
+    b.paragraph({{"right\a", {}}}, inTable);
+    b.paragraph({{"\a", {}}}, inTable + sprm8(0x2417, 1) + definition + tableLines + cellShading);
+    b.paragraph({{"after\r", {}}});
+    QTextDocument document;
+    ASSERT_TRUE(readDocData(b.build({}), document));
+    QTextTable* table = nullptr;
+    for (QTextFrame* frame : document.rootFrame()->childFrames())
+        table = table ? table : qobject_cast<QTextTable*>(frame);
+    ASSERT_NE(table, nullptr);
+    const double unit = platform::text::layoutUnitsPerPoint();
+    const QTextTableCellFormat left = table->cellAt(0, 0).format().toTableCellFormat();
+    const QTextTableCellFormat right = table->cellAt(0, 1).format().toTableCellFormat();
+    EXPECT_NEAR(left.bottomBorder(), 1 * unit, 0.01);
+    EXPECT_EQ(left.bottomBorderBrush().color(), QColor(Qt::red));
+    EXPECT_NEAR(left.topBorder(), 0.5 * unit, 0.01);
+    EXPECT_EQ(left.rightBorderStyle(), QTextFrameFormat::BorderStyle_None);
+    EXPECT_EQ(right.background().color(), QColor(Qt::yellow));
+    EXPECT_EQ(right.verticalAlignment(), QTextCharFormat::AlignMiddle);
+    const QList<QTextLength> widths = table->format().columnWidthConstraints();
+    ASSERT_EQ(widths.size(), 2);
+    EXPECT_NEAR(widths[0].rawValue(), 144 * unit, 0.01);
+    EXPECT_NEAR(widths[1].rawValue(), 72 * unit, 0.01);
 }

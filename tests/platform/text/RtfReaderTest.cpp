@@ -1,3 +1,4 @@
+#include "platform/text/TextDefaults.h"
 #include "platform/text/rtf/RtfReader.h"
 #include "tests/support/TestSupport.h"
 
@@ -613,20 +614,36 @@ TEST(RtfReader, TableRowsWithMoreCellsThanDefinedWiden)
 
 TEST(RtfReader, TableBordersFollowTheRowDefinition)
 {
+    // Only the lines the row definition names are drawn, each as it says.
     const struct {
         const char* name;
         QByteArray row;
-        bool bordered;
+        std::array<double, 4> lines; // points: top, left, bottom, right of the first cell
+        QTextFrameFormat::BorderStyle leftStyle;
     } cases[] = {
-        {"no borders", "\\trowd\\cellx1000", false},
-        {"cell borders", "\\trowd\\clbrdrt\\brdrs\\brdrw10\\cellx1000", true},
-        {"row borders", "\\trowd\\trbrdrl\\brdrdb\\cellx1000", true},
+        {"no borders", "\\trowd\\cellx1000\\cellx2000", {0, 0, 0, 0}, QTextFrameFormat::BorderStyle_None},
+        {"one cell line", "\\trowd\\clbrdrt\\brdrs\\brdrw10\\cellx1000\\cellx2000", {0.5, 0, 0, 0},
+         QTextFrameFormat::BorderStyle_None},
+        {"a named line switched off", "\\trowd\\clbrdrt\\brdrs\\brdrnone\\cellx1000\\cellx2000", {0, 0, 0, 0},
+         QTextFrameFormat::BorderStyle_None},
+        {"row lines", "\\trowd\\trbrdrl\\brdrdb\\brdrw30\\trbrdrv\\brdrs\\cellx1000\\cellx2000", {0, 1.5, 0, 0.5},
+         QTextFrameFormat::BorderStyle_Double},
     };
     for (const auto& c : cases) {
-        const auto document = readBody(c.row + "\\intbl a\\cell\\row");
+        SCOPED_TRACE(c.name);
+        const auto document = readBody(c.row + "\\intbl a\\cell b\\cell\\row");
         const QList<QTextTable*> tables = tablesOf(*document);
-        ASSERT_EQ(tables.size(), 1) << c.name;
-        EXPECT_EQ(tables[0]->format().border() > 0, c.bordered) << c.name;
+        ASSERT_EQ(tables.size(), 1);
+        const QTextTableCellFormat f = tables[0]->cellAt(0, 0).format().toTableCellFormat();
+        const double unit = platform::text::layoutUnitsPerPoint();
+        const auto width = [&](double w, QTextFrameFormat::BorderStyle style) {
+            return style == QTextFrameFormat::BorderStyle_None ? 0.0 : w / unit;
+        };
+        EXPECT_NEAR(width(f.topBorder(), f.topBorderStyle()), c.lines[0], 0.01);
+        EXPECT_NEAR(width(f.leftBorder(), f.leftBorderStyle()), c.lines[1], 0.01);
+        EXPECT_NEAR(width(f.bottomBorder(), f.bottomBorderStyle()), c.lines[2], 0.01);
+        EXPECT_NEAR(width(f.rightBorder(), f.rightBorderStyle()), c.lines[3], 0.01);
+        EXPECT_EQ(f.leftBorderStyle(), c.leftStyle);
     }
 }
 
