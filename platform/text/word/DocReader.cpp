@@ -549,6 +549,10 @@ void DocParser::applyCharacterSprms(const Bytes& b, qint64 from, qint64 to, QTex
         case 0x083A: setCapitalization(s.operand, QFont::SmallCaps); break;
         case 0x083B: setCapitalization(s.operand, QFont::AllUppercase); break;
         case 0x083C: f.setProperty(kHiddenTextProperty, toggle(s.operand, f.boolProperty(kHiddenTextProperty))); break;
+        case 0x0800: // deleted with changes tracked: printed as accepted
+            if (b.u8(s.operand))
+                f.setProperty(kHiddenTextProperty, true);
+            break;
         case 0x2A3E: f.setFontUnderline(b.u8(s.operand) != 0); break;
         case 0x2A42: {
             const quint8 ico = b.u8(s.operand);

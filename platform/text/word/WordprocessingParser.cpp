@@ -138,6 +138,8 @@ void WordprocessingParser::readRunProperties(QXmlStreamReader& xml, QTextCharFor
             f.setFontCapitalization(onOff(xml) ? QFont::AllUppercase : QFont::MixedCase);
         } else if (n == u"smallCaps") {
             f.setFontCapitalization(onOff(xml) ? QFont::SmallCaps : QFont::MixedCase);
+        } else if (n == u"del") { // a deleted paragraph mark
+            f.setProperty(kHiddenTextProperty, true);
         } else if (n == u"vanish") {
             f.setProperty(kHiddenTextProperty, onOff(xml));
         }
@@ -560,6 +562,15 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
         if (token == QXmlStreamReader::StartElement) {
             const QStringView n = xml.name();
             if (n == u"p") {
+                if (m_joinNext) {
+                    // The paragraph before lost its mark: this one goes on in
+                    // it, or stands in its place when it holds nothing.
+                    m_joinNext = false;
+                    if (!m_paragraphStarted)
+                        m_paragraph = Paragraph();
+                    m_inParagraph = true;
+                    continue;
+                }
                 if (m_inParagraph)
                     ensureParagraph(); // a paragraph inside one: keep both
                 m_paragraph = Paragraph();
@@ -606,8 +617,9 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
             } else if (n == u"pict" || n == u"object") {
                 readPicture(xml);
             } else if (n == u"tbl") {
-                if (m_inParagraph)
+                if (m_inParagraph && !(m_joinNext && !m_paragraphStarted))
                     ensureParagraph();
+                m_joinNext = false;
                 m_inParagraph = false;
                 m_paragraphStarted = false;
                 if (!m_tables.isEmpty())
@@ -674,6 +686,12 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
         } else if (token == QXmlStreamReader::EndElement) {
             const QStringView n = xml.name();
             if (n == u"p") {
+                // A deleted or hidden paragraph mark joins the paragraph to
+                // the next, as a word processor prints it.
+                if (m_paragraph.mark.boolProperty(kHiddenTextProperty)) {
+                    m_joinNext = true;
+                    continue;
+                }
                 if (m_inParagraph)
                     ensureParagraph();
                 m_inParagraph = false;
@@ -687,6 +705,9 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                     ensureCell();
                     m_tables.last().cellOpen = false;
                 }
+                m_joinNext = false;
+                m_inParagraph = false;
+                m_paragraphStarted = false;
             } else if (n == u"tr") {
                 if (!m_tables.isEmpty() && m_tables.last().started)
                     m_builder.endRow();

@@ -117,6 +117,7 @@ private:
     Paragraph m_paragraph;
     bool m_inParagraph = false;
     bool m_paragraphStarted = false;
+    bool m_joinNext = false; // the open paragraph's mark is deleted
     QTextCharFormat m_paragraphChars;
     QTextCharFormat m_runDirect;
     QString m_runStyle;

@@ -431,3 +431,12 @@ TEST(DocReaderTest, TableRowsDrawTheLinesAndShadingTheyDefine)
     EXPECT_NEAR(widths[0].rawValue(), 144 * unit, 0.01);
     EXPECT_NEAR(widths[1].rawValue(), 72 * unit, 0.01);
 }
+
+TEST(DocReaderTest, DeletedTextOfTrackedChangesIsNotPrinted)
+{
+    DocBuilder b;
+    b.paragraph({{"kept ", {}}, {"deleted ", sprm8(0x0800, 1)}, {"end\r", {}}});
+    QTextDocument document;
+    ASSERT_TRUE(readDocData(b.build({}), document));
+    EXPECT_EQ(textOf(document), "kept end");
+}

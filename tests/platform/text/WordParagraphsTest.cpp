@@ -110,3 +110,24 @@ TEST(WordParagraphsTest, BordersAndLeadersAreDrawn)
             red += QColor(page.pixel(x, y)).red() > 200 && QColor(page.pixel(x, y)).green() < 80;
     EXPECT_GT(red, 300) << "the box's red lines";
 }
+
+TEST(WordParagraphsTest, TrackedChangesPrintAsAccepted)
+{
+    const QByteArray deletedMark = R"(<w:rPr><w:del w:id="9" w:author="a" w:date="2020-01-01T00:00:00Z"/></w:rPr>)";
+    const QByteArray numbered = R"(<w:numPr><w:ilvl w:val="0"/><w:numId w:val="1"/></w:numPr>)";
+    const QByteArray body =
+        R"(<w:p><w:r><w:t xml:space="preserve">kept </w:t></w:r><w:ins w:id="1"><w:r><w:t xml:space="preserve">inserted </w:t></w:r></w:ins><w:del w:id="2"><w:r><w:delText>removed </w:delText></w:r></w:del><w:r><w:t>end</w:t></w:r></w:p>)"
+        + paragraph("first item", numbered) + "<w:p><w:pPr>" + numbered + deletedMark
+        + R"(</w:pPr><w:del w:id="3"><w:r><w:delText>gone item</w:delText></w:r></w:del></w:p>)"
+        + paragraph("second item", numbered) + "<w:p><w:pPr>" + deletedMark
+        + R"(</w:pPr><w:r><w:t xml:space="preserve">joined </w:t></w:r></w:p>)" + paragraph("to the next");
+    QTextDocument document;
+    ASSERT_TRUE(readDocxData(docxWithStyles(kStyles, body), document));
+    const QString text = document.toPlainText();
+    EXPECT_TRUE(text.contains("kept inserted end")) << qPrintable(text);
+    EXPECT_FALSE(text.contains("removed"));
+    EXPECT_FALSE(text.contains("gone item"));
+    EXPECT_TRUE(text.contains("joined to the next")) << qPrintable(text);
+    // No bullet is left for the deleted item: two items, two labels.
+    EXPECT_EQ(text.count(QChar(0x2022)), 2) << qPrintable(text);
+}
