@@ -212,6 +212,8 @@ public:
 
     // --- Store rating (AppDelegateRating.cpp)
     void InitRatingObject();
+    // Has the rating object open the ratings page, later on the main thread.
+    Q_INVOKABLE void RateApplicationAction();
 
     // --- Export
     Q_INVOKABLE bool isConversionCancelled() const { return m_conversionCancelled; }
@@ -272,6 +274,7 @@ public:
     std::optional<QFont> textFont;
     std::optional<QVariantMap> textStringAttributes;
 
+    // Owned as a child; set before awakeFromNib to use another store.
     MacAppStoreRating* rateApplicationObject = nullptr;
 
 protected:

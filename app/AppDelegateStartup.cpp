@@ -6,6 +6,7 @@
 #include "app/FileKinds.h"
 #include "app/FileListModel.h"
 #include "app/KLVValidatedViewToolbar.h"
+#include "app/MacAppStoreRating.h"
 #include "app/PreferenceValues.h"
 #include "platform/DictionaryKeys.h"
 
@@ -131,8 +132,7 @@ void AppDelegate::awakeFromNib()
     textStringAttributes.reset();
     initFontPopUpControl();
     InitialiseUIControls();
-    if (!rateApplicationObject)
-        InitRatingObject();
+    InitRatingObject();
     imageArray.clear();
     connect(imageListTable, &QAbstractItemView::doubleClicked, this,
             &AppDelegate::ImageListViewDoubleClick);
@@ -214,6 +214,8 @@ void AppDelegate::applicationDidFinishLaunching()
     BuildDocumentKindsByExtension();
     BuildImageKindsByUTI();
     BuildImageKindsByExtension();
+    if (rateApplicationObject)
+        rateApplicationObject->applicationLaunched();
 }
 
 void AppDelegate::windowWillClose()

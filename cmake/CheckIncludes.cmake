@@ -66,7 +66,12 @@ set(library_rules
   "jpeglib.h=platform/image/|engine/codecs/"
   "openjpeg=platform/image/|engine/codecs/"
   "tiffio=platform/image/|engine/codecs/"
-  "png.h=platform/image/|engine/codecs/")
+  "png.h=platform/image/|engine/codecs/"
+  "QtNetwork=platform/net/"
+  "QNetwork=platform/net/"
+  "QAbstractSocket=platform/net/"
+  "QTcpSocket=platform/net/"
+  "QHostInfo=platform/net/")
 
 file(GLOB_RECURSE files RELATIVE ${ROOT}
      ${ROOT}/platform/*.h ${ROOT}/platform/*.cpp
