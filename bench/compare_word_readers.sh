@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Our DOCX, ODT and DOC readers against LibreOffice's headless PDF export.
 # LibreOffice (libreoffice-writer-nogui) is installed by hand for this only.
-# The documents: a generated report saved by LibreOffice in each format, plus
-# the word-processing files found on this machine, each also saved as DOCX
-# and DOC.
+# The documents: a generated report saved by LibreOffice in each format, the
+# word-processing files found on this machine, each also saved as DOCX and
+# DOC, and those of the folders named as arguments (a corpus of real files).
+#   bench/compare_word_readers.sh [folder]...
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD:-build}
@@ -52,5 +53,9 @@ for f in "${found[@]}"; do
       >/dev/null 2>&1 || true
     [ -f "$out/src/saved/$name.$format" ] && files+=("$out/src/saved/$name.$format")
   done
+done
+for folder in "$@"; do
+  while IFS= read -r f; do files+=("$f"); done < <(
+    find "$folder" -type f \( -name '*.docx' -o -name '*.doc' -o -name '*.odt' -o -name '*.rtf' \) | sort)
 done
 "$build/bench/bench_WordReaders" "$out" "${files[@]}"
