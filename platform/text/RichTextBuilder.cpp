@@ -178,9 +178,33 @@ void RichTextBuilder::startParagraph(const QTextBlockFormat& format, const QText
         if (before + after != block.topMargin())
             block.setTopMargin(before + after);
     }
+    spaceLinesByFont(block, markFormat);
     insertFreshBlock(block, markFormat);
     m_paragraphOpen = true;
     m_previous = m_cursor.block();
+}
+
+void RichTextBuilder::spaceLinesByFont(QTextBlockFormat& block, const QTextCharFormat& mark)
+{
+    // Word processors space single lines by the font's ascent and descent;
+    // the layout adds the font's line gap on top, a fifth more for some
+    // fonts. Proportional spacing is taken from the lines as they space them.
+    const auto type = block.lineHeightType();
+    if (type != QTextBlockFormat::SingleHeight && type != QTextBlockFormat::ProportionalHeight)
+        return;
+    const QFont font = mark.font().resolve(m_document.defaultFont());
+    const QString key = font.key();
+    auto ratio = m_lineGapRatios.constFind(key);
+    if (ratio == m_lineGapRatios.constEnd()) {
+        const QFontMetricsF metrics(font);
+        const double lines = metrics.ascent() + metrics.descent();
+        const double withGap = lines + std::max(0.0, metrics.leading());
+        ratio = m_lineGapRatios.insert(key, lines > 0 && withGap > lines ? lines / withGap : 1.0);
+    }
+    if (*ratio >= 1.0)
+        return;
+    const double percent = type == QTextBlockFormat::ProportionalHeight ? block.lineHeight() : 100.0;
+    block.setLineHeight(percent * *ratio, QTextBlockFormat::ProportionalHeight);
 }
 
 void RichTextBuilder::ensureCell()

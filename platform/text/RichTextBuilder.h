@@ -151,6 +151,7 @@ private:
     // Takes count characters of the budget; false when it is spent.
     bool take(qint64 count);
     void ensureParagraph();
+    void spaceLinesByFont(QTextBlockFormat& block, const QTextCharFormat& mark);
     // Adds the paragraph to the list structure of key at level.
     void joinList(const QString& key, int level, const QTextListFormat& format);
     void ensureCell();
@@ -175,6 +176,7 @@ private:
     QList<Table> m_tables;
     QHash<QString, List> m_lists;
     ListCounters m_counters;
+    QHash<QString, double> m_lineGapRatios; // by font key
     QHash<QString, Picture> m_pictures; // by source
     ImageBudget m_images;
 };

@@ -121,6 +121,35 @@ void fitTables(QTextFrame* frame, double width, bool nested)
     }
 }
 
+// Tab stops past the right margin stop at it, as in a word processor: a
+// contents line set for a wider page keeps its page number on its line.
+void keepTabsWithinWidth(QTextDocument& document, double width)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        QTextBlockFormat format = block.blockFormat();
+        QList<QTextOption::Tab> tabs = format.tabPositions();
+        if (tabs.isEmpty())
+            continue;
+        const double available =
+            width - format.leftMargin() - format.rightMargin() - std::max(0.0, format.textIndent());
+        bool changed = false;
+        for (QTextOption::Tab& tab : tabs) {
+            if (tab.position > available && available > 0) {
+                tab.position = available;
+                changed = true;
+            }
+        }
+        if (changed) {
+            format.setTabPositions(tabs);
+            QList<TabLeader> leaders = tabLeaders(format);
+            for (TabLeader& leader : leaders)
+                leader.position = std::min(leader.position, available);
+            setTabLeaders(format, leaders);
+            QTextCursor(block).setBlockFormat(format);
+        }
+    }
+}
+
 struct Pagination {
     QSizeF page;        // one page's text area in layout units
     double scale = 1;   // points per layout unit are multiplied by this
@@ -299,6 +328,7 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
     const double pointsPerUnit = kPointsPerInch / layoutDpi(document);
     prepareLayout(document, pointsPerUnit);
     fitTables(document.rootFrame(), area.width() / pointsPerUnit, false);
+    keepTabsWithinWidth(document, area.width() / pointsPerUnit);
     const Pagination pages = paginate(document, area, pointsPerUnit);
     if (!fitsLayoutRange(document))
         return false;

@@ -9,7 +9,10 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QRegularExpression>
+#include <QTextLayout>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -130,4 +133,44 @@ TEST(WordParagraphsTest, TrackedChangesPrintAsAccepted)
     EXPECT_TRUE(text.contains("joined to the next")) << qPrintable(text);
     // No bullet is left for the deleted item: two items, two labels.
     EXPECT_EQ(text.count(QChar(0x2022)), 2) << qPrintable(text);
+}
+
+TEST(WordParagraphsTest, LinesAreSpacedByTheFontAsAWordProcessorSpacesThem)
+{
+    // 1.15 lines of Calibri (drawn with Carlito): the font's line gap, which
+    // the layout would add, is no part of a word processor's line.
+    const QByteArray styles = R"(<w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii="Calibri" w:hAnsi="Calibri"/><w:sz w:val="22"/></w:rPr></w:rPrDefault>
+<w:pPrDefault><w:pPr><w:spacing w:after="200" w:line="276" w:lineRule="auto"/></w:pPr></w:pPrDefault></w:docDefaults>)";
+    QByteArray words;
+    for (int i = 0; i < 60; ++i)
+        words += "spaced ";
+    QTextDocument document;
+    ASSERT_TRUE(readDocxData(docxWithStyles(styles, paragraph(words.constData())), document));
+    document.setPageSize(QSizeF(400, 100000));
+    (void)document.documentLayout()->documentSize();
+    const QTextLayout* layout = document.find("spaced").block().layout();
+    ASSERT_GE(layout->lineCount(), 3);
+    QFont font(QStringLiteral("Carlito"));
+    font.setPointSizeF(11);
+    const QFontMetricsF metrics(font);
+    const double pitch = layout->lineAt(2).y() - layout->lineAt(1).y();
+    EXPECT_NEAR(pitch, 1.15 * (metrics.ascent() + metrics.descent()), 1.5);
+}
+
+TEST(WordParagraphsTest, ATabStopPastTheMarginStopsAtIt)
+{
+    const QByteArray body = paragraph("Introduction\t1", R"(<w:tabs><w:tab w:val="right" w:leader="dot" w:pos="9350"/></w:tabs>)")
+                            + paragraph("next line");
+    QTextDocument document;
+    ASSERT_TRUE(readDocxData(docxWithStyles(kStyles, body), document));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("out.pdf");
+    PrintSettings settings;
+    settings.paperSize = QSizeF(595.3, 841.9); // A4: 451 points of text, the stop at 467
+    settings.leftMargin = settings.rightMargin = settings.topMargin = settings.bottomMargin = 72;
+    ASSERT_TRUE(printToPDF(document, settings, pdf));
+    const auto facts = testsupport::inspectPdf(pdf);
+    ASSERT_TRUE(facts);
+    EXPECT_TRUE(facts->pageTexts.value(0).contains(QRegularExpression("Introduction ?\\.{20,} ?1\\s*\\n")))
+        << qPrintable(facts->pageTexts.value(0));
 }
