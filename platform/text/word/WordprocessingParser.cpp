@@ -568,6 +568,7 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                     m_joinNext = false;
                     if (!m_paragraphStarted)
                         m_paragraph = Paragraph();
+                    m_paragraph.mark.clearProperty(kHiddenTextProperty);
                     m_inParagraph = true;
                     continue;
                 }
@@ -577,10 +578,17 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                 m_inParagraph = true;
                 m_paragraphStarted = false;
             } else if (n == u"pPr") {
-                if (m_inParagraph && !m_paragraphStarted)
+                if (m_inParagraph && !m_paragraphStarted) {
                     readParagraphProperties(xml, m_paragraph);
-                else
+                } else if (m_inParagraph) {
+                    // A paragraph joined to the one before: only its mark
+                    // counts, which may join it to the next in turn.
+                    Paragraph joined;
+                    readParagraphProperties(xml, joined);
+                    m_paragraph.mark.setProperty(kHiddenTextProperty, joined.mark.boolProperty(kHiddenTextProperty));
+                } else {
                     xml.skipCurrentElement();
+                }
             } else if (n == u"r") {
                 m_runDirect = QTextCharFormat();
                 m_runStyle.clear();

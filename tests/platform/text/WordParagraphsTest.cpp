@@ -123,14 +123,15 @@ TEST(WordParagraphsTest, TrackedChangesPrintAsAccepted)
         + paragraph("first item", numbered) + "<w:p><w:pPr>" + numbered + deletedMark
         + R"(</w:pPr><w:del w:id="3"><w:r><w:delText>gone item</w:delText></w:r></w:del></w:p>)"
         + paragraph("second item", numbered) + "<w:p><w:pPr>" + deletedMark
-        + R"(</w:pPr><w:r><w:t xml:space="preserve">joined </w:t></w:r></w:p>)" + paragraph("to the next");
+        + R"(</w:pPr><w:r><w:t xml:space="preserve">joined </w:t></w:r></w:p>)" + paragraph("to the next")
+        + paragraph("stays apart");
     QTextDocument document;
     ASSERT_TRUE(readDocxData(docxWithStyles(kStyles, body), document));
     const QString text = document.toPlainText();
     EXPECT_TRUE(text.contains("kept inserted end")) << qPrintable(text);
     EXPECT_FALSE(text.contains("removed"));
     EXPECT_FALSE(text.contains("gone item"));
-    EXPECT_TRUE(text.contains("joined to the next")) << qPrintable(text);
+    EXPECT_TRUE(text.contains("joined to the next\nstays apart")) << qPrintable(text);
     // No bullet is left for the deleted item: two items, two labels.
     EXPECT_EQ(text.count(QChar(0x2022)), 2) << qPrintable(text);
 }
