@@ -1,5 +1,7 @@
 #include "platform/text/TableLook.h"
 
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextTable>
 
 #include <algorithm>
@@ -206,9 +208,13 @@ void applyTableLook(QTextTable& table, const TableLook& look,
             QTextTableCellFormat f = cell.format().toTableCellFormat();
             for (int edge = 0; edge < 4; ++edge)
                 setEdge(f, Edge(edge), d.borders[edge], unitsPerPoint);
-            f.setTopPadding(d.padding[EdgeTop] * unitsPerPoint);
+            // The layout leaves out the space before a cell's first paragraph
+            // and after its last; word processors keep them inside the cell.
+            const double before = cell.firstCursorPosition().block().blockFormat().topMargin();
+            const double after = cell.lastCursorPosition().block().blockFormat().bottomMargin();
+            f.setTopPadding(d.padding[EdgeTop] * unitsPerPoint + std::max(0.0, before));
             f.setLeftPadding(d.padding[EdgeLeft] * unitsPerPoint);
-            f.setBottomPadding(d.padding[EdgeBottom] * unitsPerPoint);
+            f.setBottomPadding(d.padding[EdgeBottom] * unitsPerPoint + std::max(0.0, after));
             f.setRightPadding(d.padding[EdgeRight] * unitsPerPoint);
             if (d.shading && d.shading->isValid())
                 f.setBackground(*d.shading);

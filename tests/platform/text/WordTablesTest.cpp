@@ -143,7 +143,7 @@ TEST(WordTablesTest, CellShadingAlignmentAndColumnWidths)
     const QByteArray body = table(R"(<w:tblInd w:w="720"/>)",
                                   row("a1", "b1", R"(<w:tcPr><w:shd w:val="clear" w:color="auto" w:fill="FFFF00"/><w:vAlign w:val="center"/></w:tcPr>)"));
     QTextDocument document;
-    ASSERT_TRUE(readDocxData(docxWithStyles({}, body), document));
+    ASSERT_TRUE(readDocxData(docxWithStyles(R"(<w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:pPr><w:spacing w:after="200"/></w:pPr></w:style>)", body), document));
     QTextTable* t = firstTable(document);
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(cellFormat(t, 0, 0).background().color(), QColor(Qt::yellow));
@@ -156,6 +156,10 @@ TEST(WordTablesTest, CellShadingAlignmentAndColumnWidths)
     EXPECT_NEAR(t->format().leftMargin(), 36 * layoutUnitsPerPoint(), 0.01);
     // Word's cell margins where the document gives none.
     EXPECT_NEAR(cellFormat(t, 0, 0).leftPadding(), 5.4 * layoutUnitsPerPoint(), 0.01);
+    // The space after the cell's paragraph stays inside the cell.
+    const double after = t->cellAt(0, 0).lastCursorPosition().block().blockFormat().bottomMargin();
+    EXPECT_GT(after, 0);
+    EXPECT_NEAR(cellFormat(t, 0, 0).bottomPadding(), after, 0.01);
 }
 
 TEST(WordTablesTest, OpenDocumentCellsDrawTheirStylesLines)
