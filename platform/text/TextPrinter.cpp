@@ -67,6 +67,12 @@ void prepareLayout(QTextDocument& document, double pointsPerUnit)
 {
     document.setDocumentMargin(0);
     document.setUseDesignMetrics(true);
+    // No ligatures or kerning where the script needs none, as in a word
+    // processor's default; the PDF writer also gives ligatures no text, so
+    // "https" would read back as "h ps".
+    QFont font = document.defaultFont();
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    document.setDefaultFont(font);
     QTextOption option = document.defaultTextOption();
     // Long words break anywhere, as in a text view; a reader's own tab
     // interval stays.

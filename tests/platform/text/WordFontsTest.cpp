@@ -4,13 +4,16 @@
 #include "platform/text/FontFamilies.h"
 #include "platform/text/SymbolFonts.h"
 #include "platform/text/TextDefaults.h"
+#include "platform/text/TextPrinter.h"
 #include "platform/text/rtf/RtfReader.h"
 #include "platform/text/word/DocxReader.h"
 #include "platform/text/word/WordTheme.h"
+#include "tests/support/PdfInspection.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
 #include <QFontInfo>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -159,4 +162,21 @@ TEST(WordFontsTest, RtfSymbolFontBytesAreGlyphCodes)
     ASSERT_TRUE(readRtfData(rtf, document, {}));
     EXPECT_EQ(document.toPlainText().trimmed(), QString::fromUtf16(u"\u2022\t\u2022\u2713 listed"));
     EXPECT_EQ(formatOf(document, QString::fromUtf16(u"\u2713")).fontFamilies().toStringList().value(0), "Arial");
+}
+
+TEST(WordFontsTest, PrintedTextReadsBackWithoutLigatures)
+{
+    // Carlito joins "tt", "ft" and "ti"; the joined glyphs would read back
+    // from the PDF as nothing.
+    const QByteArray body = R"(<w:p><w:r><w:rPr><w:rFonts w:ascii="Calibri" w:hAnsi="Calibri"/></w:rPr><w:t>https soft office affix notification</w:t></w:r></w:p>)";
+    QTextDocument document;
+    ASSERT_TRUE(readDocxData(docxWith({}, {}, body), document));
+    QTemporaryDir dir;
+    PrintSettings settings;
+    settings.paperSize = QSizeF(595.3, 841.9);
+    settings.leftMargin = settings.rightMargin = settings.topMargin = settings.bottomMargin = 72;
+    ASSERT_TRUE(printToPDF(document, settings, dir.filePath("out.pdf")));
+    const auto facts = testsupport::inspectPdf(dir.filePath("out.pdf"));
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->pageTexts.value(0).simplified(), "https soft office affix notification");
 }
