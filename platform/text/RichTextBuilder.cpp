@@ -162,21 +162,18 @@ void RichTextBuilder::startParagraph(const QTextBlockFormat& format, const QText
         return;
     QTextBlockFormat block = format;
     if (m_previous.isValid()) {
-        // The layout keeps the larger of the two spaces between paragraphs:
-        // this one's space before is made to hold both. Paragraphs of one
-        // style with contextual spacing leave theirs out between them.
+        // Paragraphs of one style with contextual spacing leave out their
+        // spacing between them; the larger of the space after the one
+        // before and the space before this one stands between them.
         QTextBlockFormat previous = m_previous.blockFormat();
         const QString style = block.stringProperty(kParagraphStyleProperty);
         const bool sameStyle = !style.isEmpty() && previous.stringProperty(kParagraphStyleProperty) == style;
-        double after = previous.bottomMargin();
-        if (sameStyle && previous.boolProperty(kContextualSpacingProperty) && after != 0) {
-            after = 0;
+        if (sameStyle && previous.boolProperty(kContextualSpacingProperty) && previous.bottomMargin() != 0) {
             previous.setBottomMargin(0);
             QTextCursor(m_previous).setBlockFormat(previous);
         }
-        const double before = sameStyle && block.boolProperty(kContextualSpacingProperty) ? 0 : block.topMargin();
-        if (before + after != block.topMargin())
-            block.setTopMargin(before + after);
+        if (sameStyle && block.boolProperty(kContextualSpacingProperty))
+            block.setTopMargin(0);
     }
     spaceLinesByFont(block, markFormat);
     insertFreshBlock(block, markFormat);

@@ -73,8 +73,7 @@ public:
     double twips(double value) const { return value / 20.0 * m_unitsPerPoint; }
 
     // Starts a new paragraph (the first of the document or a cell takes the
-    // block already there). The space after the paragraph before and the
-    // space before this one add up, as in word processors.
+    // block already there).
     void startParagraph(const QTextBlockFormat& format, const QTextCharFormat& markFormat = {});
     // Makes the current paragraph an item of the list named key at level,
     // its label counted and written before its text as levels say, in the

