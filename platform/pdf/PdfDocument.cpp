@@ -187,6 +187,15 @@ private:
     std::vector<std::pair<std::string, QPDFObjectHandle>> m_old;
 };
 
+// qpdf writes the trailer's /Size with its own count, but only when the key is
+// there: a damaged input without one would be written out as damaged.
+void mendTrailer(QPDF& qpdf)
+{
+    QPDFObjectHandle trailer = qpdf.getTrailer();
+    if (trailer.isDictionary() && !trailer.getKey("/Size").isInteger())
+        trailer.replaceKey("/Size", QPDFObjectHandle::newInteger(0));
+}
+
 void applySecurity(QPDFWriter& writer, const QVariantMap& options)
 {
     if (!PdfDocument::optionsEncrypt(options))
@@ -298,6 +307,7 @@ QByteArray PdfDocument::Impl::serialise() const
         return {};
     try {
         writeOutline(const_cast<Impl&>(*this));
+        mendTrailer(*qpdf);
         QPDFWriter writer(*qpdf);
         writer.setOutputMemory();
         writer.setPreserveEncryption(false);
@@ -614,6 +624,7 @@ bool PdfDocument::write(const QUrl& url, const QVariantMap& options) const
     bool ok = false;
     try {
         writeOutline(*d);
+        mendTrailer(*d->qpdf);
         InfoOverride infoOverride(*d->qpdf, options);
         QPDFWriter writer(*d->qpdf, tempName.constData());
         writer.setPreserveEncryption(false);

@@ -13,7 +13,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <poppler-qt6.h>
@@ -22,6 +21,7 @@
 
 using namespace platform;
 using testsupport::inspectPdf;
+using testsupport::runQpdf;
 
 namespace {
 
@@ -46,18 +46,6 @@ QUrl writePdf(const QString& path, const QString& tag, int pages,
     }
     painter.end();
     return QUrl::fromLocalFile(path);
-}
-
-int runQpdf(const QStringList& arguments, QString* output = nullptr)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("qpdf"), arguments);
-    if (!process.waitForFinished(60000))
-        return -1;
-    if (output)
-        *output = QString::fromUtf8(process.readAll());
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 int rotationOf(const Poppler::Page& page)
@@ -370,6 +358,11 @@ TEST_F(AllToPDFConverterTest, PdfInputsThatCannotBeUsedAreCopiedOrLeftOut)
                                                     "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>",
                                                     page, page},
                                                    17));
+    const QByteArray twoPages = rawPdf({"<< /Type /Catalog /Pages 2 0 R >>",
+                                        "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>", page,
+                                        page});
+    const QUrl noSize = file("nosize.pdf", QByteArray(twoPages).replace("/Size 5 ", ""));
+    const QUrl wrongSize = file("wrongsize.pdf", QByteArray(twoPages).replace("/Size 5 ", "/Size 2 "));
     const QUrl good = pdf("good.pdf", 2);
 
     enum Output { None, Copy, Rewritten };
@@ -392,6 +385,8 @@ TEST_F(AllToPDFConverterTest, PdfInputsThatCannotBeUsedAreCopiedOrLeftOut)
         {"page tree loops", pdfEntry(pagesLoop), false, None, false},
         {"no page", pdfEntry(noPages), true, Copy, false},
         {"cross-reference table elsewhere", pdfEntry(wrongXref), true, Rewritten, true},
+        {"trailer without /Size", pdfEntry(noSize), true, Rewritten, true},
+        {"trailer with a wrong /Size", pdfEntry(wrongSize), true, Rewritten, true},
     };
 
     for (const auto& c : cases) {
@@ -411,6 +406,9 @@ TEST_F(AllToPDFConverterTest, PdfInputsThatCannotBeUsedAreCopiedOrLeftOut)
             const auto facts = inspectPdf(output);
             ASSERT_TRUE(facts) << c.name;
             EXPECT_EQ(facts->pageCount, 2) << c.name;
+            // Sound as written: a reader need not repair what we repaired.
+            QString report;
+            EXPECT_EQ(runQpdf({"--check", output}, &report), 0) << c.name << report.toStdString();
         }
 
         AllToPDFConversionOptions merged = mergedJob(folder + "/merged.pdf");
@@ -425,6 +423,7 @@ TEST_F(AllToPDFConverterTest, PdfInputsThatCannotBeUsedAreCopiedOrLeftOut)
         expectedLabels << "good";
         EXPECT_EQ(labelsOf(bookmarksOf(mergedPath)), expectedLabels) << c.name;
         EXPECT_EQ(pageTagsOf(mergedPath).size(), c.merged ? 4 : 2) << c.name;
+        EXPECT_EQ(runQpdf({"--check", mergedPath}), 0) << c.name;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTextCharFormat>
 #include <QUrl>
@@ -30,5 +31,9 @@ QTextCharFormat formatOf(const QTextDocument& document, const QString& words);
 
 // Reads a whole file; empty when it cannot be read.
 QByteArray readFile(const QString& path);
+
+// Runs the qpdf command with arguments; its exit code (0 clean, 2 errors,
+// 3 warnings), -1 when it did not run to its end. output takes what it said.
+int runQpdf(const QStringList& arguments, QString* output = nullptr);
 
 } // namespace testsupport

@@ -191,6 +191,29 @@ TEST_F(PdfDocumentTest, MergesManyDocuments)
     EXPECT_EQ(qpdfPageCount(path(QStringLiteral("merged.pdf"))), 2000);
 }
 
+TEST_F(PdfDocumentTest, DamagedTrailerIsNotWrittenOut)
+{
+    // qpdf repairs a trailer without /Size when it reads one; what we write
+    // must not need that repair again.
+    QByteArray bytes = pdftest::makeNumberedPdf(2);
+    const qsizetype trailer = bytes.lastIndexOf("trailer");
+    ASSERT_GT(trailer, 0);
+    const qsizetype size = bytes.indexOf("/Size", trailer);
+    ASSERT_GT(size, 0);
+    bytes.remove(size, bytes.indexOf('\n', size) - size);
+    ASSERT_NE(testsupport::runQpdf({"--check", testsupport::writeFile(path("damaged.pdf"), bytes).toLocalFile()}), 0);
+
+    const auto doc = PdfDocument::open(url("damaged.pdf"));
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(doc->write(url("written.pdf")));
+    testsupport::writeFile(path("data.pdf"), doc->dataRepresentation());
+    for (const char* name : {"written.pdf", "data.pdf"}) {
+        QString report;
+        EXPECT_EQ(testsupport::runQpdf({"--check", path(name)}, &report), 0) << name << report.toStdString();
+        EXPECT_EQ(qpdfPageCount(path(name)), 2) << name;
+    }
+}
+
 TEST_F(PdfDocumentTest, UserPasswordLocksUntilUnlocked)
 {
     const auto source = openNumbered(QStringLiteral("plain.pdf"), 2);
