@@ -5,6 +5,7 @@
 
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -22,6 +23,11 @@ constexpr int kMaxItems = 100000;
 constexpr int kMaxDestinationHops = 8;
 // Trees we build ourselves are not hostile, but the writer recurses.
 constexpr int kMaxWriteDepth = 1000;
+
+// Actions kept as they are: none of them can point into the document's own
+// pages, so they mean the same in any document they are copied to. Scripts
+// are not carried over.
+const char* const kKeptActions[] = {"/URI", "/GoToR", "/GoToE", "/Launch", "/Named"};
 
 std::optional<double> finiteNumber(QPDFObjectHandle value)
 {
@@ -93,13 +99,50 @@ private:
             QPDFObjectHandle action = node.getKey("/A");
             if (action.isDictionary() && action.getKey("/S").isNameAndEquals("/GoTo"))
                 dest = action.getKey("/D");
+            else if (action.isDictionary())
+                keepAction(*item, action);
         }
         try {
             setDestination(*item, dest);
         } catch (const std::exception&) {
             // The item stays, without a destination.
         }
+        readAppearance(*item, node);
         return item;
+    }
+
+    void keepAction(PdfOutline& item, QPDFObjectHandle action)
+    {
+        QPDFObjectHandle type = action.getKey("/S");
+        if (std::none_of(std::begin(kKeptActions), std::end(kKeptActions),
+                         [&](const char* name) { return type.isNameAndEquals(name); }))
+            return;
+        // A chain of further actions could lead anywhere: the first one only.
+        QPDFObjectHandle first = action.shallowCopy();
+        first.removeKey("/Next");
+        // Indirect, so that a document it is copied into can take it as a
+        // foreign object.
+        auto kept = std::make_shared<PdfOutline::Action>();
+        kept->source = m_impl.qpdf;
+        kept->dictionary = m_impl.qpdf->makeIndirectObject(first);
+        item.setAction(std::move(kept));
+    }
+
+    static void readAppearance(PdfOutline& item, QPDFObjectHandle node)
+    {
+        // Children shown unless the item says it is closed (or says nothing).
+        QPDFObjectHandle count = node.getKey("/Count");
+        item.setIsOpen(count.isInteger() && count.getIntValue() > 0);
+        QPDFObjectHandle color = node.getKey("/C");
+        if (color.isArray() && color.getArrayNItems() == 3) {
+            const auto channel = [&](int i) {
+                return std::clamp(finiteNumber(color.getArrayItem(i)).value_or(0.0), 0.0, 1.0);
+            };
+            item.setColor(QColor::fromRgbF(float(channel(0)), float(channel(1)), float(channel(2))));
+        }
+        QPDFObjectHandle flags = node.getKey("/F");
+        if (flags.isInteger())
+            item.setStyleFlags(int(flags.getIntValue() & 3));
     }
 
     // A named destination's array: /Dests dictionary or name tree, by name or
@@ -195,8 +238,61 @@ QPDFObjectHandle coordinate(double value)
     return std::isfinite(value) ? QPDFObjectHandle::newReal(value, 4, true) : QPDFObjectHandle::newNull();
 }
 
-// Writes parent's children below parentObject; answers how many items were
-// written under it (all open).
+// The action as an object of impl's document; uninitialised when it cannot
+// be copied there (the item is then written without it).
+QPDFObjectHandle actionIn(PdfDocument::Impl& impl, const PdfOutline::Action& action)
+{
+    if (action.source == impl.qpdf)
+        return action.dictionary;
+    try {
+        QPDFObjectHandle copy = impl.qpdf->copyForeignObject(action.dictionary);
+        // Streams in it (a launch parameter, say) are read when impl is written.
+        if (std::find(impl.sources.begin(), impl.sources.end(), action.source) == impl.sources.end())
+            impl.sources.push_back(action.source);
+        return copy;
+    } catch (const std::exception&) {
+        return QPDFObjectHandle();
+    }
+}
+
+void writeDestination(PdfDocument::Impl& impl, const PdfOutline& item, QPDFObjectHandle object)
+{
+    if (item.hasDestination()) {
+        QPDFObjectHandle page = pageInDocument(impl, item.destinationPage());
+        if (page.isInitialized()) {
+            const QPointF point = item.destinationPoint();
+            QPDFObjectHandle dest = QPDFObjectHandle::newArray();
+            dest.appendItem(page);
+            dest.appendItem(QPDFObjectHandle::newName("/XYZ"));
+            dest.appendItem(coordinate(point.x()));
+            dest.appendItem(coordinate(point.y()));
+            dest.appendItem(QPDFObjectHandle::newNull());
+            object.replaceKey("/Dest", dest);
+            return;
+        }
+    }
+    if (item.action()) {
+        QPDFObjectHandle action = actionIn(impl, *item.action());
+        if (action.isInitialized())
+            object.replaceKey("/A", action);
+    }
+}
+
+void writeAppearance(const PdfOutline& item, QPDFObjectHandle object)
+{
+    const QColor color = item.color();
+    if (color.isValid()) {
+        QPDFObjectHandle rgb = QPDFObjectHandle::newArray();
+        for (const float channel : {color.redF(), color.greenF(), color.blueF()})
+            rgb.appendItem(QPDFObjectHandle::newReal(channel, 4, true));
+        object.replaceKey("/C", rgb);
+    }
+    if (item.styleFlags() != 0)
+        object.replaceKey("/F", QPDFObjectHandle::newInteger(item.styleFlags()));
+}
+
+// Writes parent's children below parentObject; answers how many of the
+// items written under it a reader shows while parent is open.
 int writeChildren(PdfDocument::Impl& impl, const PdfOutline& parent, QPDFObjectHandle parentObject,
                   int depth)
 {
@@ -208,19 +304,8 @@ int writeChildren(PdfDocument::Impl& impl, const PdfOutline& parent, QPDFObjectH
         QPDFObjectHandle object = qpdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
         object.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(child->label().toStdString()));
         object.replaceKey("/Parent", parentObject);
-        if (child->hasDestination()) {
-            QPDFObjectHandle page = pageInDocument(impl, child->destinationPage());
-            if (page.isInitialized()) {
-                const QPointF point = child->destinationPoint();
-                QPDFObjectHandle dest = QPDFObjectHandle::newArray();
-                dest.appendItem(page);
-                dest.appendItem(QPDFObjectHandle::newName("/XYZ"));
-                dest.appendItem(coordinate(point.x()));
-                dest.appendItem(coordinate(point.y()));
-                dest.appendItem(QPDFObjectHandle::newNull());
-                object.replaceKey("/Dest", dest);
-            }
-        }
+        writeDestination(impl, *child, object);
+        writeAppearance(*child, object);
         if (!written.empty()) {
             written.back().replaceKey("/Next", object);
             object.replaceKey("/Prev", written.back());
@@ -229,9 +314,10 @@ int writeChildren(PdfDocument::Impl& impl, const PdfOutline& parent, QPDFObjectH
         int below = 0;
         if (depth < kMaxWriteDepth && child->childCount() > 0) {
             below = writeChildren(impl, *child, object, depth + 1);
-            object.replaceKey("/Count", QPDFObjectHandle::newInteger(below));
+            // Negative for a closed item: what opening it would show.
+            object.replaceKey("/Count", QPDFObjectHandle::newInteger(child->isOpen() ? below : -below));
         }
-        total += 1 + below;
+        total += 1 + (child->isOpen() ? below : 0);
     }
     if (!written.empty()) {
         parentObject.replaceKey("/First", written.front());

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <poppler-qt6.h>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
 
 #include <memory>
 
@@ -152,6 +154,27 @@ QByteArray rawPdf(const QList<QByteArray>& objects, qsizetype xrefOffset = -1)
          + " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xrefOffset < 0 ? xref : xrefOffset)
          + "\n%%EOF\n";
     return out;
+}
+
+// Adds an item that opens a web address at the end of a file's outline.
+void appendLinkBookmark(const QString& file, const std::string& title, const std::string& address)
+{
+    QPDF qpdf;
+    qpdf.processFile(file.toLocal8Bit().constData());
+    QPDFObjectHandle outlines = qpdf.getRoot().getKey("/Outlines");
+    QPDFObjectHandle last = outlines.getKey("/Last");
+    QPDFObjectHandle item = qpdf.makeIndirectObject(QPDFObjectHandle::parse(
+        "<< /Title (" + title + ") /A << /S /URI /URI (" + address + ") >> >>"));
+    item.replaceKey("/Parent", outlines);
+    item.replaceKey("/Prev", last);
+    last.replaceKey("/Next", item);
+    outlines.replaceKey("/Last", item);
+    outlines.replaceKey("/Count", QPDFObjectHandle::newInteger(outlines.getKey("/Count").getIntValue() + 1));
+    const QByteArray written = (file + ".new").toLocal8Bit();
+    QPDFWriter writer(qpdf, written.constData());
+    writer.write();
+    QFile::remove(file);
+    QFile::rename(file + ".new", file);
 }
 
 struct Outcome {
@@ -478,11 +501,13 @@ TEST_F(AllToPDFConverterTest, MergedOutlineNestsAnInputsOwnBookmarks)
         section->setLabel("Section 2.1");
         section->setDestination(book->page(2), {0, 100});
         chapter2->insertChild(section, 0);
+        chapter2->setIsOpen(false);
         root->insertChild(chapter1, 0);
         root->insertChild(chapter2, 1);
         book->setOutlineRoot(root);
         ASSERT_TRUE(book->write(url("Book.v2.pdf")));
     }
+    appendLinkBookmark(path("Book.v2.pdf"), "Website", "https://example.org/book");
     const QUrl last = pdf("last.pdf", 1);
 
     AllToPDFConversionOptions options = mergedJob("merged.pdf");
@@ -501,12 +526,22 @@ TEST_F(AllToPDFConverterTest, MergedOutlineNestsAnInputsOwnBookmarks)
         EXPECT_NEAR(bookmark.top, 0, 0.01) << bookmark.label.toStdString();
     EXPECT_TRUE(bookmarks[0].children.isEmpty());
     const QList<Bookmark>& chapters = bookmarks[1].children;
-    ASSERT_EQ(labelsOf(chapters), QStringList({"Chapter 1", "Chapter 2"}));
+    ASSERT_EQ(labelsOf(chapters), QStringList({"Chapter 1", "Chapter 2", "Website"}));
     EXPECT_EQ(chapters[0].page, 4);
     EXPECT_EQ(chapters[1].page, 5);
     ASSERT_EQ(labelsOf(chapters[1].children), QStringList({"Section 2.1"}));
     EXPECT_EQ(chapters[1].children[0].page, 5);
     EXPECT_EQ(runQpdf({"--check", merged}), 0);
+
+    // The link and the closed chapter as qpdf reads them.
+    QPDF written;
+    written.processFile(merged.toLocal8Bit().constData());
+    QPDFObjectHandle book =
+        written.getRoot().getKey("/Outlines").getKey("/First").getKey("/Next");
+    QPDFObjectHandle chapter2 = book.getKey("/First").getKey("/Next");
+    EXPECT_EQ(chapter2.getKey("/Count").getIntValue(), -1);
+    QPDFObjectHandle website = chapter2.getKey("/Next");
+    EXPECT_EQ(website.getKey("/A").getKey("/URI").getStringValue(), "https://example.org/book");
 }
 
 TEST_F(AllToPDFConverterTest, MergedRunWithoutOutlineFlagHasNoOutline)

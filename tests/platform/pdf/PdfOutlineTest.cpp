@@ -250,6 +250,101 @@ TEST_F(PdfOutlineTest, InputOutlineNestedUnderItsItemInAMergedDocument)
     EXPECT_EQ(popplerShape(path("merged.pdf")), "with-outline@1[Chapter 2@2]");
 }
 
+// Each item of a written file as qpdf reads it, one line each: indent by
+// depth, title, what it leads to, /Count, /C and /F when present.
+QStringList qpdfItems(const QString& file)
+{
+    QStringList lines;
+    QPDF qpdf;
+    qpdf.setSuppressWarnings(true);
+    qpdf.processFile(file.toLocal8Bit().constData());
+    const std::function<void(QPDFObjectHandle, int)> walk = [&](QPDFObjectHandle node, int depth) {
+        for (int guard = 0; node.isDictionary() && guard < 100; node = node.getKey("/Next"), ++guard) {
+            QString line = QString(depth * 2, QLatin1Char(' ')) + QString::fromStdString(node.getKey("/Title").getUTF8Value());
+            if (node.getKey("/Dest").isArray())
+                line += " dest";
+            QPDFObjectHandle action = node.getKey("/A");
+            if (action.isDictionary()) {
+                action.removeKey("/Next");
+                line += " " + QString::fromStdString(action.unparseResolved());
+            }
+            for (const char* key : {"/Count", "/C", "/F"})
+                if (node.hasKey(key))
+                    line += QStringLiteral(" %1 %2").arg(key, QString::fromStdString(node.getKey(key).unparse()));
+            lines << line;
+            walk(node.getKey("/First"), depth + 1);
+        }
+    };
+    walk(qpdf.getRoot().getKey("/Outlines").getKey("/First"), 0);
+    return lines;
+}
+
+TEST_F(PdfOutlineTest, ItemsKeepTheirActionsStateColourAndStyle)
+{
+    const QByteArray input = editedPdf(2, [](QPDF& qpdf, std::vector<QPDFObjectHandle>& pages) {
+        const auto withKey = [&](const std::string& title, const std::string& key, const std::string& value) {
+            QPDFObjectHandle node = newItem(qpdf, title);
+            node.replaceKey(key, parseWithPages(qpdf, pages, value));
+            return node;
+        };
+        QPDFObjectHandle web = withKey("Web", "/A", "<< /S /URI /URI (https://example.org/) /Next << /S /Named /N /LastPage >> >>");
+        web.replaceKey("/C", QPDFObjectHandle::parse("[1 0 0]"));
+        web.replaceKey("/F", QPDFObjectHandle::newInteger(3));
+        QPDFObjectHandle closed = withKey("Closed", "/Dest", "[{0} /Fit]");
+        QPDFObjectHandle inner = withKey("Inner", "/Dest", "[{1} /Fit]");
+        QPDFObjectHandle innermost = withKey("Innermost", "/Dest", "[{1} /Fit]");
+        QPDFObjectHandle open = withKey("Open", "/Dest", "[{1} /Fit]");
+        QPDFObjectHandle leaf = withKey("Leaf", "/Dest", "[{0} /Fit]");
+        QPDFObjectHandle remote = withKey("Remote", "/A", "<< /S /GoToR /F (other.pdf) /D [0 /Fit] >>");
+        QPDFObjectHandle named = withKey("Named", "/A", "<< /S /Named /N /NextPage >>");
+        QPDFObjectHandle script = withKey("Script", "/A", "<< /S /JavaScript /JS (app.alert(1)) >>");
+        QPDFObjectHandle outlines = installOutlines(qpdf);
+        link(outlines, {web, closed, open, remote, named, script});
+        link(closed, {inner});
+        link(inner, {innermost});
+        closed.replaceKey("/Count", QPDFObjectHandle::newInteger(-1));
+        link(open, {leaf});
+    });
+    const QStringList expected = {
+        R"(Web << /S /URI /URI (https://example.org/) >> /C [ 1 0 0 ] /F 3)",
+        "Closed dest /Count -2",
+        "  Inner dest /Count 1",
+        "    Innermost dest",
+        "Open dest /Count 1",
+        "  Leaf dest",
+        "Remote << /D [ 0 /Fit ] /F (other.pdf) /S /GoToR >>",
+        "Named << /N /NextPage /S /Named >>",
+        "Script",
+    };
+
+    // Written again into the document itself.
+    auto own = PdfDocument::open(testsupport::writeFile(path("in.pdf"), input));
+    ASSERT_TRUE(own && own->outlineRoot());
+    own->setOutlineRoot(own->outlineRoot());
+    ASSERT_TRUE(own->write(QUrl::fromLocalFile(path("own.pdf"))));
+    EXPECT_EQ(qpdfItems(path("own.pdf")).join('\n'), expected.join('\n'));
+
+    // Nested under an item of a merged document.
+    auto merged = PdfDocument::create();
+    auto root = PdfOutline::create();
+    auto opened = PdfDocument::open(QUrl::fromLocalFile(path("in.pdf")));
+    ASSERT_TRUE(opened);
+    auto inputItem = opened->outlineRoot();
+    ASSERT_TRUE(inputItem);
+    inputItem->setLabel("in");
+    for (int i = 0; i < opened->pageCount(); ++i)
+        merged->insertPage(opened->page(i), i);
+    inputItem->setDestination(opened->page(0), QPointF(0, 300));
+    add(root, inputItem);
+    merged->setOutlineRoot(root);
+    ASSERT_TRUE(merged->write(QUrl::fromLocalFile(path("merged.pdf"))));
+    QStringList nested = {"in dest /Count 7"};
+    for (const QString& line : expected)
+        nested << "  " + line;
+    EXPECT_EQ(qpdfItems(path("merged.pdf")).join('\n'), nested.join('\n'));
+    EXPECT_EQ(testsupport::runQpdf({"--check", path("merged.pdf")}), 0);
+}
+
 TEST_F(PdfOutlineTest, DestinationOnARemovedPageIsLeftOut)
 {
     auto doc = openNumbered("doc.pdf", 3);
