@@ -18,7 +18,8 @@ namespace platform::text {
 
 namespace {
 
-// The first reader one of whose types the file's type conforms to.
+// The first reader one of whose types the file's type conforms to; for any
+// other kind of text (XML, JSON, CSV, style sheets...) the plain-text one.
 const TextReader* readerForType(const QString& type)
 {
     if (type.isEmpty())
@@ -28,6 +29,9 @@ const TextReader* readerForType(const QString& type)
                         [&](const QString& t) { return uti::conformsTo(type, t); }))
             return &reader;
     }
+    static const TextReader anyText = plainTextReader();
+    if (uti::conformsTo(type, QStringLiteral("public.text")))
+        return &anyText;
     return nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include "tests/support/PdfInspection.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WordDocumentFixtures.h"
 
 #include <QColor>
 #include <QDir>
@@ -196,6 +197,37 @@ TEST_F(TextDocumentPDFConverterTest, PlainTextTakesTheJobsFontAndColour)
     ASSERT_TRUE(facts);
     EXPECT_TRUE(hasFont(*facts, "DejaVuSerif")) << facts->fontNames.join(',').toStdString();
     EXPECT_TRUE(hasRedPixel(testsupport::renderPdfPage(path("plain.pdf"), 0)));
+}
+
+TEST_F(TextDocumentPDFConverterTest, EveryKindOfTextPrintsItsText)
+{
+    // Text types without a reader of their own print as plain text, in the
+    // job's font; OpenOffice.org 1 text is a rich document.
+    const struct {
+        const char* file;
+        QByteArray bytes;
+        const char* printed;
+        bool plain;
+    } cases[] = {
+        {"data.xml", "<?xml version=\"1.0\"?>\n<order id=\"7\">Pencils</order>\n",
+         "<order id=\"7\">Pencils</order>", true},
+        {"data.json", "{\"name\": \"Pencils\", \"count\": 7}\n", "{\"name\": \"Pencils\", \"count\": 7}", true},
+        {"table.csv", "name,count\nPencils,7\n", "Pencils,7", true},
+        {"style.css", "body { color: #123456; }\n", "body { color: #123456; }", true},
+        {"build.sh", "#!/bin/sh\necho \"built\"\n", "echo \"built\"", true},
+        {"main.cpp", "int main() { return 0; }\n", "int main() { return 0; }", true},
+        {"old.sxw", testsupport::sampleSxw(), "Bold words", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        TextDocumentPDFConverter converter = makeConverter();
+        const QString name = QStringLiteral("%1.pdf").arg(c.file);
+        ASSERT_TRUE(converter.ConvertTextFileToPDF(file(c.file, c.bytes), out(name)));
+        const auto facts = inspectPdf(path(name));
+        ASSERT_TRUE(facts);
+        EXPECT_TRUE(facts->pageTexts.join(' ').contains(c.printed)) << facts->pageTexts.join(' ').toStdString();
+        EXPECT_EQ(hasRedPixel(testsupport::renderPdfPage(path(name), 0)), c.plain);
+    }
 }
 
 TEST_F(TextDocumentPDFConverterTest, RichTextKeepsItsFontsUnlessOverridden)

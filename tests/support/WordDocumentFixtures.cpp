@@ -297,6 +297,34 @@ QByteArray sampleFlatOdt()
            + "</office:document>";
 }
 
+QByteArray sampleSxw()
+{
+    const QByteArray content = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document-content xmlns:office="http://openoffice.org/2000/office" xmlns:style="http://openoffice.org/2000/style"
+ xmlns:text="http://openoffice.org/2000/text" xmlns:table="http://openoffice.org/2000/table"
+ xmlns:draw="http://openoffice.org/2000/drawing" xmlns:fo="http://www.w3.org/1999/XSL/Format"
+ xmlns:xlink="http://www.w3.org/1999/xlink" xmlns:svg="http://www.w3.org/2000/svg" office:class="text" office:version="1.0">
+<office:font-decls><style:font-decl style:name="Serif" fo:font-family="'DejaVu Serif'"/></office:font-decls>
+<office:automatic-styles>
+<style:style style:name="P1" style:family="paragraph"><style:properties fo:font-weight="bold" style:font-name="Serif" fo:text-align="center"/></style:style>
+<style:style style:name="T1" style:family="text"><style:properties style:text-underline="single"/></style:style>
+<text:list-style style:name="L1"><text:list-level-style-number text:level="1" style:num-format="1"/></text:list-style>
+</office:automatic-styles>
+<office:body>
+<text:h text:level="2">Old heading</text:h>
+<text:p text:style-name="P1">Bold words<text:tab-stop/>after a tab <text:span text:style-name="T1">underlined</text:span></text:p>
+<text:ordered-list text:style-name="L1"><text:list-item><text:p>First item</text:p></text:list-item><text:list-item><text:p>Second item</text:p></text:list-item></text:ordered-list>
+<table:table table:name="T"><table:table-column table:number-columns-repeated="2"/>
+<table:table-row><table:table-cell><text:p>A1</text:p></table:table-cell><table:table-cell><text:p>B1</text:p></table:table-cell></table:table-row>
+<table:table-row><table:table-cell><text:p>A2</text:p></table:table-cell><table:table-cell><text:p>B2</text:p></table:table-cell></table:table-row>
+</table:table>
+<text:p><draw:image draw:name="P" svg:width="1cm" svg:height="1cm" xlink:href="#Pictures/image1.png"/>Closing line</text:p>
+</office:body></office:document-content>)";
+    return zipBytes({{"mimetype", "application/vnd.sun.xml.writer"},
+                     {"content.xml", content},
+                     {"Pictures/image1.png", pngBytes(QSize(40, 40), Qt::blue)}});
+}
+
 // ---------------------------------------------------------------- Word 2003 XML
 
 namespace {

@@ -24,6 +24,10 @@ QByteArray docxTheme(const char* major, const char* minor);
 QByteArray sampleOdt();
 QByteArray sampleFlatOdt();
 QByteArray sampleWordML();
+// An OpenOffice.org 1 text package (.sxw): a heading, a bold paragraph with a
+// tab, a numbered list, a two-by-two table and a PNG picture, in the older
+// names of the OpenDocument vocabulary.
+QByteArray sampleSxw();
 QByteArray sampleDoc();
 
 // The parts of the samples, to be changed by a test.

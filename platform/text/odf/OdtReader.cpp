@@ -116,10 +116,13 @@ private:
     void readListStyle(QXmlStreamReader& xml);
     void readListLevel(QXmlStreamReader& xml, ListLevel& level);
     void readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f);
+    void readTextAttributes(const QXmlStreamReader& xml, QTextCharFormat& f);
     void readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat& f);
     void readCellProperties(QXmlStreamReader& xml, CellLook& look);
     bool readBody(QXmlStreamReader& xml);
     void readFrame(QXmlStreamReader& xml);
+    void readUnframedImage(QXmlStreamReader& xml);
+    bool placePart(QString href, const QSizeF& size);
     void readColumn(QXmlStreamReader& xml);
     QString outermostListKey(const QXmlStreamReader& xml);
 
@@ -148,6 +151,7 @@ private:
         QString key;
         bool itemHasParagraph = false;
         bool header = false;
+        bool bulleted = false; // an unordered list of OpenOffice.org 1
         std::optional<int> startValue; // of the item being read
     };
     QList<ListState> m_lists;
@@ -167,7 +171,8 @@ private:
 void OdtParser::readFontFaces(QXmlStreamReader& xml)
 {
     while (xml.readNextStartElement()) {
-        if (xml.name() == u"font-face") {
+        // font-decl: the older name of OpenOffice.org 1 files.
+        if (xml.name() == u"font-face" || xml.name() == u"font-decl") {
             QString family = attr(xml, QLatin1StringView("font-family")).toString();
             family.remove(QLatin1Char('\'')).remove(QLatin1Char('"'));
             m_fontFaces.insert(attr(xml, QLatin1StringView("name")).toString(), family.trimmed());
@@ -178,6 +183,12 @@ void OdtParser::readFontFaces(QXmlStreamReader& xml)
 
 void OdtParser::readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f)
 {
+    readTextAttributes(xml, f);
+    xml.skipCurrentElement();
+}
+
+void OdtParser::readTextAttributes(const QXmlStreamReader& xml, QTextCharFormat& f)
+{
     const QStringView weight = attr(xml, QLatin1StringView("font-weight"));
     if (!weight.isEmpty()) {
         bool numeric = false;
@@ -187,10 +198,15 @@ void OdtParser::readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f)
     const QStringView style = attr(xml, QLatin1StringView("font-style"));
     if (!style.isEmpty())
         f.setFontItalic(style == u"italic" || style == u"oblique");
-    const QStringView underline = attr(xml, QLatin1StringView("text-underline-style"));
+    // The second names are those of OpenOffice.org 1 files.
+    QStringView underline = attr(xml, QLatin1StringView("text-underline-style"));
+    if (underline.isEmpty())
+        underline = attr(xml, QLatin1StringView("text-underline"));
     if (!underline.isEmpty())
         f.setFontUnderline(underline != u"none");
-    const QStringView strike = attr(xml, QLatin1StringView("text-line-through-style"));
+    QStringView strike = attr(xml, QLatin1StringView("text-line-through-style"));
+    if (strike.isEmpty())
+        strike = attr(xml, QLatin1StringView("text-crossing-out"));
     if (!strike.isEmpty())
         f.setFontStrikeOut(strike != u"none");
     const QStringView color = attr(xml, QLatin1StringView("color"));
@@ -224,7 +240,6 @@ void OdtParser::readTextProperties(QXmlStreamReader& xml, QTextCharFormat& f)
         f.setFontCapitalization(QFont::AllUppercase);
     if (attr(xml, QLatin1StringView("display")) == u"none")
         f.setProperty(kHiddenTextProperty, true);
-    xml.skipCurrentElement();
 }
 
 void OdtParser::readCellProperties(QXmlStreamReader& xml, CellLook& look)
@@ -319,6 +334,12 @@ void OdtParser::readStyle(QXmlStreamReader& xml, const QString& family, bool isD
             else if (align == u"right")
                 style.tableAlignment = Qt::AlignRight;
             xml.skipCurrentElement();
+        } else if (n == u"properties") {
+            // OpenOffice.org 1: one element for every family's properties.
+            readTextAttributes(xml, style.chars);
+            if (const auto w = lengthPoints(attr(xml, QLatin1StringView("column-width"))))
+                style.columnWidth = std::max(0.0, *w);
+            readParagraphProperties(xml, style.block);
         } else if (n == u"table-column-properties") {
             if (const auto w = lengthPoints(attr(xml, QLatin1StringView("column-width"))))
                 style.columnWidth = std::max(0.0, *w);
@@ -447,7 +468,9 @@ void OdtParser::startParagraph(const QXmlStreamReader& xml, bool heading)
     const ResolvedStyle style = resolve(QStringLiteral("paragraph"), attr(xml, QLatin1StringView("style-name")).toString());
     QTextBlockFormat block = style.block;
     if (heading) {
-        const int level = attr(xml, QLatin1StringView("outline-level")).toInt();
+        int level = attr(xml, QLatin1StringView("outline-level")).toInt();
+        if (level == 0)
+            level = attr(xml, QLatin1StringView("level")).toInt(); // OpenOffice.org 1
         block.setHeadingLevel(std::clamp(level, 1, 9));
     }
     // A list's level places the paragraph; only an item's first paragraph
@@ -469,8 +492,15 @@ void OdtParser::startParagraph(const QXmlStreamReader& xml, bool heading)
             place.setTextIndent(0);
         else {
             label = QList<ListLevelLook>();
-            for (int l = 0; l < kMaxListLevels; ++l)
-                label->append(levels.value(l).look);
+            for (int l = 0; l < kMaxListLevels; ++l) {
+                ListLevelLook look = levels.value(l).look;
+                // OpenOffice.org 1: an unordered list the style says nothing of.
+                if (!levels.contains(l) && l < m_lists.size() && m_lists[l].bulleted) {
+                    look.numberFormat = QStringLiteral("bullet");
+                    look.text = QString(QChar(0x2022));
+                }
+                label->append(look);
+            }
         }
         block.merge(place);
     }
@@ -537,6 +567,30 @@ void OdtParser::readColumn(QXmlStreamReader& xml)
         m_tables.last().columns.append(style.columnWidth);
 }
 
+// A picture of the package, by its reference there; false when there is no
+// such part or it is no picture.
+bool OdtParser::placePart(QString href, const QSizeF& size)
+{
+    // "#Pictures/..." in OpenOffice.org 1 files.
+    if (href.startsWith(QLatin1StringView("./")))
+        href = href.mid(2);
+    else if (href.startsWith(QLatin1Char('#')))
+        href = href.mid(1);
+    if (href.isEmpty() || href.contains(QLatin1StringView("://")) || !m_parts)
+        return false;
+    ensureParagraph();
+    return m_builder.addImage(QStringLiteral("part:") + href, [&] { return m_parts(href); }, size);
+}
+
+// OpenOffice.org 1: a picture stands in the text without a frame around it.
+void OdtParser::readUnframedImage(QXmlStreamReader& xml)
+{
+    placePart(attr(xml, QLatin1StringView("href")).toString(),
+              QSizeF(lengthPoints(attr(xml, QLatin1StringView("width"))).value_or(0),
+                     lengthPoints(attr(xml, QLatin1StringView("height"))).value_or(0)));
+    xml.skipCurrentElement();
+}
+
 void OdtParser::readFrame(QXmlStreamReader& xml)
 {
     const QSizeF size(lengthPoints(attr(xml, QLatin1StringView("width"))).value_or(0),
@@ -554,15 +608,9 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
             x.skipCurrentElement();
             return true;
         }
-        QString href = attr(x, QLatin1StringView("href")).toString();
-        if (href.startsWith(QLatin1StringView("./")))
-            href = href.mid(2);
-        if (!href.isEmpty() && !href.contains(QLatin1StringView("://")) && m_parts) {
-            ensureParagraph();
-            placed = m_builder.addImage(QStringLiteral("part:") + href, [&] { return m_parts(href); }, size);
-            if (placed)
-                return false;
-        }
+        placed = placePart(attr(x, QLatin1StringView("href")).toString(), size);
+        if (placed)
+            return false;
         // Pictures kept in the XML itself (flat files).
         walkElement(x, [&](QXmlStreamReader& data) {
             if (data.name() == u"binary-data" && !placed) {
@@ -675,18 +723,20 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             const int count = std::clamp(attr(xml, QLatin1StringView("c")).toInt(), 1, kMaxSpaces);
             addRun(QString(count, QLatin1Char(' ')));
             m_lastWasSpace = true;
-        } else if (n == u"tab") {
+        } else if (n == u"tab" || n == u"tab-stop") { // tab-stop: OpenOffice.org 1
             addRun(QStringLiteral("\t"));
             m_lastWasSpace = true;
         } else if (n == u"line-break") {
             ensureParagraph();
             m_builder.addLineBreak(currentFormat());
             m_lastWasSpace = true;
-        } else if (n == u"list") {
+        } else if (n == u"list" || n == u"ordered-list" || n == u"unordered-list") {
+            // The two kinds of OpenOffice.org 1 lists are one kind since.
             if (m_lists.size() >= kMaxListDepth) {
                 kind = Kind::Other;
             } else {
                 ListState list;
+                list.bulleted = n == u"unordered-list";
                 list.style = attr(xml, QLatin1StringView("style-name")).toString();
                 list.key = m_lists.isEmpty() ? outermostListKey(xml) : m_lists.first().key;
                 m_lists.append(list);
@@ -749,6 +799,9 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
         } else if (n == u"frame") {
             readFrame(xml);
             continue;
+        } else if (n == u"image") {
+            readUnframedImage(xml);
+            continue;
         } else if (n == u"note" || n == u"annotation" || n == u"tracked-changes" || n == u"sequence-decls"
                    || n == u"forms" || n == u"table-of-content-source" || n == u"user-field-decls"
                    || n == u"variable-decls"
@@ -770,11 +823,14 @@ bool OdtParser::read(const QByteArray& bytes, bool body)
         return false;
     while (xml.readNextStartElement()) {
         const QStringView n = xml.name();
-        if (n == u"font-face-decls")
+        if (n == u"font-face-decls" || n == u"font-decls")
             readFontFaces(xml);
         else if (n == u"styles" || n == u"automatic-styles")
             readStyles(xml);
         else if (n == u"body" && body) {
+            // OpenOffice.org 1 keeps the text right in the body.
+            if (xml.namespaceUri() == u"http://openoffice.org/2000/office")
+                m_sawBody = true;
             if (!readBody(xml))
                 return false;
         } else
@@ -842,7 +898,8 @@ TextReader odtReader()
 {
     return {"OpenDocument text",
             {QStringLiteral("org.oasis-open.opendocument.text"),
-             QStringLiteral("org.oasis-open.opendocument.text-template")},
+             QStringLiteral("org.oasis-open.opendocument.text-template"),
+             QStringLiteral("org.openoffice.text"), QStringLiteral("org.openoffice.text-template")},
             &readOdt};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // OpenDocument text: packaged (.odt, .ott: content.xml and styles.xml with
-// the pictures beside them) and flat (.fodt: one XML file).
+// the pictures beside them) and flat (.fodt: one XML file); the packages of
+// OpenOffice.org 1 (.sxw, .stw) with the older names of the same vocabulary.
 #include "platform/text/TextReader.h"
 
 #include <QByteArray>

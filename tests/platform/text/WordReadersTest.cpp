@@ -262,6 +262,35 @@ TEST(WordReadersTest, RegistryTakesEveryWordProcessingExtension)
     }
 }
 
+TEST(WordReadersTest, OpenOfficeOrgOneTextReadsWithTheOlderNames)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"old.sxw", "old.stw"}) {
+        SCOPED_TRACE(name);
+        const QString path = dir.filePath(name);
+        testsupport::writeFile(path, testsupport::sampleSxw());
+        const std::unique_ptr<QTextDocument> document = readDocumentFromPath(path);
+        ASSERT_NE(document, nullptr);
+        const QString text = textOf(*document);
+        EXPECT_TRUE(text.startsWith("Old heading\nBold words\tafter a tab underlined\n")) << text.toStdString();
+        testsupport::expectInOrder(text, {"First item", "Second item", "Closing line"});
+        EXPECT_TRUE(text.endsWith("\uFFFCClosing line")) << text.toStdString();
+        EXPECT_EQ(document->find("Old heading").blockFormat().headingLevel(), 2);
+        const QTextCharFormat bold = formatOf(*document, "Bold words");
+        EXPECT_EQ(bold.fontWeight(), QFont::Bold);
+        EXPECT_EQ(bold.fontFamilies().toStringList(), QStringList("DejaVu Serif"));
+        EXPECT_EQ(document->find("Bold words").blockFormat().alignment(), Qt::AlignHCenter);
+        EXPECT_TRUE(formatOf(*document, "underlined").fontUnderline());
+        // Numbered as the list style says: no suffix after the number.
+        EXPECT_EQ(markerOf(*document, "Second item").toStdString(), "2");
+        const QList<QTextTable*> tables = tablesOf(document->rootFrame());
+        ASSERT_EQ(tables.size(), 1);
+        EXPECT_EQ(cellText(tables[0], 1, 1), "B2");
+        ASSERT_EQ(imagesOf(*document).size(), 1);
+        EXPECT_EQ(imagesOf(*document)[0].pixelColor(5, 5), QColor(Qt::blue));
+    }
+}
+
 TEST(WordReadersTest, DamagedPackagesAreRefused)
 {
     const Entries docx = testsupport::sampleDocxEntries();
