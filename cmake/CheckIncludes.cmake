@@ -56,6 +56,7 @@ set(library_rules
   "plist/=platform/[^/]+$"
   "zip.h=platform/text/"
   "fontconfig/=platform/text/"
+  "uchardet/=platform/text/"
   "QWebEngine=platform/web/"
   "QtWebEngine=platform/web/"
   "vips/=platform/image/"

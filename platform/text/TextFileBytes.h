@@ -16,8 +16,10 @@ inline constexpr qint64 kMaxTextFileBytes = 16 * 1024 * 1024;
 // device or pipe), cannot be opened or holds more than maxBytes.
 std::optional<QByteArray> readBoundedFile(const QString& path, qint64 maxBytes = kMaxTextFileBytes);
 
-// UTF-8 (with or without a byte-order mark), UTF-16 LE or BE with a mark,
-// else Latin-1 for bytes that are no valid UTF-8.
+// UTF-8 (with or without a byte-order mark, or cut inside its last
+// character), UTF-16 LE or BE with a mark or without one; else the encoding
+// the bytes show (Windows code pages, ISO 8859, Shift-JIS, GB18030, Big5,
+// EUC, KOI8...), Windows-1252 when none fits.
 QString decodeText(const QByteArray& bytes);
 
 } // namespace platform::text

@@ -2,6 +2,7 @@
 
 #include "platform/DictionaryKeys.h"
 #include "platform/pdf/PdfDocument.h"
+#include "tests/support/EncodedTexts.h"
 #include "tests/support/PdfInspection.h"
 #include "tests/support/ProgressRecorder.h"
 #include "tests/support/TestSupport.h"
@@ -14,6 +15,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -227,6 +229,22 @@ TEST_F(TextDocumentPDFConverterTest, EveryKindOfTextPrintsItsText)
         ASSERT_TRUE(facts);
         EXPECT_TRUE(facts->pageTexts.join(' ').contains(c.printed)) << facts->pageTexts.join(' ').toStdString();
         EXPECT_EQ(hasRedPixel(testsupport::renderPdfPage(path(name), 0)), c.plain);
+    }
+}
+
+TEST_F(TextDocumentPDFConverterTest, PlainTextInAnyCommonEncodingPrintsItsCharacters)
+{
+    for (const testsupport::EncodedText& c : testsupport::encodedTexts()) {
+        SCOPED_TRACE(c.encoding.toStdString());
+        TextDocumentPDFConverter converter = makeConverter();
+        const QString name = QString::fromLatin1(c.encoding);
+        ASSERT_TRUE(converter.ConvertTextFileToPDF(file(name + ".txt", c.bytes), out(name + ".pdf")));
+        const auto facts = inspectPdf(path(name + ".pdf"));
+        ASSERT_TRUE(facts);
+        // Lines break where the text wraps, in Chinese and Japanese between
+        // any two characters.
+        const auto withoutSpaces = [](QString text) { return text.remove(QRegularExpression("\\s")); };
+        EXPECT_EQ(withoutSpaces(facts->pageTexts.join(' ')).toStdString(), withoutSpaces(c.text).toStdString());
     }
 }
 

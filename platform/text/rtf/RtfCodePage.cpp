@@ -1,5 +1,7 @@
 #include "platform/text/rtf/RtfCodePage_p.h"
 
+#include "platform/text/Windows1252.h"
+
 #include <QList>
 #include <QStringDecoder>
 
@@ -114,19 +116,8 @@ QString CodePageDecoder::decode(int codePage, QByteArrayView bytes)
         decoder = decoderFor(1252);
     if (decoder)
         return decoder->decode(bytes);
-    // No converter at all: windows-1252 by hand, Latin-1 apart from 0x80-0x9F.
-    static const char16_t high[32] = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-        0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-    QString text;
-    text.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        text.append(b >= 0x80 && b < 0xA0 ? QChar(high[b - 0x80]) : QChar(b));
-    }
-    return text;
+    // No converter at all: the code page's own table.
+    return decodeWindows1252(bytes);
 }
 
 } // namespace platform::text

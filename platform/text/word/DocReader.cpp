@@ -4,6 +4,7 @@
 #include "platform/text/FontFamilies.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
+#include "platform/text/Windows1252.h"
 
 #include <QColor>
 #include <QHash>
@@ -35,12 +36,6 @@ struct Bytes {
     quint32 u32(qint64 at) const { return has(at, 4) ? qFromLittleEndian<quint32>(d.constData() + at) : 0; }
     qint16 s16(qint64 at) const { return qint16(u16(at)); }
 };
-
-// Windows-1252 for the bytes where it differs from Latin-1.
-const char16_t kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                  0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
 
 const QRgb kIcoColors[17] = {0,        0x000000, 0x0000FF, 0x00FFFF, 0x00FF00, 0xFF00FF,
                              0xFF0000, 0xFFFF00, 0xFFFFFF, 0x000080, 0x008080, 0x008000,
@@ -252,8 +247,7 @@ bool DocParser::readPieces(quint32 fcClx, quint32 lcbClx, quint32 textLength)
         for (qint64 k = 0; k < count; ++k) {
             if (compressed) {
                 const quint8 byte = m_w.u8(fc + k);
-                const char16_t c = byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t(byte);
-                m_text.append({c, quint32(fc + k)});
+                m_text.append({windows1252Character(byte), quint32(fc + k)});
             } else {
                 m_text.append({char16_t(m_w.u16(fc + 2 * k)), quint32(fc + 2 * k)});
             }

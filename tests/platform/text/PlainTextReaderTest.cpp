@@ -1,5 +1,7 @@
 #include "platform/text/PlainTextReader.h"
 #include "platform/text/TextFileBytes.h"
+#include "platform/text/Windows1252.h"
+#include "tests/support/EncodedTexts.h"
 #include "tests/support/TemporaryFolderTest.h"
 
 #include <QFont>
@@ -30,7 +32,7 @@ TEST_F(PlainTextReaderTest, GuessesTheEncodingFromTheBytes)
         {"UTF-16 LE with mark", utf16le, text},
         {"UTF-16 BE with mark", utf16be, text},
         {"Latin-1 bytes are no valid UTF-8", "caf\xE9 cr\xE8me \xA3", QStringLiteral("caf\u00e9 cr\u00e8me \u00a3")},
-        {"UTF-8 cut inside a character falls back", "ok \xE2\x82", QStringLiteral("ok \u00e2\u0082")},
+        {"UTF-8 cut inside its last character", "ok \xC3\xA9 \xE2\x82", QStringLiteral("ok \u00e9 \uFFFD")},
         {"plain ASCII", "just ascii", QStringLiteral("just ascii")},
         {"empty file", "", QString()},
         {"Windows and old Mac line ends", "one\r\ntwo\rthree\nfour", QStringLiteral("one\ntwo\nthree\nfour")},
@@ -42,6 +44,28 @@ TEST_F(PlainTextReaderTest, GuessesTheEncodingFromTheBytes)
         ASSERT_TRUE(platform::text::readPlainText(write(QStringLiteral("f.txt"), c.bytes), document));
         EXPECT_EQ(document.toPlainText(), c.expected);
     }
+}
+
+TEST_F(PlainTextReaderTest, DetectsTheEncodingsPeopleWriteIn)
+{
+    for (const testsupport::EncodedText& c : testsupport::encodedTexts()) {
+        SCOPED_TRACE(c.encoding.toStdString());
+        EXPECT_EQ(platform::text::decodeText(c.bytes).toStdString(), c.text.toStdString());
+        // Also far into a long file of plain ASCII.
+        const QByteArray ascii = QByteArray(100000, 'a') + "\n";
+        if (c.encoding.startsWith("UTF-16"))
+            continue;
+        EXPECT_EQ(platform::text::decodeText(ascii + c.bytes).toStdString(),
+                  (QString::fromLatin1(ascii) + c.text).toStdString());
+    }
+}
+
+TEST_F(PlainTextReaderTest, OneWindows1252Table)
+{
+    // The five bytes the code page leaves out keep their value.
+    const QByteArray bytes("\x80\x81\x8D\x8F\x90\x9D\x9F\xA0\xFF");
+    EXPECT_EQ(platform::text::decodeWindows1252(bytes),
+              QString::fromUtf16(u"\u20AC\u0081\u008D\u008F\u0090\u009D\u0178\u00A0\u00FF"));
 }
 
 TEST_F(PlainTextReaderTest, UsesThePlainTextFontAndReplacesContent)
