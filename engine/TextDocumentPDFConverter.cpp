@@ -164,6 +164,11 @@ bool TextDocumentPDFConverter::ConvertTextFileToPDF(const QUrl& source, const QU
     if (!document)
         return false;
     RemoveBlankPages(*document, printedCharacters);
+    // Readers refuse a PDF without pages: an empty document is one empty
+    // page of the job's paper.
+    const QSizeF paper = orientation == 1 ? QSizeF(pageHeight, pageWidth) : QSizeF(pageWidth, pageHeight);
+    if (document->pageCount() == 0 && document->insertBlankPage(0, paper).isNull())
+        return false;
     if (WritePDFThenMove(*document, output, documentAttributes) == FinalWriteResult::Done)
         return true;
     return WritePDFDataToURL(*document, output, documentAttributes);

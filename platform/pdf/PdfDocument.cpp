@@ -561,6 +561,32 @@ PdfPage PdfDocument::insertPage(const PdfPage& page, int index)
     return PdfPage(shared_from_this(), og.getObj(), og.getGen());
 }
 
+PdfPage PdfDocument::insertBlankPage(int index, const QSizeF& size)
+{
+    const double w = size.width(), h = size.height();
+    if (!d->qpdf || !(w > 0 && h > 0) || !std::isfinite(w) || !std::isfinite(h))
+        return PdfPage();
+    const int count = pageCount();
+    index = std::clamp(index, 0, count);
+    try {
+        QPDFObjectHandle blank = d->qpdf->makeIndirectObject(QPDFObjectHandle::newDictionary());
+        blank.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
+        blank.replaceKey("/MediaBox", QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(0, 0, w, h)));
+        blank.replaceKey("/Resources", QPDFObjectHandle::newDictionary());
+        blank.replaceKey("/Contents", d->qpdf->newStream(std::string()));
+        QPDFPageDocumentHelper helper(*d->qpdf);
+        if (index == count)
+            helper.addPage(QPDFPageObjectHelper(blank), false);
+        else
+            helper.addPageAt(QPDFPageObjectHelper(blank), true, QPDFPageObjectHelper(d->pages()[size_t(index)]));
+    } catch (const std::exception&) {
+        d->markModified();
+        return PdfPage();
+    }
+    d->markModified(true, false);
+    return page(index);
+}
+
 bool PdfDocument::resizePageKeepingTopLeft(int index, const QSizeF& size)
 {
     const auto& pages = d->pages();

@@ -52,6 +52,9 @@ public:
     // (clamped to 0..pageCount), copied as objects with its resources, never
     // redrawn. Answers the inserted page; null on failure.
     PdfPage insertPage(const PdfPage& page, int index);
+    // Inserts a page of size (points) without content at index (clamped).
+    // Answers the inserted page; null on failure.
+    PdfPage insertBlankPage(int index, const QSizeF& size);
 
     // Sets the page's media box to (0, 0, size) and drops its other boxes,
     // moving the content so that what stood at the top-left corner stays

@@ -112,7 +112,7 @@ bool buildDocument(QTextDocument& document, const QString& fontFamily, double po
     font.setPointSizeF(points);
     return replaceDocument(document, font, [&] {
         RichTextBuilder builder(document);
-        return build(builder);
+        return build(builder) && builder.isComplete();
     });
 }
 
@@ -137,6 +137,7 @@ bool RichTextBuilder::take(qint64 count)
 {
     if (m_characters + count > kMaxDocumentCharacters) {
         m_characters = kMaxDocumentCharacters;
+        m_complete = false;
         return false;
     }
     m_characters += count;
@@ -269,19 +270,14 @@ void RichTextBuilder::setListItem(const QString& key, int level, const QList<Lis
 
 void RichTextBuilder::addText(const QString& text, const QTextCharFormat& runFormat)
 {
-    if (runFormat.boolProperty(kHiddenTextProperty) || m_characters >= kMaxDocumentCharacters)
+    if (runFormat.boolProperty(kHiddenTextProperty))
         return;
     QTextCharFormat format = runFormat;
-    QString clean = cleanRunText(symbolFontText(format, text, m_cursor.blockCharFormat()));
+    const QString clean = cleanRunText(symbolFontText(format, text, m_cursor.blockCharFormat()));
     if (clean.isEmpty())
         return;
     ensureParagraph();
-    if (!m_paragraphOpen)
-        return;
-    const qint64 left = kMaxDocumentCharacters - m_characters;
-    if (clean.size() > left)
-        clean.truncate(left);
-    if (clean.isEmpty() || !take(clean.size()))
+    if (!m_paragraphOpen || !take(clean.size()))
         return;
     m_cursor.insertText(clean, format);
 }

@@ -36,9 +36,9 @@ inline constexpr int kMaxTableDepth = 16;
 // A table grows to at most this many columns; cells past them flow into the
 // last cell.
 inline constexpr int kMaxTableColumns = 64;
-// Characters of a document (some four thousand pages); text past them is
-// left out.
-inline constexpr qint64 kMaxDocumentCharacters = 8LL * 1024 * 1024;
+// Characters of a document (some five thousand pages, as many as a plain
+// text file may hold); a longer document is refused, not cut.
+inline constexpr qint64 kMaxDocumentCharacters = 16LL * 1024 * 1024;
 
 // Character format property marking hidden text, which is read but not shown.
 inline constexpr int kHiddenTextProperty = QTextFormat::UserProperty + 0x57;
@@ -59,7 +59,8 @@ void measureTabsFromLineStart(QTextBlockFormat& format, double origin = 0);
 // names none; undo is off meanwhile. Answers what fill answers.
 bool replaceDocument(QTextDocument& document, const QFont& font, const std::function<bool()>& fill);
 
-// The same through a builder, with fontFamily at points as default font.
+// The same through a builder, with fontFamily at points as default font;
+// false also when the document outgrew the builder's character budget.
 bool buildDocument(QTextDocument& document, const QString& fontFamily, double points,
                    const std::function<bool(RichTextBuilder&)>& build);
 
@@ -122,6 +123,10 @@ public:
     // Closes the tables still open.
     void finish();
 
+    // False once text was left out for want of characters in the budget:
+    // the document is not whole.
+    bool isComplete() const { return m_complete; }
+
     QTextDocument& document() { return m_document; }
 
 private:
@@ -168,6 +173,7 @@ private:
     QTextBlock m_previous;
     int m_skippedTables = 0;
     qint64 m_characters = 0;
+    bool m_complete = true;
     // Rows past the document's cells flow into the last row, tables past
     // them into the text.
     TableCells m_cells;

@@ -286,8 +286,9 @@ TEST_F(TextDocumentPDFConverterTest, BlankPagesAreDroppedOnlyFromFinalOutputs)
     final.SetOptionsFromAllToPDFOptions(kA4Width, kA4Height, 72, 72, 72, 72, 0, {}, white, 0);
     ASSERT_TRUE(final.ConvertTextFileToPDF(source, out("final.pdf")));
     const auto finalFacts = inspectPdf(path("final.pdf"));
-    ASSERT_TRUE(finalFacts); // written all the same, without pages
-    EXPECT_EQ(finalFacts->pageCount, 0);
+    ASSERT_TRUE(finalFacts); // one empty page in place of the blank one
+    EXPECT_EQ(finalFacts->pageCount, 1);
+    EXPECT_EQ(finalFacts->pageTexts.join("").trimmed(), "");
 
     TextDocumentPDFConverter intermediate;
     intermediate.SetOptionsFromAllToPDFOptions(kA4Width, kA4Height, 72, 72, 72, 72, 0,
@@ -298,6 +299,33 @@ TEST_F(TextDocumentPDFConverterTest, BlankPagesAreDroppedOnlyFromFinalOutputs)
     ASSERT_TRUE(intermediateFacts);
     EXPECT_EQ(intermediateFacts->pageCount, 1);
     EXPECT_TRUE(intermediateFacts->title.isEmpty());
+}
+
+TEST_F(TextDocumentPDFConverterTest, EmptyDocumentsGiveOneEmptyPageOfTheJobsPaper)
+{
+    const struct {
+        const char* file;
+        QByteArray bytes;
+        std::uint64_t orientation;
+    } cases[] = {
+        {"empty.txt", "", 0},
+        {"spaces.txt", "  \n\n\t\n", 1},
+        {"empty.rtf", "{\\rtf1\\ansi }", 0},
+        {"nothing.html", "<html><body></body></html>", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        TextDocumentPDFConverter converter = makeConverter(c.orientation);
+        const QString name = QStringLiteral("%1.pdf").arg(c.file);
+        ASSERT_TRUE(converter.ConvertTextFileToPDF(file(c.file, c.bytes), out(name)));
+        const auto facts = inspectPdf(path(name));
+        ASSERT_TRUE(facts);
+        ASSERT_EQ(facts->pageCount, 1);
+        const QSizeF paper = c.orientation ? QSizeF(kA4Height, kA4Width) : QSizeF(kA4Width, kA4Height);
+        EXPECT_NEAR(facts->pageSizes[0].width(), paper.width(), 0.01);
+        EXPECT_NEAR(facts->pageSizes[0].height(), paper.height(), 0.01);
+        EXPECT_EQ(testsupport::runQpdf({"--check", path(name)}), 0);
+    }
 }
 
 TEST_F(TextDocumentPDFConverterTest, FinalOutputCarriesInformationAndSecurity)

@@ -1044,10 +1044,10 @@ bool DocParser::parse()
     const auto fc = [&](int i) { return m_w.u32(rgFcLcb + 8 * i); };
     const auto lcb = [&](int i) { return m_w.u32(rgFcLcb + 8 * i + 4); };
     const qint64 ccpText = qint32(m_w.u32(rgLw + 12));
-    if (ccpText < 0)
+    // A document longer than any document may be is refused, not cut.
+    if (ccpText < 0 || ccpText > kMaxDocumentCharacters)
         return false;
-    // Text past what a document holds is left out.
-    if (!readPieces(fc(33), lcb(33), quint32(std::min(ccpText, kMaxDocumentCharacters))))
+    if (!readPieces(fc(33), lcb(33), quint32(ccpText)))
         return false;
     readFkps(fc(12), lcb(12), false);
     readFkps(fc(13), lcb(13), true);
