@@ -50,6 +50,13 @@ public:
     {
         const QUrl url = info.requestUrl();
         const QString scheme = url.scheme().toLower();
+        // As in a browser, scripts read no local file (images, style sheets
+        // and frames still load): a document could print anything its
+        // reader may read.
+        if (scheme == QLatin1String("file") && info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeXhr) {
+            info.block(true);
+            return;
+        }
         if (scheme == QLatin1String("file") || scheme == QLatin1String("data")
             || scheme == QLatin1String("blob") || scheme == QLatin1String("about")
             || scheme == QLatin1String(kArchiveScheme))

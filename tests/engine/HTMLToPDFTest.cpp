@@ -383,6 +383,54 @@ TEST_F(HTMLToPDFTest, WebArchivePrintsFromItsOwnData)
               QStringList{"page.webarchive"});
 }
 
+// A script that tries every way a page has to read another file and writes
+// what it got into the page, to be printed.
+QByteArray snoopingScript(const QString& secretUrl)
+{
+    return "<script>\n"
+           "function show(how, text) { const p = document.createElement('p');"
+           " p.textContent = how + ': ' + text; document.body.appendChild(p); }\n"
+           "for (const address of ['" + secretUrl.toUtf8() + "', 'secret.txt']) {\n"
+           "  try { const x = new XMLHttpRequest(); x.open('GET', address, false); x.send();"
+           " show('xhr', x.responseText); } catch (e) { show('xhr', 'refused'); }\n"
+           "}\n"
+           "fetch('secret.txt').then(r => r.text()).then(t => show('fetch', t), () => show('fetch', 'refused'));\n"
+
+           "</script>";
+}
+
+TEST_F(HTMLToPDFTest, ScriptsReadNoOtherLocalFile)
+{
+    const QByteArray secret = "TOPSECRETWORDS";
+    write(QStringLiteral("secret.txt"), secret);
+    const QString secretUrl = url("secret.txt").toString();
+    write(QStringLiteral("red.png"), pngBytes(QColor(255, 0, 0)));
+    write(QStringLiteral("page.html"),
+          "<html><body><p>Visible page</p><img src='red.png' width=120 height=120>"
+          + snoopingScript(secretUrl) + "</body></html>");
+
+    QVariantMap main = resource("http://example.com/index.html", "text/html",
+                                "<html><body><p>Archived page</p>" + snoopingScript(secretUrl)
+                                    + "</body></html>");
+    main.insert("WebResourceTextEncodingName", "UTF-8");
+    write(QStringLiteral("page.webarchive"),
+          writePropertyList(QVariantMap{{"WebMainResource", main}}, PropertyListFormat::Binary));
+
+    for (const char* name : {"page.html", "page.webarchive"}) {
+        SCOPED_TRACE(name);
+        const QString output = QStringLiteral("%1.pdf").arg(name);
+        ASSERT_TRUE(convert(url(name), url(output)));
+        const auto facts = inspectPdf(path(output));
+        ASSERT_TRUE(facts);
+        const QString text = facts->pageTexts.join(' ');
+        EXPECT_TRUE(text.contains("page")) << text.toStdString();
+        EXPECT_FALSE(text.contains(secret)) << text.toStdString();
+        EXPECT_FALSE(QString::fromLatin1(testsupport::readFile(path(output))).contains(secret));
+    }
+    // The page's own image still prints.
+    EXPECT_GT(countPixels(renderPdfPage(path("page.html.pdf"), 0, 72), QColor(255, 0, 0)), 3000);
+}
+
 TEST_F(HTMLToPDFTest, WebArchiveFramePrintsFromItsSubframeArchive)
 {
     // The frame's page and its image exist only in the subframe archive.
