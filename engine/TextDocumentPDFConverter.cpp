@@ -213,6 +213,32 @@ bool TextDocumentPDFConverter::ConvertTextFilesToSinglePDF()
     return result;
 }
 
+namespace {
+
+// A coarse look decides most pages at a small fraction of the cost: any ink
+// there is ink at the full test's scale too. Only a page that looks empty
+// is drawn again at that scale.
+constexpr double kBlankTestScale = 0.5;
+constexpr double kCoarseBlankTestScale = 0.0625;
+
+// Whether every byte of the page drawn at scale over white is still white;
+// nullopt when it could not be drawn.
+std::optional<bool> drawsWhite(const PdfPage& page, const QRectF& box, double scale)
+{
+    const QImage bitmap = page.render(box, scale);
+    if (bitmap.isNull() || bitmap.width() == 0 || bitmap.height() == 0)
+        return std::nullopt;
+    const int rowBytes = bitmap.width() * 4;
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const uchar* row = bitmap.constScanLine(y);
+        if (std::any_of(row, row + rowBytes, [](uchar byte) { return byte != 0xFF; }))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool IsBlankPDFPage(const PdfPage* page)
 {
     if (!page || page->isNull())
@@ -222,16 +248,10 @@ bool IsBlankPDFPage(const PdfPage* page)
     QRectF box = page->cropBox();
     if (box.width() == 0 || box.height() == 0)
         box = page->mediaBox();
-    const QImage bitmap = page->render(box, 0.5);
-    if (bitmap.isNull() || bitmap.width() == 0 || bitmap.height() == 0)
+    // Too small to draw coarsely: the full test alone.
+    if (drawsWhite(*page, box, kCoarseBlankTestScale) == false)
         return false;
-    const int rowBytes = bitmap.width() * 4;
-    for (int y = 0; y < bitmap.height(); ++y) {
-        const uchar* row = bitmap.constScanLine(y);
-        if (std::any_of(row, row + rowBytes, [](uchar byte) { return byte != 0xFF; }))
-            return false;
-    }
-    return true;
+    return drawsWhite(*page, box, kBlankTestScale).value_or(false);
 }
 
 bool WritePDFDocumentToURL(const PdfDocument* document, const QUrl& url)
