@@ -4,6 +4,9 @@
 // margins the converter is given, so that a browser printing the same files
 // with its own defaults (compare_html_chromium.sh) prints the same pages.
 //   bench_HTMLToPDF [folder]   (default: bench/out/html)
+// With --large it prints one document of 8,000 pages instead (some 10 MB of
+// HTML), which must print whole, and reports its time and memory.
+//   bench_HTMLToPDF --large [folder]
 #include "bench/BenchSupport.h"
 #include "engine/HTMLToPDF.h"
 
@@ -75,6 +78,50 @@ int pagesOf(const QString& path)
     return pdf ? pdf->numPages() : 0;
 }
 
+constexpr int kLargePages = 8000;
+
+// Every part starts a page and fits on it.
+QByteArray largeDocument()
+{
+    QByteArray html = "<!DOCTYPE html><html><head><meta charset=utf-8><style>"
+                      "body { font: 11pt 'DejaVu Sans'; } .page { break-after: page; }"
+                      "</style></head><body>";
+    for (int page = 1; page <= kLargePages; ++page) {
+        html += "<div class=page><h2>Part " + QByteArray::number(page) + "</h2>";
+        for (int p = 0; p < 3; ++p)
+            html += "<p>Paragraph " + QByteArray::number(p)
+                  + " of the part, with <b>bold</b> and <i>italic</i> words, long enough to "
+                    "wrap over several lines of the printed page; caf\xc3\xa9 and "
+                    "\xe2\x82\xac signs, the quick brown fox jumps over the lazy dog again and "
+                    "again, and once more for good measure.</p>";
+        html += "</div>";
+    }
+    return html + "</body></html>";
+}
+
+int runLarge(const QString& folder)
+{
+    QDir().mkpath(folder);
+    const QString input = folder + "/large.html";
+    const QString output = folder + "/large.pdf";
+    writeBytes(input, largeDocument());
+    QElapsedTimer timer;
+    timer.start();
+    bool ok = false;
+    bench::runOnWorker([&] {
+        HTMLToPDF converter;
+        converter.Init(595.2756, 841.8898, 72, 72, 72, 72, 0, {});
+        converter.SetTempDestinationURL(QUrl::fromLocalFile(output));
+        ok = converter.SaveAsPDF(QUrl::fromLocalFile(input));
+    });
+    QCoreApplication::processEvents();
+    const int pages = pagesOf(output);
+    std::printf("ours: %.1f MB of HTML, %s, %d pages of %d, %.1f s, peak RSS %ld MB\n",
+                QFile(input).size() / 1e6, ok ? "ok" : "FAILED", pages, kLargePages,
+                timer.nsecsElapsed() / 1e9, bench::peakKilobytes() / 1024);
+    return ok && pages == kLargePages ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -84,8 +131,12 @@ int main(int argc, char** argv)
     if (getuid() == 0 && !std::getenv("QTWEBENGINE_DISABLE_SANDBOX"))
         setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
     QApplication app(argc, argv);
-    const QString folder = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                         : QStringLiteral("bench/out/html")).absolutePath();
+    const bool large = argc > 1 && qstrcmp(argv[1], "--large") == 0;
+    const int folderArgument = large ? 2 : 1;
+    const QString folder = QDir(argc > folderArgument ? QString::fromLocal8Bit(argv[folderArgument])
+                                                      : QStringLiteral("bench/out/html")).absolutePath();
+    if (large)
+        return runLarge(folder);
     const QString outFolder = folder + "/ours";
     writeInputs(folder);
     QDir().mkpath(outFolder);

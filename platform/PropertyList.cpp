@@ -1,5 +1,6 @@
 #include "platform/PropertyList.h"
 
+#include "platform/CoreLog_p.h"
 #include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
@@ -383,18 +384,24 @@ plist_t fromVariant(const QVariant& value, int depth)
 
 std::optional<QVariant> readPropertyList(const QByteArray& data)
 {
-    if (data.isEmpty() || data.size() > kMaxFileSize)
+    if (data.isEmpty() || data.size() > kMaxFileSize) {
+        qCInfo(lcCore) << "property list refused: size" << data.size();
         return std::nullopt;
+    }
     const bool binary = data.startsWith("bplist00");
-    if (binary ? !binaryStructureIsBounded(data) : !xmlDepthIsBounded(data))
+    if (binary ? !binaryStructureIsBounded(data) : !xmlDepthIsBounded(data)) {
+        qCInfo(lcCore) << "property list refused: nested too deep or out of bounds";
         return std::nullopt;
+    }
     plist_t root = nullptr;
     if (binary)
         plist_from_bin(data.constData(), uint32_t(data.size()), &root);
     else
         plist_from_xml(data.constData(), uint32_t(data.size()), &root);
-    if (!root)
+    if (!root) {
+        qCInfo(lcCore) << "property list refused: not readable as" << (binary ? "binary" : "XML");
         return std::nullopt;
+    }
     PlistPtr owner(root);
     return toVariant(root, 1);
 }
@@ -402,8 +409,10 @@ std::optional<QVariant> readPropertyList(const QByteArray& data)
 std::optional<QVariant> readPropertyListFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize) {
+        qCInfo(lcCore) << "property list" << path << "refused:" << file.errorString() << "size" << file.size();
         return std::nullopt;
+    }
     return readPropertyList(file.readAll());
 }
 

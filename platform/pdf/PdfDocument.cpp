@@ -2,6 +2,7 @@
 
 #include "platform/DictionaryKeys.h"
 #include "platform/pdf/PdfDocument_p.h"
+#include "platform/pdf/PdfLog_p.h"
 #include "platform/pdf/PdfPageBoxes_p.h"
 
 #include <qpdf/BufferInputSource.hh>
@@ -27,6 +28,13 @@
 namespace platform::pdf {
 
 namespace {
+
+// What qpdf repaired or found damaged, which it keeps to itself.
+void logWarnings(QPDF& qpdf)
+{
+    for (const QPDFExc& warning : qpdf.getWarnings())
+        qCInfo(lcPdf) << "qpdf:" << warning.what();
+}
 
 // qpdf decides itself whether a password is the user or the owner one.
 std::shared_ptr<QPDF> newQpdf()
@@ -61,10 +69,15 @@ Opened readObjects(const PdfDocument::Impl& impl, const std::string& password)
         qpdf->getAllPages();
         qpdf->getRoot();
     } catch (const QPDFExc& e) {
-        return {e.getErrorCode() == qpdf_e_password ? OpenResult::NeedsPassword : OpenResult::Failed, nullptr};
-    } catch (const std::exception&) {
+        if (e.getErrorCode() == qpdf_e_password)
+            return {OpenResult::NeedsPassword, nullptr};
+        qCInfo(lcPdf) << "PDF not opened:" << e.what();
+        return {};
+    } catch (const std::exception& e) {
+        qCInfo(lcPdf) << "PDF not opened:" << e.what();
         return {};
     }
+    logWarnings(*qpdf);
     return {OpenResult::Ok, std::move(qpdf)};
 }
 
@@ -312,9 +325,11 @@ QByteArray PdfDocument::Impl::serialise() const
         writer.setOutputMemory();
         writer.setPreserveEncryption(false);
         writer.write();
+        logWarnings(*qpdf);
         const auto buffer = writer.getBufferSharedPointer();
         return QByteArray(reinterpret_cast<const char*>(buffer->getBuffer()), qsizetype(buffer->getSize()));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCInfo(lcPdf) << "PDF not serialised:" << e.what();
         return {};
     }
 }
@@ -415,8 +430,10 @@ std::shared_ptr<PdfDocument> PdfDocument::open(const QUrl& url)
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return nullptr;
-    if (!hasPdfHeader(file.read(1024)))
+    if (!hasPdfHeader(file.read(1024))) {
+        qCInfo(lcPdf) << path << "refused: no PDF header";
         return nullptr;
+    }
     file.close();
     auto impl = std::make_unique<Impl>();
     impl->path = path;
@@ -656,8 +673,10 @@ bool PdfDocument::write(const QUrl& url, const QVariantMap& options) const
         writer.setPreserveEncryption(false);
         applySecurity(writer, options);
         writer.write();
+        logWarnings(*d->qpdf);
         ok = true;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        qCInfo(lcPdf) << target << "not written:" << e.what();
         ok = false;
     }
     if (ok) {

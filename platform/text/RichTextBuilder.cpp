@@ -3,6 +3,7 @@
 #include "platform/text/ParagraphDecorations.h"
 #include "platform/text/SymbolFonts.h"
 #include "platform/text/TextDefaults.h"
+#include "platform/text/TextLog_p.h"
 
 #include <QCryptographicHash>
 #include <QFontMetricsF>
@@ -112,7 +113,11 @@ bool buildDocument(QTextDocument& document, const QString& fontFamily, double po
     font.setPointSizeF(points);
     return replaceDocument(document, font, [&] {
         RichTextBuilder builder(document);
-        return build(builder) && builder.isComplete();
+        if (!build(builder))
+            return false;
+        if (!builder.isComplete())
+            qCInfo(lcText) << "document refused: longer than" << kMaxDocumentCharacters << "characters";
+        return builder.isComplete();
     });
 }
 

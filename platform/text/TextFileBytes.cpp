@@ -1,5 +1,6 @@
 #include "platform/text/TextFileBytes.h"
 
+#include "platform/text/TextLog_p.h"
 #include "platform/text/Windows1252.h"
 
 #include <uchardet/uchardet.h>
@@ -123,6 +124,7 @@ QString decodeCentralEuropean(QByteArrayView bytes, QStringDecoder& windows)
 QString decodeDetected(QByteArrayView bytes)
 {
     const QByteArray name = detectedEncoding(bytes).toUpper();
+    qCInfo(lcText) << "text encoding detected:" << (name.isEmpty() ? QByteArray("none") : name);
     if (name.isEmpty() || name == "ASCII")
         return decodeWindows1252(bytes);
     QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
@@ -138,16 +140,22 @@ QString decodeDetected(QByteArrayView bytes)
 std::optional<QByteArray> readBoundedFile(const QString& path, qint64 maxBytes)
 {
     // Devices and pipes could block or never end: regular files only.
-    if (!QFileInfo(path).isFile())
+    if (!QFileInfo(path).isFile()) {
+        qCInfo(lcText) << path << "refused: no regular file";
         return std::nullopt;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCInfo(lcText) << path << "refused:" << file.errorString();
         return std::nullopt;
+    }
     // One byte past the bound tells a too-large file from one at the bound,
     // whatever size the file system reports.
     QByteArray bytes = file.read(maxBytes + 1);
-    if (bytes.size() > maxBytes)
+    if (bytes.size() > maxBytes) {
+        qCInfo(lcText) << path << "refused: larger than" << maxBytes << "bytes";
         return std::nullopt;
+    }
     return bytes;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/pdf/PdfTextMapping.h"
 #include "platform/text/ParagraphDecorations.h"
 #include "platform/text/TextDefaults.h"
+#include "platform/text/TextLog_p.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
@@ -323,11 +324,15 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
     const QSizeF area = textArea(settings);
     const QSizeF paper = turnedPaper(settings);
     // Comparisons written so that NaN fails them.
-    if (!(area.width() > 0 && area.height() > 0))
+    if (!(area.width() > 0 && area.height() > 0)) {
+        qCInfo(lcText) << "not printed: the margins leave no room on the paper" << paper;
         return false;
+    }
     if (!(paper.width() > 0 && paper.height() > 0 && paper.width() <= kMaxPaperSide
-          && paper.height() <= kMaxPaperSide))
+          && paper.height() <= kMaxPaperSide)) {
+        qCInfo(lcText) << "not printed: no paper of size" << paper;
         return false;
+    }
     if (!(std::isfinite(settings.leftMargin) && std::isfinite(settings.topMargin)))
         return false;
 
@@ -336,8 +341,10 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
     fitTables(document.rootFrame(), area.width() / pointsPerUnit, false);
     keepTabsWithinWidth(document, area.width() / pointsPerUnit);
     const Pagination pages = paginate(document, area, pointsPerUnit);
-    if (!fitsLayoutRange(document))
+    if (!fitsLayoutRange(document)) {
+        qCInfo(lcText) << "not printed: the document is longer than" << kMaxLayoutHeight << "layout units";
         return false;
+    }
 
     QPdfWriter writer(pdfPath);
     writer.setResolution(kPdfResolution);

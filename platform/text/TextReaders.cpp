@@ -1,5 +1,6 @@
 #include "platform/text/TextReader.h"
 
+#include "platform/text/TextLog_p.h"
 #include "platform/text/word/DocReader.h"
 #include "platform/text/word/DocxReader.h"
 #include "platform/text/HtmlReader.h"
@@ -78,13 +79,18 @@ bool readRTFDFromFile(const QString& path, QTextDocument& document)
 
 std::unique_ptr<QTextDocument> readDocumentFromPath(const QString& path)
 {
-    const TextReader* reader = readerForType(uti::typeOfFile(path));
-    if (!reader)
+    const QString type = uti::typeOfFile(path);
+    const TextReader* reader = readerForType(type);
+    if (!reader) {
+        qCInfo(lcText) << path << "refused: no reader for the type" << type;
         return nullptr;
+    }
     auto document = std::make_unique<QTextDocument>();
     document->setUndoRedoEnabled(false);
-    if (!reader->read(path, *document))
+    if (!reader->read(path, *document)) {
+        qCInfo(lcText) << path << "refused by the" << reader->name << "reader";
         return nullptr;
+    }
     return document;
 }
 

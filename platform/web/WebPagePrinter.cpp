@@ -1,6 +1,7 @@
 #include "platform/web/WebPagePrinter.h"
 
 #include "platform/MainThread.h"
+#include "platform/web/WebLog_p.h"
 #include "platform/web/WebProfile_p.h"
 
 #include <QColor>
@@ -13,18 +14,21 @@
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 
+#include <algorithm>
+#include <limits>
+
 namespace platform::web {
 
 namespace {
 
-// Run in the page before it is printed, called with the printable width in
-// CSS pixels. The job's paper wins over the page's @page sizes (its margins
-// already do). Content wider than the printable width is zoomed out to fit:
+// Run in the page before it is printed, called with the printable width and
+// height in CSS pixels; answers about how many pages the print will have.
+// The job's paper wins over the page's @page sizes (its margins already do). Content wider than the printable width is zoomed out to fit:
 // the browser alone would shrink it only so far and cut off the rest. A page
 // without a view has an empty viewport, so the root's scroll width is the
 // width its content needs once the root is as wide as the printed page.
 constexpr char kPrepareForPrint[] = R"(
-(function (printableWidth) {
+(function (printableWidth, printableHeight) {
     const dropPageSizes = sheet => {
         let rules;
         try {
@@ -46,7 +50,9 @@ constexpr char kPrepareForPrint[] = R"(
 
     const root = document.documentElement;
     if (!root || !root.style)
-        return;
+        return 1;
+    const pages = () => Math.ceil(root.scrollHeight * (parseFloat(getComputedStyle(root).zoom) || 1)
+                                  / printableHeight) || 1;
     // What the page hides sideways (an off-screen menu) is not content: the
     // root's overflow, or the body's when the root leaves it visible, is the
     // page's own.
@@ -55,7 +61,7 @@ constexpr char kPrepareForPrint[] = R"(
     const pageOverflow =
         overflowOf(root) === 'visible' && body ? overflowOf(body) : overflowOf(root);
     if (pageOverflow === 'hidden' || pageOverflow === 'clip')
-        return;
+        return pages();
     const style = root.style;
     // A second print starts again from the page's own zoom.
     if (window.ownZoom)
@@ -74,8 +80,15 @@ constexpr char kPrepareForPrint[] = R"(
     }
     if (needed > printableWidth)
         style.setProperty('zoom', String(zoom * printableWidth / needed), 'important');
+    return pages();
 })
 )";
+
+// Printing time allowed per page, beyond the time limit, in milliseconds:
+// some ten times what the browser needs.
+constexpr qint64 kPrintTimePerPage = 100;
+// More pages than this are not expected of any document.
+constexpr qint64 kMaxExpectedPages = 100000;
 
 // A page that shows nothing to anyone: script dialogs answer at once, new
 // windows are refused, console output is dropped.
@@ -139,6 +152,14 @@ struct WebPagePrinter::Impl {
         QObject::connect(&timer, &QTimer::timeout, [this] { timedOut(); });
     }
 
+    // A load fails only after this long without progress: a large document
+    // loads, a hung one fails.
+    void loadProgressed()
+    {
+        if (loadPending)
+            timer.start(timeLimit);
+    }
+
     ~Impl()
     {
         lifeToken.reset();
@@ -169,8 +190,13 @@ struct WebPagePrinter::Impl {
         QWebEngineProfile* profile = sharedWebProfile();
         page = new QuietPage(profile, profile);
         configure(*page);
-        connections.append(QObject::connect(page, &QWebEnginePage::loadFinished,
-                                            [this](bool ok) { settleLoad(ok ? 0 : 2); }));
+        connections.append(QObject::connect(page, &QWebEnginePage::loadFinished, [this](bool ok) {
+            if (!ok)
+                qCInfo(lcWeb) << "load of" << document.address() << "failed";
+            settleLoad(ok ? 0 : 2);
+        }));
+        connections.append(QObject::connect(page, &QWebEnginePage::loadProgress,
+                                            [this](int) { loadProgressed(); }));
     }
 
     // which: 0 finished, 1 failed before loading, 2 failed while loading.
@@ -207,6 +233,8 @@ struct WebPagePrinter::Impl {
 
     void timedOut()
     {
+        qCInfo(lcWeb) << (loadPending ? "load" : "print") << "of" << document.address()
+                      << "made no progress within the time limit";
         if (loadPending) {
             if (page)
                 page->triggerAction(QWebEnginePage::Stop);
@@ -229,6 +257,7 @@ void WebPagePrinter::load(const WebDocument& document, LoadHandlers handlers)
     d->handlers = std::move(handlers);
     d->loadPending = true;
     if (document.address().isEmpty()) {
+        qCInfo(lcWeb) << "nothing to load";
         d->settleLoad(1);
         return;
     }
@@ -272,13 +301,18 @@ void WebPagePrinter::printToPdf(const QPageLayout& layout,
     };
     d->timer.start(d->timeLimit);
     // CSS pixels are 1/96 inch.
-    const int printableWidth = int(layout.paintRect(QPageLayout::Point).width() * 96 / 72);
-    const QString script = QLatin1String(kPrepareForPrint) + QLatin1Char('(')
-        + QString::number(printableWidth) + QLatin1Char(')');
+    const QRectF printable = layout.paintRect(QPageLayout::Point);
+    const QString script = QLatin1String(kPrepareForPrint)
+        + QStringLiteral("(%1, %2)").arg(printable.width() * 96 / 72).arg(printable.height() * 96 / 72);
     d->page->runJavaScript(
-        script, QWebEngineScript::ApplicationWorld, [impl, wanted, layout](const QVariant&) {
+        script, QWebEngineScript::ApplicationWorld, [impl, wanted, layout](const QVariant& pages) {
             if (!wanted() || !impl->page)
                 return;
+            // The browser says nothing while it prints: the limit grows with
+            // the pages it has to print.
+            const qint64 expected = std::clamp<qint64>(pages.toLongLong(), 1, kMaxExpectedPages);
+            impl->timer.start(int(std::min<qint64>(impl->timeLimit + expected * kPrintTimePerPage,
+                                                   std::numeric_limits<int>::max())));
             impl->page->printToPdf(
                 [impl, wanted](const QByteArray& data) {
                     if (wanted())

@@ -19,7 +19,8 @@ public:
         // Nothing could be loaded: a missing file, a folder, an unreadable
         // web archive, an address that is not allowed.
         std::function<void()> didFailProvisional;
-        // The load started and failed, or took longer than the time limit.
+        // The load started and failed, or made no progress for as long as
+        // the time limit.
         std::function<void()> didFail;
     };
 
@@ -43,7 +44,8 @@ public:
     // once with the PDF data, empty on failure.
     void printToPdf(const QPageLayout& layout, std::function<void(const QByteArray&)> done);
 
-    // Longest wait for a load, and then for a print (milliseconds).
+    // Longest wait for a load's next progress (milliseconds); a print may
+    // take that long plus some time for every page it prints.
     void setTimeLimit(int milliseconds);
     static constexpr int kDefaultTimeLimit = 60000;
 

@@ -1,6 +1,7 @@
 #include "platform/web/WebProfile_p.h"
 
 #include "platform/web/WebArchiveStore.h"
+#include "platform/web/WebLog_p.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -54,6 +55,7 @@ public:
         // and frames still load): a document could print anything its
         // reader may read.
         if (scheme == QLatin1String("file") && info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeXhr) {
+            qCInfo(lcWeb) << "script request for a local file blocked:" << url;
             info.block(true);
             return;
         }
@@ -69,6 +71,7 @@ public:
                 return;
             }
         }
+        qCInfo(lcWeb) << "request off this machine blocked:" << url;
         info.block(true);
     }
 };
