@@ -83,13 +83,7 @@ TEST_P(WordDocumentsPrintTest, PrintsTextInOrderWithThePicture)
     ASSERT_TRUE(facts.has_value());
     QString text = facts->pageTexts.join(QLatin1Char(' '));
     text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
-    qsizetype at = 0;
-    for (const QString& words : testsupport::sampleWords()) {
-        const qsizetype found = text.indexOf(words, at);
-        EXPECT_GE(found, at) << qPrintable(words) << " in " << qPrintable(text);
-        if (found >= 0)
-            at = found + words.size();
-    }
+    testsupport::expectInOrder(text, testsupport::sampleWords());
     EXPECT_FALSE(text.contains("hidden words"));
 
     int blue = 0;

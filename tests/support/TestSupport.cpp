@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
@@ -61,6 +62,27 @@ QTextCharFormat formatOf(const QTextDocument& document, const QString& words)
     QTextCursor cursor(const_cast<QTextDocument*>(&document));
     cursor.setPosition(found.isNull() ? 1 : found.selectionStart() + 1);
     return cursor.charFormat();
+}
+
+QList<QTextImageFormat> imageFormatsOf(const QTextDocument& document)
+{
+    QList<QTextImageFormat> formats;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                formats.append(it.fragment().charFormat().toImageFormat());
+    return formats;
+}
+
+void expectInOrder(const QString& text, const QStringList& words)
+{
+    qsizetype at = 0;
+    for (const QString& word : words) {
+        const qsizetype found = text.indexOf(word, at);
+        EXPECT_GE(found, at) << qPrintable(word) << " in " << qPrintable(text);
+        if (found >= 0)
+            at = found + word.size();
+    }
 }
 
 QByteArray readFile(const QString& path)

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTextCharFormat>
+#include <QTextImageFormat>
 #include <QUrl>
 
 #include <functional>
@@ -28,6 +29,12 @@ QByteArray pngBytes(const QSize& size, const QColor& colour = Qt::blue);
 
 // The format of the first character where words first stand in document.
 QTextCharFormat formatOf(const QTextDocument& document, const QString& words);
+
+// Every picture character of the document with its format, in order.
+QList<QTextImageFormat> imageFormatsOf(const QTextDocument& document);
+
+// Expects each of words in text, in that order, each after the one before.
+void expectInOrder(const QString& text, const QStringList& words);
 
 // Reads a whole file; empty when it cannot be read.
 QByteArray readFile(const QString& path);

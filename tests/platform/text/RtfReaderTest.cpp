@@ -71,17 +71,6 @@ QByteArray imageBytes(int width, int height, const char* format, QColor color = 
     return bytes;
 }
 
-// Every image character of the document with its format.
-QList<QTextImageFormat> imagesOf(const QTextDocument& document)
-{
-    QList<QTextImageFormat> images;
-    for (QTextBlock b = document.begin(); b.isValid(); b = b.next())
-        for (auto it = b.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().isImageFormat())
-                images.append(it.fragment().charFormat().toImageFormat());
-    return images;
-}
-
 QList<QTextTable*> tablesOf(const QTextDocument& document)
 {
     QList<QTextTable*> tables;
@@ -491,7 +480,7 @@ TEST(RtfReader, EmbeddedPictures)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto document = readBody("a" + c.pict + "b");
-        const QList<QTextImageFormat> images = imagesOf(*document);
+        const QList<QTextImageFormat> images = testsupport::imageFormatsOf(*document);
         ASSERT_EQ(images.size(), 1);
         EXPECT_DOUBLE_EQ(images[0].width(), units(c.width));
         EXPECT_DOUBLE_EQ(images[0].height(), units(c.height));
@@ -508,7 +497,7 @@ TEST(RtfReader, PicturesEachGetTheirOwnResource)
     const QByteArray red = imageBytes(4, 4, "PNG", Qt::red).toHex();
     const QByteArray blue = imageBytes(4, 4, "PNG", Qt::blue).toHex();
     const auto document = readBody("{\\pict\\pngblip " + red + "}{\\pict\\pngblip " + blue + "}");
-    const QList<QTextImageFormat> images = imagesOf(*document);
+    const QList<QTextImageFormat> images = testsupport::imageFormatsOf(*document);
     ASSERT_EQ(images.size(), 2);
     ASSERT_NE(images[0].name(), images[1].name());
     const auto colour = [&](int i) {
@@ -567,7 +556,7 @@ TEST(RtfReader, DamagedOrOversizedPicturesAreLeftOut)
         bool ok = false;
         const auto document = read("{\\rtf1 a" + c.pict + "b}", &ok);
         EXPECT_TRUE(ok) << c.name;
-        EXPECT_TRUE(imagesOf(*document).isEmpty()) << c.name;
+        EXPECT_TRUE(testsupport::imageFormatsOf(*document).isEmpty()) << c.name;
         EXPECT_TRUE(document->toPlainText().startsWith("a")) << c.name;
     }
 }

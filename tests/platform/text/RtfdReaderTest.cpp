@@ -23,16 +23,6 @@ double units(double points)
     return points * QImage(1, 1, QImage::Format_Mono).logicalDpiY() / 72.0;
 }
 
-QList<QTextImageFormat> imagesOf(const QTextDocument& document)
-{
-    QList<QTextImageFormat> images;
-    for (QTextBlock b = document.begin(); b.isValid(); b = b.next())
-        for (auto it = b.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().isImageFormat())
-                images.append(it.fragment().charFormat().toImageFormat());
-    return images;
-}
-
 // An RTFD folder with the given text and files beside it.
 class RtfdFolder {
 public:
@@ -85,7 +75,7 @@ TEST(RtfdReader, AttachmentsBecomeImages)
         folder.add(c.file, testsupport::pngBytes(QSize(40, 20), Qt::green));
         QTextDocument document;
         ASSERT_TRUE(readRtfd(folder.path(), document));
-        const QList<QTextImageFormat> images = imagesOf(document);
+        const QList<QTextImageFormat> images = testsupport::imageFormatsOf(document);
         ASSERT_EQ(images.size(), 1);
         EXPECT_DOUBLE_EQ(images[0].width(), units(c.width));
         EXPECT_DOUBLE_EQ(images[0].height(), units(c.height));
@@ -122,7 +112,7 @@ TEST(RtfdReader, AttachmentsThatCannotBeShownAreLeftOut)
         QDir(folder.path()).mkdir("sub");
         QTextDocument document;
         ASSERT_TRUE(readRtfd(folder.path(), document));
-        EXPECT_TRUE(imagesOf(document).isEmpty());
+        EXPECT_TRUE(testsupport::imageFormatsOf(document).isEmpty());
         EXPECT_EQ(document.toPlainText(), "Before After");
     }
 }
@@ -131,7 +121,7 @@ TEST(RtfdReader, PlainRtfLeavesAttachmentsOut)
 {
     QTextDocument document;
     ASSERT_TRUE(readRtfData(withAttachment("pic.png \\width400 \\height200"), document, QString()));
-    EXPECT_TRUE(imagesOf(document).isEmpty());
+    EXPECT_TRUE(testsupport::imageFormatsOf(document).isEmpty());
     EXPECT_EQ(document.toPlainText(), "Before After");
 }
 
@@ -192,7 +182,7 @@ TEST(RtfdReader, TiffAttachments)
     folder.add("Pasted Graphic.tiff", tiff);
     QTextDocument document;
     ASSERT_TRUE(readRtfd(folder.path(), document));
-    const QList<QTextImageFormat> images = imagesOf(document);
+    const QList<QTextImageFormat> images = testsupport::imageFormatsOf(document);
     ASSERT_EQ(images.size(), 1);
     EXPECT_DOUBLE_EQ(images[0].width(), units(8));
 }

@@ -77,14 +77,8 @@ QString cellText(QTextTable* table, int row, int column)
 QList<QImage> imagesOf(QTextDocument& document)
 {
     QList<QImage> images;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat format = it.fragment().charFormat();
-            if (format.isImageFormat())
-                images.append(document.resource(QTextDocument::ImageResource,
-                                                QUrl(format.toImageFormat().name())).value<QImage>());
-        }
-    }
+    for (const QTextImageFormat& format : testsupport::imageFormatsOf(document))
+        images.append(document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>());
     return images;
 }
 
@@ -123,16 +117,6 @@ QString markerOf(QTextDocument& document, const QString& words)
     return (marker + block.text().left(found.selectionStart() - block.position())).trimmed();
 }
 
-QList<QTextImageFormat> imageFormatsOf(QTextDocument& document)
-{
-    QList<QTextImageFormat> formats;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        for (auto it = block.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().isImageFormat())
-                formats.append(it.fragment().charFormat().toImageFormat());
-    return formats;
-}
-
 Entries without(Entries entries, const QString& name)
 {
     entries.removeIf([&](const auto& entry) { return entry.first == name; });
@@ -156,13 +140,7 @@ TEST_P(WordReaderSampleTest, KeepsTextInOrderWithoutHiddenParts)
     QTextDocument document;
     ASSERT_TRUE(GetParam().read(GetParam().sample(), document));
     const QString text = textOf(document);
-    qsizetype at = 0;
-    for (const QString& words : testsupport::sampleWords()) {
-        const qsizetype found = text.indexOf(words, at);
-        EXPECT_GE(found, at) << qPrintable(words) << " in " << qPrintable(text);
-        if (found >= 0)
-            at = found + words.size();
-    }
+    testsupport::expectInOrder(text, testsupport::sampleWords());
     for (const char* absent :
          {"hidden words", "deleted words", "not shown", "header words", "PAGE", "note words", "comment words"})
         EXPECT_FALSE(text.contains(QLatin1String(absent))) << absent;
@@ -639,7 +617,7 @@ TEST(WordReadersTest, APictureMetManyTimesIsDecodedOnce)
         SCOPED_TRACE(c.name);
         QTextDocument document;
         ASSERT_TRUE(c.read(document));
-        const QList<QTextImageFormat> pictures = imageFormatsOf(document);
+        const QList<QTextImageFormat> pictures = testsupport::imageFormatsOf(document);
         EXPECT_EQ(pictures.size(), kCopies);
         QSet<QString> names;
         for (const QTextImageFormat& picture : pictures)
@@ -685,7 +663,7 @@ TEST(WordReadersTest, PictureSizesThatAreNoNumbersFallBackToPixels)
         SCOPED_TRACE(c.name);
         QTextDocument document;
         ASSERT_TRUE(c.read(document));
-        const QList<QTextImageFormat> pictures = imageFormatsOf(document);
+        const QList<QTextImageFormat> pictures = testsupport::imageFormatsOf(document);
         ASSERT_EQ(pictures.size(), c.pictures);
         // The 40-pixel picture, a pixel a point.
         const double pixels = 40 * layoutUnitsPerPoint();
