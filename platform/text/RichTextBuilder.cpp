@@ -116,7 +116,8 @@ bool buildDocument(QTextDocument& document, const QString& fontFamily, double po
         if (!build(builder))
             return false;
         if (!builder.isComplete())
-            qCInfo(lcText) << "document refused: longer than" << kMaxDocumentCharacters << "characters";
+            qCInfo(lcText) << "document refused: more than" << kMaxDocumentCharacters << "characters or"
+                           << kMaxTableCells << "table cells";
         return builder.isComplete();
     });
 }
@@ -275,7 +276,7 @@ void RichTextBuilder::setListItem(const QString& key, int level, const QList<Lis
 
 void RichTextBuilder::addText(const QString& text, const QTextCharFormat& runFormat)
 {
-    if (runFormat.boolProperty(kHiddenTextProperty))
+    if (runFormat.boolProperty(kHiddenTextProperty) || !isComplete())
         return;
     QTextCharFormat format = runFormat;
     const QString clean = cleanRunText(symbolFontText(format, text, m_cursor.blockCharFormat()));
@@ -363,7 +364,7 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths, const TableL
 {
     ensureCell();
     const int columns = std::clamp(int(columnWidths.size()), 1, kMaxTableColumns);
-    if (m_skippedTables > 0 || m_tables.size() >= kMaxTableDepth || m_characters >= kMaxDocumentCharacters
+    if (m_skippedTables > 0 || m_tables.size() >= kMaxTableDepth || !isComplete()
         || !m_cells.takeNewTable(columns)) {
         ++m_skippedTables;
         return;
@@ -439,12 +440,12 @@ void RichTextBuilder::setCellLook(int column, const CellLook& look)
 
 void RichTextBuilder::beginRow()
 {
-    if (m_skippedTables > 0 || m_tables.isEmpty())
+    if (m_skippedTables > 0 || m_tables.isEmpty() || !isComplete())
         return;
     Table& t = m_tables.last();
     t.inCell = false;
     t.column = 0;
-    // Past the budget, rows flow into the last one.
+    // Past the budget the document is refused (isComplete).
     if (m_cells.ensureRow(t.table, t.row + 1))
         ++t.row;
 }
@@ -456,7 +457,7 @@ void RichTextBuilder::growColumns(Table& t, int needed)
 
 void RichTextBuilder::beginCell(int columnSpan, int rowSpan, bool continuesMerge)
 {
-    if (m_skippedTables > 0 || m_tables.isEmpty())
+    if (m_skippedTables > 0 || m_tables.isEmpty() || !isComplete())
         return;
     if (m_tables.last().row < 0)
         beginRow();

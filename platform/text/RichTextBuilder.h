@@ -123,9 +123,9 @@ public:
     // Closes the tables still open.
     void finish();
 
-    // False once text was left out for want of characters in the budget:
-    // the document is not whole.
-    bool isComplete() const { return m_complete; }
+    // False once text or table cells were left out for want of budget: the
+    // document is not whole. Nothing more is added then.
+    bool isComplete() const { return m_complete && !m_cells.exceeded(); }
 
     QTextDocument& document() { return m_document; }
 
@@ -174,8 +174,7 @@ private:
     int m_skippedTables = 0;
     qint64 m_characters = 0;
     bool m_complete = true;
-    // Rows past the document's cells flow into the last row, tables past
-    // them into the text.
+    // The document's table cells; past them it is refused.
     TableCells m_cells;
     qint64 m_mergeWork = 0;
     QList<Table> m_tables;

@@ -17,8 +17,12 @@ constexpr int kCellBatch = 4096;
 
 bool TableCells::takeNewTable(int columns)
 {
-    if (columns < 1 || m_cells + columns > kMaxTableCells)
+    if (columns < 1)
         return false;
+    if (m_cells + columns > kMaxTableCells) {
+        m_exceeded = true;
+        return false;
+    }
     m_cells += columns;
     return true;
 }
@@ -30,8 +34,10 @@ bool TableCells::ensureRow(QTextTable* table, int row)
     const int columns = table->columns();
     const qint64 batch = std::clamp(table->rows(), 1, std::max(1, kCellBatch / columns));
     const qint64 add = std::min(batch, (kMaxTableCells - m_cells) / columns);
-    if (add < 1 || row >= table->rows() + add)
+    if (add < 1 || row >= table->rows() + add) {
+        m_exceeded = true;
         return false;
+    }
     table->appendRows(int(add));
     m_cells += add * columns;
     return true;
@@ -42,8 +48,10 @@ bool TableCells::widen(QTextTable* table, int columns)
     const int more = columns - table->columns();
     if (more <= 0)
         return true;
-    if (m_cells + qint64(table->rows()) * more > kMaxTableCells)
+    if (m_cells + qint64(table->rows()) * more > kMaxTableCells) {
+        m_exceeded = true;
         return false;
+    }
     table->appendColumns(more);
     m_cells += qint64(table->rows()) * more;
     return true;

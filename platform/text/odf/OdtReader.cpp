@@ -662,6 +662,9 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
 {
     int depthAtStart = int(m_stack.size());
     while (!xml.atEnd()) {
+        // Past the builder's budget the document is refused: read no further.
+        if (!m_builder.isComplete())
+            return false;
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::Characters) {
             if (m_inParagraph)

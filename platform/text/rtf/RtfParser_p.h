@@ -156,6 +156,7 @@ public:
     }
 
     void parse(const char* begin, const char* end);
+    bool tableCellsExceeded() const { return m_tableCells.exceeded(); }
 
 private:
     Group& cur() { return m_stack.back(); }

@@ -31,7 +31,9 @@ bool readRtfData(const QByteArray& data, QTextDocument& document, const QString&
     return replaceDocument(document, defaultTextFont(), [&] {
         rtf::RtfParser parser(document, attachmentFolder, layoutUnitsPerPoint());
         parser.parse(data.constData() + start, data.constData() + data.size());
-        return true;
+        // A document with more table cells than can be laid out in time is
+        // refused, not printed in part.
+        return !parser.tableCellsExceeded();
     });
 }
 

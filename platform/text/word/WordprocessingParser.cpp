@@ -558,6 +558,9 @@ void WordprocessingParser::readPicture(QXmlStreamReader& xml)
 bool WordprocessingParser::readBody(QXmlStreamReader& xml)
 {
     while (!xml.atEnd()) {
+        // Past the builder's budget the document is refused: read no further.
+        if (!m_builder.isComplete())
+            return false;
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
             const QStringView n = xml.name();
