@@ -1,6 +1,7 @@
 // Writes the tests' sample documents as the fuzzers' starting corpus, one
-// folder per reader: random bytes alone almost never make a valid zip or
-// compound file, so the readers would hardly be reached.
+// folder per reader (and the main XML parts of the packages for the part
+// fuzzers): random bytes alone almost never make a valid zip or compound
+// file, so the readers would hardly be reached.
 //   fuzz_seeds <folder>
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/WordDocumentFixtures.h"
@@ -9,6 +10,18 @@
 #include <QFile>
 
 #include <cstdio>
+
+namespace {
+
+QByteArray partOf(const QList<QPair<QString, QByteArray>>& entries, const char* name)
+{
+    for (const auto& [entry, bytes] : entries)
+        if (entry == QLatin1String(name))
+            return bytes;
+    return {};
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -23,6 +36,8 @@ int main(int argc, char** argv)
         {QStringLiteral("FlatOdt"), testsupport::sampleFlatOdt()},
         {QStringLiteral("WordML"), testsupport::sampleWordML()},
         {QStringLiteral("Doc"), testsupport::sampleDoc()},
+        {QStringLiteral("DocxPart"), partOf(testsupport::sampleDocxEntries(), "word/document.xml")},
+        {QStringLiteral("OdtPart"), partOf(testsupport::sampleOdtEntries(), "content.xml")},
         // The image source's corpus (libFuzzer reads folders recursively).
         {QStringLiteral("ImageSource/jpeg"), testsupport::jpegBytes({16, 8}, 3, 6, 300)},
         {QStringLiteral("ImageSource/cmyk"), testsupport::jpegBytes({8, 8}, 4)},
