@@ -116,8 +116,8 @@ bool buildDocument(QTextDocument& document, const QString& fontFamily, double po
         if (!build(builder))
             return false;
         if (!builder.isComplete())
-            qCInfo(lcText) << "document refused: more than" << kMaxDocumentCharacters << "characters or"
-                           << kMaxTableCells << "table cells";
+            qCInfo(lcText) << "document refused: more than" << kMaxDocumentCharacters << "characters,"
+                           << kMaxTableCells << "table cells or" << kMaxCellParagraphs << "paragraphs in a cell";
         return builder.isComplete();
     });
 }
@@ -160,6 +160,8 @@ void RichTextBuilder::insertFreshBlock(const QTextBlockFormat& format, const QTe
     } else {
         m_cursor.insertBlock(format, markFormat);
     }
+    if (inTable() && ++m_cellParagraphs > kMaxCellParagraphs)
+        m_complete = false;
 }
 
 void RichTextBuilder::startParagraph(const QTextBlockFormat& format, const QTextCharFormat& markFormat)
@@ -477,6 +479,12 @@ void RichTextBuilder::beginCell(int columnSpan, int rowSpan, bool continuesMerge
         t.merges.append({t.row, column, rowSpan, columnSpan});
         for (int c = column; c < column + columnSpan; ++c)
             t.openMerge.insert(c, int(t.merges.size() - 1));
+    }
+    if (t.table != m_countedTable || t.row != m_countedRow || column != m_countedColumn) {
+        m_countedTable = t.table;
+        m_countedRow = t.row;
+        m_countedColumn = column;
+        m_cellParagraphs = 0;
     }
     m_cursor = t.table->cellAt(t.row, column).lastCursorPosition();
     m_fresh = m_cursor.block().length() <= 1;

@@ -736,6 +736,21 @@ TEST(WordReadersTest, TablesPastTheDocumentsCellBoundRefuseIt)
     EXPECT_LE(cells, kMaxTableCells);
 }
 
+TEST(WordReadersTest, ACellOfMoreParagraphsThanCanBeDrawnInTimeIsRefused)
+{
+    // Cells past the widest table flow into its last one.
+    QByteArray row = "<w:tbl><w:tr>";
+    for (int c = 0; c < kMaxTableColumns + kMaxCellParagraphs; ++c)
+        row += "<w:tc><w:p><w:r><w:t>c</w:t></w:r></w:p></w:tc>";
+    row += "</w:tr></w:tbl>";
+    QTextDocument document;
+    EXPECT_FALSE(readDocxData(docx(row), document));
+    // A long cell within the bound is read.
+    QByteArray cell = "<w:tbl><w:tr><w:tc>" + QByteArray("<w:p><w:r><w:t>p</w:t></w:r></w:p>").repeated(kMaxCellParagraphs / 2)
+                      + "</w:tc></w:tr></w:tbl>";
+    EXPECT_TRUE(readDocxData(docx(cell), document));
+}
+
 TEST(WordReadersTest, AMillionCellTableIsRefusedNotLaidOutForMinutes)
 {
     constexpr int kRows = 100000, kColumns = 10;
