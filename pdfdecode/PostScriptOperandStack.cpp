@@ -82,10 +82,7 @@ bool PostScriptOperandStack::TopIsInteger() const
     return !IsOperandStackEmpty() && topOperand().tag == kPSIntegerOperand;
 }
 
-bool PostScriptOperandStack::TopIsReal() const
-{
-    return !IsOperandStackEmpty() && topOperand().tag == kPSRealOperand;
-}
+bool PostScriptOperandStack::TopIsReal() const { return !IsOperandStackEmpty() && topOperand().tag == kPSRealOperand; }
 
 bool PostScriptOperandStack::TopIsBoolean() const
 {
@@ -95,13 +92,13 @@ bool PostScriptOperandStack::TopIsBoolean() const
 bool PostScriptOperandStack::TopTwoAreIntegers() const
 {
     return count() >= 2 && m_operands[m_operands.size() - 1].tag == kPSIntegerOperand
-           && m_operands[m_operands.size() - 2].tag == kPSIntegerOperand;
+        && m_operands[m_operands.size() - 2].tag == kPSIntegerOperand;
 }
 
 bool PostScriptOperandStack::TopTwoAreNumbers() const
 {
     return count() >= 2 && m_operands[m_operands.size() - 1].tag != kPSBooleanOperand
-           && m_operands[m_operands.size() - 2].tag != kPSBooleanOperand;
+        && m_operands[m_operands.size() - 2].tag != kPSBooleanOperand;
 }
 
 bool PostScriptOperandStack::TopTypeIsEither(int32_t a, int32_t b) const
@@ -135,10 +132,7 @@ void PostScriptOperandStack::RollOperands(int64_t n, int64_t j)
     std::rotate(groupStart, m_operands.end() - shift, m_operands.end());
 }
 
-void PostScriptOperandStack::ReverseOperandStack()
-{
-    std::reverse(m_operands.begin(), m_operands.end());
-}
+void PostScriptOperandStack::ReverseOperandStack() { std::reverse(m_operands.begin(), m_operands.end()); }
 
 void PostScriptOperandStack::ClearOperandStack()
 {

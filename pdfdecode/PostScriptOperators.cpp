@@ -9,12 +9,11 @@
 namespace {
 
 // Sorted byte-wise: the binary search depends on it.
-constexpr std::array<std::string_view, kPostScriptOperatorCount> kOperatorNames = {
-    "abs", "add", "and", "atan", "bitshift", "ceiling", "copy", "cos",
-    "cvi", "cvr", "div", "dup", "eq", "exch", "exp", "false", "floor",
-    "ge", "gt", "idiv", "if", "ifelse", "index", "le", "ln", "log",
-    "lt", "mod", "mul", "ne", "neg", "not", "or", "pop", "roll",
-    "round", "sin", "sqrt", "sub", "true", "truncate", "xor"};
+constexpr std::array<std::string_view, kPostScriptOperatorCount> kOperatorNames
+    = {"abs",   "add",  "and",   "atan", "bitshift", "ceiling", "copy", "cos",      "cvi",  "cvr", "div",
+       "dup",   "eq",   "exch",  "exp",  "false",    "floor",   "ge",   "gt",       "idiv", "if",  "ifelse",
+       "index", "le",   "ln",    "log",  "lt",       "mod",     "mul",  "ne",       "neg",  "not", "or",
+       "pop",   "roll", "round", "sin",  "sqrt",     "sub",     "true", "truncate", "xor"};
 
 constexpr bool isSorted()
 {
@@ -38,9 +37,21 @@ using Registers = PostScriptRegisters;
 void loadLeftInteger(Stack& s, Registers& r) { s.PopInteger(r.leftInteger); }
 void loadLeftReal(Stack& s, Registers& r) { s.PopNumber(r.leftReal); }
 void loadLeftBoolean(Stack& s, Registers& r) { s.PopBoolean(r.leftBoolean); }
-void loadIntegers(Stack& s, Registers& r) { s.PopInteger(r.rightInteger); s.PopInteger(r.leftInteger); }
-void loadReals(Stack& s, Registers& r) { s.PopNumber(r.rightReal); s.PopNumber(r.leftReal); }
-void loadBooleans(Stack& s, Registers& r) { s.PopBoolean(r.rightBoolean); s.PopBoolean(r.leftBoolean); }
+void loadIntegers(Stack& s, Registers& r)
+{
+    s.PopInteger(r.rightInteger);
+    s.PopInteger(r.leftInteger);
+}
+void loadReals(Stack& s, Registers& r)
+{
+    s.PopNumber(r.rightReal);
+    s.PopNumber(r.leftReal);
+}
+void loadBooleans(Stack& s, Registers& r)
+{
+    s.PopBoolean(r.rightBoolean);
+    s.PopBoolean(r.leftBoolean);
+}
 
 template <typename IntegerOp, typename RealOp>
 void arithmetic(Stack& s, Registers& r, IntegerOp integerOp, RealOp realOp)
@@ -65,8 +76,7 @@ void push(Stack& s, bool value) { s.PushBoolean(value); }
 // What a binary operator takes when the top two operands are not integers.
 enum class Otherwise { Reals, Booleans, RealsOrBooleans };
 
-template <Otherwise otherwise, typename Op>
-void binary(Stack& s, Registers& r, Op op)
+template <Otherwise otherwise, typename Op> void binary(Stack& s, Registers& r, Op op)
 {
     if (s.TopTwoAreIntegers()) {
         loadIntegers(s, r);
@@ -87,22 +97,19 @@ void binary(Stack& s, Registers& r, Op op)
 }
 
 // and, or, xor: bitwise on integers, logical on booleans.
-template <typename Op>
-void bitwise(Stack& s, Registers& r, Op op)
+template <typename Op> void bitwise(Stack& s, Registers& r, Op op)
 {
     binary<Otherwise::Booleans>(s, r, [op](auto a, auto b) { return decltype(a)(op(a, b)); });
 }
 
-template <typename Op>
-void realFunction(Stack& s, Registers& r, Op op)
+template <typename Op> void realFunction(Stack& s, Registers& r, Op op)
 {
     loadLeftReal(s, r);
     s.PushReal(op(r.leftReal));
 }
 
 // ceiling, floor, round, truncate: an integer stays as it is.
-template <typename Op>
-void rounding(Stack& s, Registers& r, Op op)
+template <typename Op> void rounding(Stack& s, Registers& r, Op op)
 {
     if (s.TopIsInteger())
         return;
@@ -223,30 +230,47 @@ double truncateReal(double x) { return x > 0 ? std::floor(x) : std::ceil(x); }
 
 using Handler = void (*)(Stack&, Registers&);
 
-void doNothing(Stack&, Registers&) {}
+void doNothing(Stack&, Registers&) { }
 
 constexpr std::array<Handler, kPostScriptOperatorCount> kHandlers = {
     /* abs */ absolute,
-    /* add */ [](Stack& s, Registers& r) {
-        arithmetic(s, r, [](int64_t a, int64_t b, int64_t* c) { return __builtin_add_overflow(a, b, c); },
-                   [](double a, double b) { return a + b; });
+    /* add */
+    [](Stack& s, Registers& r) {
+        arithmetic(
+            s, r, [](int64_t a, int64_t b, int64_t* c) { return __builtin_add_overflow(a, b, c); },
+            [](double a, double b) { return a + b; });
     },
     /* and */ [](Stack& s, Registers& r) { bitwise(s, r, [](auto a, auto b) { return a & b; }); },
-    /* atan */ [](Stack& s, Registers& r) {
+    /* atan */
+    [](Stack& s, Registers& r) {
         loadReals(s, r);
         s.PushReal(std::atan2(r.leftReal, r.rightReal) * kDegreesPerRadian);
     },
     /* bitshift */ bitshift,
     /* ceiling */ [](Stack& s, Registers& r) { rounding(s, r, [](double x) { return std::ceil(x); }); },
-    /* copy */ [](Stack& s, Registers& r) { loadLeftInteger(s, r); s.CopyTopOperands(r.leftInteger); },
-    /* cos */ [](Stack& s, Registers& r) { realFunction(s, r, [](double x) { return std::cos(x / kDegreesPerRadian); }); },
+    /* copy */
+    [](Stack& s, Registers& r) {
+        loadLeftInteger(s, r);
+        s.CopyTopOperands(r.leftInteger);
+    },
+    /* cos */
+    [](Stack& s, Registers& r) { realFunction(s, r, [](double x) { return std::cos(x / kDegreesPerRadian); }); },
     /* cvi */ convertToInteger,
     /* cvr */ convertToReal,
-    /* div */ [](Stack& s, Registers& r) { loadReals(s, r); s.PushReal(r.leftReal / r.rightReal); },
+    /* div */
+    [](Stack& s, Registers& r) {
+        loadReals(s, r);
+        s.PushReal(r.leftReal / r.rightReal);
+    },
     /* dup */ [](Stack& s, Registers&) { s.IndexOperand(0); },
-    /* eq */ [](Stack& s, Registers& r) { binary<Otherwise::RealsOrBooleans>(s, r, [](auto a, auto b) { return a == b; }); },
+    /* eq */
+    [](Stack& s, Registers& r) { binary<Otherwise::RealsOrBooleans>(s, r, [](auto a, auto b) { return a == b; }); },
     /* exch */ [](Stack& s, Registers&) { s.RollOperands(2, 1); },
-    /* exp */ [](Stack& s, Registers& r) { loadReals(s, r); s.PushReal(std::pow(r.leftReal, r.rightReal)); },
+    /* exp */
+    [](Stack& s, Registers& r) {
+        loadReals(s, r);
+        s.PushReal(std::pow(r.leftReal, r.rightReal));
+    },
     /* false */ [](Stack& s, Registers&) { s.PushBoolean(false); },
     /* floor */ [](Stack& s, Registers& r) { rounding(s, r, [](double x) { return std::floor(x); }); },
     /* ge */ [](Stack& s, Registers& r) { binary<Otherwise::Reals>(s, r, [](auto a, auto b) { return a >= b; }); },
@@ -254,28 +278,38 @@ constexpr std::array<Handler, kPostScriptOperatorCount> kHandlers = {
     /* idiv */ integerDivide,
     /* if */ doNothing,
     /* ifelse */ doNothing,
-    /* index */ [](Stack& s, Registers& r) { loadLeftInteger(s, r); s.IndexOperand(r.leftInteger); },
+    /* index */
+    [](Stack& s, Registers& r) {
+        loadLeftInteger(s, r);
+        s.IndexOperand(r.leftInteger);
+    },
     /* le */ [](Stack& s, Registers& r) { binary<Otherwise::Reals>(s, r, [](auto a, auto b) { return a <= b; }); },
     /* ln */ [](Stack& s, Registers& r) { realFunction(s, r, [](double x) { return std::log(x); }); },
     /* log */ [](Stack& s, Registers& r) { realFunction(s, r, [](double x) { return std::log10(x); }); },
     /* lt */ [](Stack& s, Registers& r) { binary<Otherwise::Reals>(s, r, [](auto a, auto b) { return a < b; }); },
     /* mod */ modulo,
-    /* mul */ [](Stack& s, Registers& r) {
-        arithmetic(s, r, [](int64_t a, int64_t b, int64_t* c) { return __builtin_mul_overflow(a, b, c); },
-                   [](double a, double b) { return a * b; });
+    /* mul */
+    [](Stack& s, Registers& r) {
+        arithmetic(
+            s, r, [](int64_t a, int64_t b, int64_t* c) { return __builtin_mul_overflow(a, b, c); },
+            [](double a, double b) { return a * b; });
     },
-    /* ne */ [](Stack& s, Registers& r) { binary<Otherwise::RealsOrBooleans>(s, r, [](auto a, auto b) { return a != b; }); },
+    /* ne */
+    [](Stack& s, Registers& r) { binary<Otherwise::RealsOrBooleans>(s, r, [](auto a, auto b) { return a != b; }); },
     /* neg */ negate,
     /* not */ logicalNot,
     /* or */ [](Stack& s, Registers& r) { bitwise(s, r, [](auto a, auto b) { return a | b; }); },
     /* pop */ [](Stack& s, Registers&) { s.PopOperand(); },
     /* roll */ roll,
     /* round */ [](Stack& s, Registers& r) { rounding(s, r, roundHalfAway); },
-    /* sin */ [](Stack& s, Registers& r) { realFunction(s, r, [](double x) { return std::sin(x / kDegreesPerRadian); }); },
+    /* sin */
+    [](Stack& s, Registers& r) { realFunction(s, r, [](double x) { return std::sin(x / kDegreesPerRadian); }); },
     /* sqrt */ [](Stack& s, Registers& r) { realFunction(s, r, [](double x) { return std::sqrt(x); }); },
-    /* sub */ [](Stack& s, Registers& r) {
-        arithmetic(s, r, [](int64_t a, int64_t b, int64_t* c) { return __builtin_sub_overflow(a, b, c); },
-                   [](double a, double b) { return a - b; });
+    /* sub */
+    [](Stack& s, Registers& r) {
+        arithmetic(
+            s, r, [](int64_t a, int64_t b, int64_t* c) { return __builtin_sub_overflow(a, b, c); },
+            [](double a, double b) { return a - b; });
     },
     /* true */ [](Stack& s, Registers&) { s.PushBoolean(true); },
     /* truncate */ [](Stack& s, Registers& r) { rounding(s, r, truncateReal); },

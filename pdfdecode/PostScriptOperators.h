@@ -9,11 +9,48 @@ class PostScriptOperandStack;
 
 // Operator codes; the order is the table's, so a code is its index.
 enum PostScriptOperatorCode : int32_t {
-    kPSAbs, kPSAdd, kPSAnd, kPSAtan, kPSBitshift, kPSCeiling, kPSCopy, kPSCos,
-    kPSCvi, kPSCvr, kPSDiv, kPSDup, kPSEq, kPSExch, kPSExp, kPSFalse, kPSFloor,
-    kPSGe, kPSGt, kPSIdiv, kPSIf, kPSIfelse, kPSIndex, kPSLe, kPSLn, kPSLog,
-    kPSLt, kPSMod, kPSMul, kPSNe, kPSNeg, kPSNot, kPSOr, kPSPop, kPSRoll,
-    kPSRound, kPSSin, kPSSqrt, kPSSub, kPSTrue, kPSTruncate, kPSXor,
+    kPSAbs,
+    kPSAdd,
+    kPSAnd,
+    kPSAtan,
+    kPSBitshift,
+    kPSCeiling,
+    kPSCopy,
+    kPSCos,
+    kPSCvi,
+    kPSCvr,
+    kPSDiv,
+    kPSDup,
+    kPSEq,
+    kPSExch,
+    kPSExp,
+    kPSFalse,
+    kPSFloor,
+    kPSGe,
+    kPSGt,
+    kPSIdiv,
+    kPSIf,
+    kPSIfelse,
+    kPSIndex,
+    kPSLe,
+    kPSLn,
+    kPSLog,
+    kPSLt,
+    kPSMod,
+    kPSMul,
+    kPSNe,
+    kPSNeg,
+    kPSNot,
+    kPSOr,
+    kPSPop,
+    kPSRoll,
+    kPSRound,
+    kPSSin,
+    kPSSqrt,
+    kPSSub,
+    kPSTrue,
+    kPSTruncate,
+    kPSXor,
     kPostScriptOperatorCount
 };
 
@@ -37,5 +74,4 @@ int32_t LookupPostScriptOperator(std::string_view name);
 
 // Performs the operator of code on the stack. if and ifelse need their blocks
 // and are run by the program; they and codes outside the table do nothing here.
-void RunPostScriptOperator(int32_t code, PostScriptOperandStack& stack,
-                           PostScriptRegisters& registers);
+void RunPostScriptOperator(int32_t code, PostScriptOperandStack& stack, PostScriptRegisters& registers);

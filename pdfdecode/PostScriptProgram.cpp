@@ -8,10 +8,7 @@
 
 namespace {
 
-bool isWhiteSpace(char c)
-{
-    return c == 0 || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
-}
+bool isWhiteSpace(char c) { return c == 0 || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' '; }
 
 bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -127,8 +124,8 @@ int32_t NextPostScriptToken(PostScriptProgram& program, PostScriptToken& token)
         while (program.position < program.length && isLetter(program.text[program.position]))
             ++program.position;
         token.kind = kPSOperatorInstruction;
-        token.operatorCode = LookupPostScriptOperator(
-            {program.text + start, static_cast<std::size_t>(program.position - start)});
+        token.operatorCode
+            = LookupPostScriptOperator({program.text + start, static_cast<std::size_t>(program.position - start)});
         return kPSTokenOperator;
     }
     if (isNumberStart(c)) {
@@ -231,8 +228,8 @@ bool ExecutePostScriptBlock(const PostScriptProgram& program, PostScriptOperandS
             if (instruction.operatorCode == kPSIf || instruction.operatorCode == kPSIfelse) {
                 // An if has an empty else-block: nothing runs when false.
                 stack.PopBoolean(registers.leftBoolean);
-                if (!ExecutePostScriptBlock(program, stack, registers.leftBoolean ? instruction.thenBlock
-                                                                                  : instruction.elseBlock))
+                if (!ExecutePostScriptBlock(program, stack,
+                                            registers.leftBoolean ? instruction.thenBlock : instruction.elseBlock))
                     return false;
             } else {
                 RunPostScriptOperator(instruction.operatorCode, stack, registers);

@@ -30,7 +30,7 @@ using PostScriptToken = PostScriptInstruction;
 // What NextPostScriptToken answers.
 enum PostScriptTokenCode : int32_t {
     kPSTokenRefused = -1, // a byte no token starts with; the position stays on it
-    kPSTokenEnd = 0,      // the text is used up
+    kPSTokenEnd = 0, // the text is used up
     kPSTokenInteger = 1,
     kPSTokenReal = 2,
     kPSTokenOperator = 3,
@@ -45,7 +45,7 @@ struct PostScriptProgram {
 
     // text is not copied and need not end in a zero byte; it must outlive the
     // program (the function that owns both keeps it).
-    PostScriptProgram(const char* text, uint64_t length) : text(text), length(length) {}
+    PostScriptProgram(const char* text, uint64_t length) : text(text), length(length) { }
 
     const char* text;
     std::vector<PostScriptInstruction> instructions;
@@ -63,8 +63,7 @@ int32_t NextPostScriptToken(PostScriptProgram& program, PostScriptToken& token);
 // Reads instructions up to the closing brace of the current block, depth
 // being that block's nesting level (1 for the top-level block). False when
 // the program must be refused.
-bool ParsePostScriptBlock(PostScriptProgram& program, std::vector<PostScriptInstruction>& block,
-                          int depth = 1);
+bool ParsePostScriptBlock(PostScriptProgram& program, std::vector<PostScriptInstruction>& block, int depth = 1);
 
 // Runs the block's instructions on the stack. False when the run stopped
 // because the stack overflowed.

@@ -1,5 +1,6 @@
 #include "Common UI Code/KLVUtil.h"
 #include "platform/pdf/PdfDocument.h"
+#include "tests/support/HandWrittenPdf.h"
 #include "tests/support/PdfInspection.h"
 #include "tests/support/TestSupport.h"
 
@@ -44,19 +45,7 @@ QByteArray pdfWithBoxes(const QByteArray& boxes)
         "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content
             + "\nendstream",
     };
-    QByteArray pdf = "%PDF-1.4\n";
-    QList<qsizetype> offsets;
-    for (qsizetype i = 0; i < objects.size(); ++i) {
-        offsets.append(pdf.size());
-        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const qsizetype xref = pdf.size();
-    pdf += "xref\n0 " + QByteArray::number(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (qsizetype offset : offsets)
-        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-    pdf += "trailer\n<< /Size " + QByteArray::number(objects.size() + 1)
-           + " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
-    return pdf;
+    return testsupport::handWrittenPdf(objects);
 }
 
 bool isDark(const QImage& image, int x, int y)

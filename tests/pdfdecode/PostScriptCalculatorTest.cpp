@@ -190,7 +190,11 @@ TEST(PostScriptCalculator, Tokens)
         {"{ 3 % four 4 add }\n 4 add }", {}, {"i7"}},
         {"%!\n{ 2 }", {}, {"i2"}},
         {"{ 1 2add }", {}, {"i3"}},
-        {"{ aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa 1 }", {}, {"i1"}},
+        {"{ "
+         "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
+         "a 1 }",
+         {},
+         {"i1"}},
         {"{ 1 } 2 3", {}, {"i1"}},
     });
 }
