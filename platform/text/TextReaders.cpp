@@ -11,6 +11,7 @@
 #include "platform/text/word/WordMLReader.h"
 #include "platform/uti/TypeIdentifier.h"
 
+#include <QFile>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -34,6 +35,30 @@ const TextReader* readerForType(const QString& type)
     if (uti::conformsTo(type, QStringLiteral("public.text")))
         return &anyText;
     return nullptr;
+}
+
+// Bytes at a file's start that name its format whatever its name says.
+constexpr qint64 kSniffedBytes = 4096;
+
+// The reader a file's first bytes point to: zip packages (DOCX, then ODT),
+// compound files (Word 97), RTF, and the one-file XML documents.
+QList<bool (*)(const QString&, QTextDocument&)> readersForContent(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(kSniffedBytes);
+    if (head.startsWith("PK\x03\x04"))
+        return {readDocx, readOdt};
+    if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return {readDoc};
+    if (head.startsWith("{\\rtf") || head.startsWith("\xEF\xBB\xBF{\\rtf"))
+        return {readRtf};
+    if (head.contains("wordDocument"))
+        return {readWordML};
+    if (head.contains("office:document"))
+        return {readFlatOdt};
+    return {};
 }
 
 } // namespace
@@ -87,11 +112,20 @@ std::unique_ptr<QTextDocument> readDocumentFromPath(const QString& path)
     }
     auto document = std::make_unique<QTextDocument>();
     document->setUndoRedoEnabled(false);
-    if (!reader->read(path, *document)) {
-        qCInfo(lcText) << path << "refused by the" << reader->name << "reader";
-        return nullptr;
+    if (reader->read(path, *document))
+        return document;
+    // A word-processing file under another format's name (a Word 97 file
+    // named .docm, RTF saved as .doc) is read as what it is.
+    for (const auto read : readersForContent(path)) {
+        if (read == reader->read)
+            continue;
+        document = std::make_unique<QTextDocument>();
+        document->setUndoRedoEnabled(false);
+        if (read(path, *document))
+            return document;
     }
-    return document;
+    qCInfo(lcText) << path << "refused by the" << reader->name << "reader";
+    return nullptr;
 }
 
 } // namespace platform::text

@@ -162,7 +162,8 @@ const CompoundFile::Entry* CompoundFile::rootStream(const QString& name) const
             continue;
         visited[index] = true;
         const Entry& e = m_entries[index];
-        if (e.type == 2 && e.name == name)
+        // Writers differ in the case of stream names ("1Table", "1table").
+        if (e.type == 2 && e.name.compare(name, Qt::CaseInsensitive) == 0)
             return &e;
         pending.append(e.left);
         pending.append(e.right);
