@@ -1,5 +1,6 @@
 #include "app/FileKinds.h"
 
+#include "engine/ImageFile.h"
 #include "engine/SourceFileEntry.h"
 #include "platform/uti/TypeIdentifier.h"
 
@@ -354,10 +355,16 @@ QString LookupImageKindByExtension(const QString& extension)
 QString GetImageKindForURL(const QUrl& file, std::int32_t* category)
 {
     QString kind = LookupImageKindByUTI(typeOfFile(file));
+    const QString extension = lowerExtension(file);
     if (kind.isNull())
-        kind = LookupImageKindByExtension(lowerExtension(file));
-    // Files of other kinds are not probed: the image converter that would
-    // tell is not part of this program.
+        kind = LookupImageKindByExtension(extension);
+    // Anything else that is not known to be a document is an image if the
+    // image layer can load it.
+    if (kind.isNull() && !GetNonImageExtensions().contains(extension)) {
+        ImageFile probe;
+        if (probe.Load(file))
+            kind = QStringLiteral("Image");
+    }
     if (!kind.isNull() && category)
         *category = kImage;
     return kind;

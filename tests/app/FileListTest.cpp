@@ -162,6 +162,32 @@ private slots:
         QCOMPARE(LookupDocumentKindByUTI("public.swift-source", &category), QStringLiteral("Source Code"));
     }
 
+    // Images are found by type (from the name or the content) or extension;
+    // other files are probed unless their extension says they are documents.
+    void imageClassification_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("kind");
+        const QByteArray png = testsupport::pngBytes(QSize(2, 2));
+        QTest::newRow("jpg extension") << "photo.JPG" << QByteArray("not decoded") << "JPEG image";
+        QTest::newRow("png contents under no extension") << "picture" << png << "PNG image";
+        QTest::newRow("png contents, unknown extension") << "picture.xyz" << png << "PNG image";
+        QTest::newRow("document extension not probed") << "picture.txt" << png << QString();
+        QTest::newRow("not an image") << "data.xyz" << QByteArray("plain words") << QString();
+    }
+
+    void imageClassification()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, kind);
+        const QUrl file = testsupport::writeFile(m_folder->filePath(name), content);
+        std::int32_t category = -1;
+        QCOMPARE(GetImageKindForURL(file, &category), kind);
+        QCOMPARE(category, kind.isNull() ? -1 : 1);
+    }
+
     // Hidden names are skipped, packages taken whole, links to folders not
     // followed, empty files left out; the check box decides the depth.
     void folderWalk_data()

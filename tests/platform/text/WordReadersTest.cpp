@@ -527,8 +527,9 @@ TEST(WordReadersTest, NumberedListsCountAcrossLevelsAndLists)
             EXPECT_EQ(markerOf(document, words), QString(marker)) << words;
         // Each level is a list of its own.
         const QTextList* inner = document.find("one-a").block().textList();
-        if (inner)
+        if (inner) {
             EXPECT_NE(inner, document.find("one").block().textList());
+        }
     }
 }
 
