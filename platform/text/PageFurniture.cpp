@@ -8,6 +8,8 @@ namespace platform::text {
 
 PageFurniture::PageFurniture(QTextDocument& body) : QObject(&body), m_body(body) {}
 
+PageFurniture::~PageFurniture() = default;
+
 PageFurniture& PageFurniture::of(QTextDocument& body)
 {
     if (PageFurniture* furniture = find(body))

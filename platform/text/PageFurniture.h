@@ -38,11 +38,14 @@ struct Note {
 };
 
 class PageFurniture : public QObject {
+    // Found among the body's other children (lists, tables, its layout) by type.
+    Q_OBJECT
 public:
     // The furniture of body, made empty when it has none; owned by body.
     static PageFurniture& of(QTextDocument& body);
     // The furniture of body; null when it has none.
     static PageFurniture* find(const QTextDocument& body);
+    ~PageFurniture() override;
 
     // Null when the document gives none for that kind of page.
     QTextDocument* header(PageKind kind) const { return m_headers[index(kind)].get(); }

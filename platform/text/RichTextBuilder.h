@@ -46,6 +46,10 @@ inline constexpr int kMaxCellParagraphs = 10000;
 // Characters of a document (some five thousand pages, as many as a plain
 // text file may hold); a longer document is refused, not cut.
 inline constexpr qint64 kMaxDocumentCharacters = 16LL * 1024 * 1024;
+// Footnotes and endnotes of a document: each is a text document of its own
+// (some kilobytes), and long legal texts carry a few thousand; a document
+// with more is refused.
+inline constexpr int kMaxNotes = 20000;
 
 // Character format property marking hidden text, which is read but not shown.
 inline constexpr int kHiddenTextProperty = QTextFormat::UserProperty + 0x57;

@@ -252,12 +252,21 @@ QList<QPair<QString, QByteArray>> odtEntriesWithBody(const QByteArray& body, con
     return entries;
 }
 
-QByteArray flatOdtWithBody(const QByteArray& body, const QByteArray& automaticStyles)
+QByteArray flatOdtWithBody(const QByteArray& body, const QByteArray& automaticStyles, const QByteArray& masterStyles)
 {
     return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document ") + kOdfNamespaces
            + " office:mimetype=\"application/vnd.oasis.opendocument.text\">" + kOdfFonts + kOdfNamedStyles
-           + odtAutomaticStyles(automaticStyles) + "<office:body><office:text>" + body
+           + odtAutomaticStyles(automaticStyles) + "<office:master-styles>" + masterStyles
+           + "</office:master-styles><office:body><office:text>" + body
            + "</office:text></office:body></office:document>";
+}
+
+QByteArray odtStyles(const QByteArray& automaticStyles, const QByteArray& masterStyles)
+{
+    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles ") + kOdfNamespaces + ">"
+           + kOdfFonts + kOdfNamedStyles + "<office:automatic-styles>" + automaticStyles
+           + "</office:automatic-styles><office:master-styles>" + masterStyles
+           + "</office:master-styles></office:document-styles>";
 }
 
 QList<QPair<QString, QByteArray>> sampleOdtEntries()

@@ -40,7 +40,11 @@ QList<QPair<QString, QByteArray>> sampleOdtEntries();
 // the Word 2003 XML lists; automaticStyles are added to the ODT's own.
 QList<QPair<QString, QByteArray>> docxEntriesWithBody(const QByteArray& body, const QByteArray& numbering = {});
 QList<QPair<QString, QByteArray>> odtEntriesWithBody(const QByteArray& body, const QByteArray& automaticStyles = {});
-QByteArray flatOdtWithBody(const QByteArray& body, const QByteArray& automaticStyles = {});
+QByteArray flatOdtWithBody(const QByteArray& body, const QByteArray& automaticStyles = {},
+                           const QByteArray& masterStyles = {});
+// An ODT styles part with the samples' named styles and the test's own
+// automatic styles (page layouts) and office:master-styles children.
+QByteArray odtStyles(const QByteArray& automaticStyles, const QByteArray& masterStyles);
 QByteArray wordMLWithBody(const QByteArray& body, const QByteArray& lists = {});
 
 struct CompoundFileOptions {

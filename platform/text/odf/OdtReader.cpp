@@ -2,6 +2,7 @@
 
 #include "platform/text/DocumentXml_p.h"
 #include "platform/text/FontFamilies.h"
+#include "platform/text/PageFurniture.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
 #include "platform/text/ZipPackage.h"
@@ -62,6 +63,7 @@ struct Style {
     double columnWidth = 0; // points, table columns
     CellLook cell;          // table cells
     std::optional<Qt::Alignment> tableAlignment;
+    QString masterPage; // the page style a paragraph or table starts
 };
 
 struct ResolvedStyle {
@@ -96,18 +98,44 @@ std::optional<BorderLine> border(QStringView value)
     return line;
 }
 
+// A master page's margins, which place its header and footer.
+struct PageLayout {
+    std::optional<double> top, bottom; // points
+};
+
+// The master pages of a document, their page layout and which of their
+// headers and footers they have.
+struct MasterPage {
+    QString name;
+    QString layout;
+    QStringList parts; // "header", "footer-first", ...
+};
+// Master pages looked at; documents have a handful.
+constexpr int kMaxMasterPages = 1000;
+
 class OdtParser {
 public:
     OdtParser(RichTextBuilder& builder, std::function<std::optional<QByteArray>(const QString&)> parts)
-        : m_builder(builder), m_parts(std::move(parts))
+        : m_builder(builder), m_parts(std::move(parts)), m_readsStories(true)
     {
     }
 
     // Reads a whole part or flat document; body says whether its text is
     // taken. False on malformed XML or when a body is wanted and none is found.
     bool read(const QByteArray& bytes, bool body);
+    // Reads the headers and footers of the master page the body starts on
+    // from the part (or flat document) holding the master pages.
+    bool readPageFurniture(const QByteArray& bytes);
 
 private:
+    // A story apart from the body (a header, a footer, a note's text), read
+    // with the styles of the parser that met it; it holds no notes.
+    OdtParser(const OdtParser& parent, RichTextBuilder& builder)
+        : m_builder(builder), m_parts(parent.m_parts), m_fontFaces(parent.m_fontFaces), m_styles(parent.m_styles),
+          m_listStyles(parent.m_listStyles), m_readsStories(false)
+    {
+    }
+
     enum class Kind { Other, Paragraph, Span, List, ListItem, Table, Row };
 
     void readFontFaces(QXmlStreamReader& xml);
@@ -125,6 +153,16 @@ private:
     bool placePart(QString href, const QSizeF& size);
     void readColumn(QXmlStreamReader& xml);
     QString outermostListKey(const QXmlStreamReader& xml);
+    void readPageLayout(QXmlStreamReader& xml);
+    bool readStory(QXmlStreamReader& xml, QTextDocument& document);
+    bool readNote(QXmlStreamReader& xml);
+    void addField(const QString& text, PageField field);
+    void noteMasterPage(const QString& family, const QString& styleName);
+    // Walks the part holding the master pages: its automatic styles are read
+    // again (the body's may have taken their names), and visit sees each
+    // master page.
+    bool walkMasterPages(const QByteArray& bytes, const std::function<void(QXmlStreamReader&)>& visit);
+    bool readStories(const QByteArray& bytes, const MasterPage& page, PageKind kind);
 
     ResolvedStyle resolve(const QString& family, const QString& name);
     void startParagraph(const QXmlStreamReader& xml, bool heading);
@@ -138,6 +176,9 @@ private:
     QHash<QString, QString> m_fontFaces;
     QHash<QString, Style> m_styles; // "family:name"; defaults as "family:"
     QHash<QString, QHash<int, ListLevel>> m_listStyles;
+    QHash<QString, PageLayout> m_pageLayouts;
+    const bool m_readsStories;
+    std::optional<QString> m_masterPage; // of the body's first paragraph or table
 
     QList<Kind> m_stack;
     QList<QTextCharFormat> m_spans;
@@ -319,6 +360,7 @@ void OdtParser::readStyle(QXmlStreamReader& xml, const QString& family, bool isD
     Style style;
     style.parent = attr(xml, QLatin1StringView("parent-style-name")).toString();
     style.listStyle = attr(xml, QLatin1StringView("list-style-name")).toString();
+    style.masterPage = attr(xml, QLatin1StringView("master-page-name")).toString();
     while (xml.readNextStartElement()) {
         const QStringView n = xml.name();
         if (n == u"text-properties")
@@ -430,6 +472,8 @@ void OdtParser::readStyles(QXmlStreamReader& xml)
             readStyle(xml, attr(xml, QLatin1StringView("family")).toString(), true);
         else if (n == u"list-style")
             readListStyle(xml);
+        else if (n == u"page-layout" || n == u"page-master") // page-master: OpenOffice.org 1
+            readPageLayout(xml);
         else
             xml.skipCurrentElement();
     }
@@ -465,7 +509,9 @@ ResolvedStyle OdtParser::resolve(const QString& family, const QString& name)
 
 void OdtParser::startParagraph(const QXmlStreamReader& xml, bool heading)
 {
-    const ResolvedStyle style = resolve(QStringLiteral("paragraph"), attr(xml, QLatin1StringView("style-name")).toString());
+    const QString styleName = attr(xml, QLatin1StringView("style-name")).toString();
+    noteMasterPage(QStringLiteral("paragraph"), styleName);
+    const ResolvedStyle style = resolve(QStringLiteral("paragraph"), styleName);
     QTextBlockFormat block = style.block;
     if (heading) {
         int level = attr(xml, QLatin1StringView("outline-level")).toInt();
@@ -480,13 +526,13 @@ void OdtParser::startParagraph(const QXmlStreamReader& xml, bool heading)
     if (!m_lists.isEmpty()) {
         const ListState& list = m_lists.last();
         level = std::min(int(m_lists.size()) - 1, kMaxListLevels - 1);
-        QString styleName;
+        QString listStyle;
         for (const ListState& l : m_lists)
             if (!l.style.isEmpty())
-                styleName = l.style;
-        if (styleName.isEmpty())
-            styleName = style.listStyle;
-        const QHash<int, ListLevel> levels = m_listStyles.value(styleName);
+                listStyle = l.style;
+        if (listStyle.isEmpty())
+            listStyle = style.listStyle;
+        const QHash<int, ListLevel> levels = m_listStyles.value(listStyle);
         QTextBlockFormat place = levels.value(level).block;
         if (list.header || list.itemHasParagraph)
             place.setTextIndent(0);
@@ -658,6 +704,201 @@ QString OdtParser::outermostListKey(const QXmlStreamReader& xml)
     return key;
 }
 
+// The page style of the body's first paragraph or table, when its style
+// names one: the master page whose headers the document prints.
+void OdtParser::noteMasterPage(const QString& family, const QString& styleName)
+{
+    if (!m_readsStories || m_masterPage)
+        return;
+    m_masterPage = m_styles.value(family + QLatin1Char(':') + styleName).masterPage;
+}
+
+void OdtParser::readPageLayout(QXmlStreamReader& xml)
+{
+    const QString name = attr(xml, QLatin1StringView("name")).toString();
+    PageLayout layout;
+    while (xml.readNextStartElement()) {
+        // properties: OpenOffice.org 1
+        if (xml.name() == u"page-layout-properties" || xml.name() == u"properties") {
+            layout.top = lengthPoints(attr(xml, QLatin1StringView("margin-top")));
+            layout.bottom = lengthPoints(attr(xml, QLatin1StringView("margin-bottom")));
+        }
+        xml.skipCurrentElement();
+    }
+    m_pageLayouts.insert(name, layout);
+}
+
+// Reads the element the reader stands on into document; false when it
+// outgrew the document's budget or the XML is damaged.
+bool OdtParser::readStory(QXmlStreamReader& xml, QTextDocument& document)
+{
+    RichTextBuilder builder(document);
+    OdtParser story(*this, builder);
+    const bool read = story.readBody(xml);
+    builder.finish();
+    return read && builder.isComplete();
+}
+
+// A footnote or endnote: its citation as the mark in the text, its body as
+// the note's text. False when the document is refused.
+bool OdtParser::readNote(QXmlStreamReader& xml)
+{
+    if (!m_readsStories) {
+        xml.skipCurrentElement(); // notes in headers or notes are not printed
+        return true;
+    }
+    PageFurniture& furniture = PageFurniture::of(m_builder.document());
+    if (furniture.notes().size() >= std::size_t(kMaxNotes))
+        return false;
+    const bool endnote = xml.name() == u"endnote" || attr(xml, QLatin1StringView("note-class")) == u"endnote";
+    const Note::Kind kind = endnote ? Note::Kind::Endnote : Note::Kind::Footnote;
+    QString mark;
+    int index = -1;
+    bool read = true;
+    walkElement(xml, [&](QXmlStreamReader& x) {
+        const QStringView n = x.name();
+        if (n.endsWith(u"-citation") && index < 0)
+            mark = x.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+        else if (n.endsWith(u"-body") && index < 0) {
+            index = furniture.addNote(kind, mark);
+            read = readStory(x, furniture.noteText(index));
+        } else
+            x.skipCurrentElement();
+        return true;
+    });
+    if (!read)
+        return false;
+    if (index < 0)
+        index = furniture.addNote(kind, mark);
+    QTextCharFormat format = currentFormat();
+    format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    format.setProperty(kNoteReferenceProperty, index);
+    ensureParagraph();
+    m_builder.addText(mark.isEmpty() ? QStringLiteral("*") : mark, format);
+    m_lastWasSpace = false;
+    return true;
+}
+
+// Page number and count: the text the file holds stands for the value the
+// printer puts on each page.
+void OdtParser::addField(const QString& text, PageField field)
+{
+    QTextCharFormat format = currentFormat();
+    format.setProperty(kPageFieldProperty, static_cast<int>(field));
+    const QString shown = text.trimmed();
+    ensureParagraph();
+    m_builder.addText(shown.isEmpty() ? QStringLiteral("1") : shown, format);
+    m_lastWasSpace = false;
+}
+
+bool OdtParser::walkMasterPages(const QByteArray& bytes, const std::function<void(QXmlStreamReader&)>& visit)
+{
+    QXmlStreamReader xml(bytes);
+    if (!xml.readNextStartElement())
+        return false;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"automatic-styles") {
+            readStyles(xml);
+        } else if (xml.name() == u"master-styles") {
+            while (xml.readNextStartElement()) {
+                if (xml.name() == u"master-page")
+                    visit(xml);
+                else
+                    xml.skipCurrentElement();
+            }
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    return !xml.hasError();
+}
+
+// The header and footer a kind of page prints: its own, else the master
+// page's default ones.
+bool OdtParser::readStories(const QByteArray& bytes, const MasterPage& page, PageKind kind)
+{
+    const QString suffix = kind == PageKind::First  ? QStringLiteral("-first")
+                           : kind == PageKind::Even ? QStringLiteral("-left")
+                                                    : QString();
+    const auto wanted = [&](const QString& story) {
+        return page.parts.contains(story + suffix) ? story + suffix : story;
+    };
+    const QString header = wanted(QStringLiteral("header"));
+    const QString footer = wanted(QStringLiteral("footer"));
+    PageFurniture& furniture = PageFurniture::of(m_builder.document());
+    bool read = true;
+    int seen = 0;
+    const bool walked = walkMasterPages(bytes, [&](QXmlStreamReader& xml) {
+        if (seen++ >= kMaxMasterPages || attr(xml, QLatin1StringView("name")) != page.name) {
+            xml.skipCurrentElement();
+            return;
+        }
+        while (xml.readNextStartElement()) {
+            const QString n = xml.name().toString();
+            // A story switched off prints nothing on its pages.
+            const bool shown = attr(xml, QLatin1StringView("display")) != u"false";
+            if (read && shown && n == header)
+                read = readStory(xml, furniture.makeHeader(kind));
+            else if (read && shown && n == footer)
+                read = readStory(xml, furniture.makeFooter(kind));
+            else
+                xml.skipCurrentElement();
+        }
+    });
+    return walked && read;
+}
+
+bool OdtParser::readPageFurniture(const QByteArray& bytes)
+{
+    QList<MasterPage> pages;
+    const bool walked = walkMasterPages(bytes, [&](QXmlStreamReader& xml) {
+        if (pages.size() >= kMaxMasterPages) {
+            xml.skipCurrentElement();
+            return;
+        }
+        MasterPage page{attr(xml, QLatin1StringView("name")).toString(),
+                        attr(xml, QLatin1StringView("page-layout-name")).toString(),
+                        {}};
+        if (page.layout.isEmpty())
+            page.layout = attr(xml, QLatin1StringView("page-master-name")).toString(); // OpenOffice.org 1
+        while (xml.readNextStartElement()) {
+            page.parts.append(xml.name().toString());
+            xml.skipCurrentElement();
+        }
+        pages.append(page);
+    });
+    if (!walked)
+        return false;
+    // The body's own master page, else the default one, else the first.
+    const auto named = [&](const QString& name) {
+        return std::find_if(pages.cbegin(), pages.cend(), [&](const MasterPage& p) { return p.name == name; });
+    };
+    auto page = named(m_masterPage.value_or(QString()));
+    if (page == pages.cend())
+        page = named(QStringLiteral("Standard"));
+    if (page == pages.cend())
+        page = pages.cbegin();
+    if (page == pages.cend())
+        return true;
+    const auto has = [&](const char* story) { return page->parts.contains(QLatin1StringView(story)); };
+    if (std::none_of(page->parts.cbegin(), page->parts.cend(), [](const QString& part) {
+            return part.startsWith(QLatin1StringView("header")) || part.startsWith(QLatin1StringView("footer"));
+        }))
+        return true;
+    PageFurniture& furniture = PageFurniture::of(m_builder.document());
+    furniture.titlePage = has("header-first") || has("footer-first");
+    furniture.evenAndOddHeaders = has("header-left") || has("footer-left");
+    const PageLayout layout = m_pageLayouts.value(page->layout);
+    furniture.headerDistance = layout.top.value_or(-1);
+    furniture.footerDistance = layout.bottom.value_or(-1);
+    bool read = readStories(bytes, *page, PageKind::Default);
+    if (furniture.titlePage)
+        read = read && readStories(bytes, *page, PageKind::First);
+    if (furniture.evenAndOddHeaders)
+        read = read && readStories(bytes, *page, PageKind::Even);
+    return read;
+}
+
 bool OdtParser::readBody(QXmlStreamReader& xml)
 {
     int depthAtStart = int(m_stack.size());
@@ -760,6 +1001,7 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             m_inParagraph = false;
             m_tables.append(TableState());
             m_tables.last().styleName = attr(xml, QLatin1StringView("style-name")).toString();
+            noteMasterPage(QStringLiteral("table"), m_tables.last().styleName);
             kind = Kind::Table;
         } else if (n == u"table-column") {
             readColumn(xml);
@@ -805,7 +1047,15 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
         } else if (n == u"image") {
             readUnframedImage(xml);
             continue;
-        } else if (n == u"note" || n == u"annotation" || n == u"tracked-changes" || n == u"sequence-decls"
+        } else if (n == u"note" || n == u"footnote" || n == u"endnote") { // the last two: OpenOffice.org 1
+            if (!readNote(xml))
+                return false;
+            continue;
+        } else if (n == u"page-number" || n == u"page-count") {
+            addField(xml.readElementText(QXmlStreamReader::IncludeChildElements),
+                     n == u"page-number" ? PageField::PageNumber : PageField::PageCount);
+            continue;
+        } else if (n == u"annotation" || n == u"tracked-changes" || n == u"sequence-decls"
                    || n == u"forms" || n == u"table-of-content-source" || n == u"user-field-decls"
                    || n == u"variable-decls"
                    || n == u"placeholder") { // prompts to the writer, not printed
@@ -865,7 +1115,8 @@ bool readOdtPackage(ZipPackage& zip, QTextDocument& document)
     }
     return parseInto(document, [&](RichTextBuilder& builder) {
         OdtParser parser(builder, [&](const QString& part) { return zip.read(part); });
-        return (!styles || parser.read(*styles, false)) && parser.read(*content, true);
+        return (!styles || parser.read(*styles, false)) && parser.read(*content, true)
+               && (!styles || parser.readPageFurniture(*styles));
     });
 }
 
@@ -887,7 +1138,7 @@ bool readFlatOdtData(const QByteArray& data, QTextDocument& document)
 {
     return parseInto(document, [&](RichTextBuilder& builder) {
         OdtParser parser(builder, {});
-        return parser.read(data, true);
+        return parser.read(data, true) && parser.readPageFurniture(data);
     });
 }
 

@@ -1,0 +1,160 @@
+// Headers, footers, page fields and notes as each word-processing reader
+// places them beside the body: the same small document in every format.
+#include "platform/text/PageFurniture.h"
+#include "platform/text/odf/OdtReader.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/WordDocumentFixtures.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace platform::text;
+
+namespace {
+
+// Every fixture holds: a default header "Header words" with page number and
+// page count fields, a first-page header "First words", an even-page header
+// "Even words", a default footer "Footer words", a body "Body text" with a
+// footnote "Footnote words" and an endnote "Endnote words"; the header 36
+// points from the top edge, the footer 54 from the bottom.
+struct Format {
+    const char* name;
+    std::function<QByteArray()> build;
+    bool (*read)(const QByteArray&, QTextDocument&);
+    const char* footnoteMark;
+    const char* endnoteMark;
+};
+
+const char kOdtPageLayout[] = R"(<style:page-layout style:name="pm1">
+<style:page-layout-properties fo:margin-top="0.5in" fo:margin-bottom="0.75in"/></style:page-layout>)";
+
+const char kOdtMasterPage[] = R"(<style:master-page style:name="Other" style:page-layout-name="pm1">
+<style:header><text:p>Other words</text:p></style:header></style:master-page>
+<style:master-page style:name="Standard" style:page-layout-name="pm1">
+<style:header><text:p>Header words <text:page-number text:select-page="current">3</text:page-number> of <text:page-count>9</text:page-count></text:p></style:header>
+<style:header-left><text:p>Even words</text:p></style:header-left>
+<style:header-first><text:p>First words</text:p></style:header-first>
+<style:footer><text:p>Footer words</text:p></style:footer>
+</style:master-page>)";
+
+const char kOdtBody[] = R"(<text:p>Body text<text:note text:id="n1" text:note-class="footnote"><text:note-citation>1</text:note-citation><text:note-body><text:p>Footnote words</text:p></text:note-body></text:note> more<text:note text:id="n2" text:note-class="endnote"><text:note-citation>i</text:note-citation><text:note-body><text:p>Endnote words</text:p></text:note-body></text:note></text:p>)";
+
+QByteArray odtWithFurniture()
+{
+    auto entries = testsupport::odtEntriesWithBody(kOdtBody);
+    for (auto& [name, bytes] : entries)
+        if (name == u"styles.xml")
+            bytes = testsupport::odtStyles(kOdtPageLayout, kOdtMasterPage);
+    return testsupport::zipBytes(entries);
+}
+
+QByteArray flatOdtWithFurniture()
+{
+    return testsupport::flatOdtWithBody(kOdtBody, kOdtPageLayout, kOdtMasterPage);
+}
+
+const Format kFormats[] = {
+    {"odt", odtWithFurniture, readOdtData, "1", "i"},
+    {"fodt", flatOdtWithFurniture, readFlatOdtData, "1", "i"},
+};
+
+QString textOf(const QTextDocument* document)
+{
+    return document ? document->toPlainText() : QStringLiteral("<none>");
+}
+
+// The text carrying a character property, and its value, in order.
+QList<QPair<QString, int>> marked(const QTextDocument& document, int property)
+{
+    QList<QPair<QString, int>> found;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().hasProperty(property))
+                found.append({it.fragment().text(), it.fragment().charFormat().intProperty(property)});
+    return found;
+}
+
+class PageFurnitureReaderTest : public ::testing::TestWithParam<Format> {};
+
+TEST_P(PageFurnitureReaderTest, HeadersAndFootersByKindOfPage)
+{
+    QTextDocument body;
+    ASSERT_TRUE(GetParam().read(GetParam().build(), body));
+    const PageFurniture* furniture = PageFurniture::find(body);
+    ASSERT_NE(furniture, nullptr);
+    EXPECT_TRUE(furniture->titlePage);
+    EXPECT_TRUE(furniture->evenAndOddHeaders);
+    EXPECT_TRUE(textOf(furniture->header(PageKind::Default)).startsWith("Header words"));
+    EXPECT_EQ(textOf(furniture->header(PageKind::First)), "First words");
+    EXPECT_EQ(textOf(furniture->header(PageKind::Even)), "Even words");
+    // Pages without a footer of their own print the default one.
+    for (PageKind kind : {PageKind::Default, PageKind::First, PageKind::Even})
+        EXPECT_EQ(textOf(furniture->footer(kind)), "Footer words");
+    EXPECT_NEAR(furniture->headerDistance, 36, 0.5);
+    EXPECT_NEAR(furniture->footerDistance, 54, 0.5);
+
+    const auto fields = marked(*furniture->header(PageKind::Default), kPageFieldProperty);
+    ASSERT_EQ(fields.size(), 2);
+    EXPECT_EQ(fields[0].second, int(PageField::PageNumber));
+    EXPECT_EQ(fields[1].second, int(PageField::PageCount));
+    EXPECT_FALSE(body.toPlainText().contains("words")) << body.toPlainText().toStdString();
+}
+
+TEST_P(PageFurnitureReaderTest, NotesWithTheirMarks)
+{
+    QTextDocument body;
+    ASSERT_TRUE(GetParam().read(GetParam().build(), body));
+    PageFurniture* furniture = PageFurniture::find(body);
+    ASSERT_NE(furniture, nullptr);
+    ASSERT_EQ(furniture->notes().size(), 2u);
+    EXPECT_EQ(furniture->notes()[0].kind, Note::Kind::Footnote);
+    EXPECT_EQ(furniture->notes()[0].mark, GetParam().footnoteMark);
+    EXPECT_EQ(furniture->noteText(0).toPlainText(), "Footnote words");
+    EXPECT_EQ(furniture->notes()[1].kind, Note::Kind::Endnote);
+    EXPECT_EQ(furniture->notes()[1].mark, GetParam().endnoteMark);
+    EXPECT_EQ(furniture->noteText(1).toPlainText(), "Endnote words");
+
+    // The marks stand in the body where the notes were, the notes' text not.
+    const QList<QPair<QString, int>> expected{{GetParam().footnoteMark, 0}, {GetParam().endnoteMark, 1}};
+    EXPECT_EQ(marked(body, kNoteReferenceProperty), expected);
+    EXPECT_EQ(body.toPlainText(),
+              QStringLiteral("Body text%1 more%2").arg(GetParam().footnoteMark, GetParam().endnoteMark));
+    EXPECT_EQ(testsupport::formatOf(body, GetParam().footnoteMark).verticalAlignment(),
+              QTextCharFormat::AlignSuperScript);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PageFurnitureReaderTest, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// A paragraph names its master page; a note inside a note or a header is
+// not read as one (no depth to recurse into); a note without a body keeps
+// its mark.
+TEST(OdtPageFurniture, MasterPageOfTheFirstParagraphAndNotesOutOfPlace)
+{
+    const QByteArray automatic = QByteArray(kOdtPageLayout)
+                                 + R"(<style:style style:name="P9" style:family="paragraph" style:master-page-name="Other"/>)";
+    const QByteArray master = R"(<style:master-page style:name="Other" style:page-layout-name="pm1">
+<style:header><text:p>Other words<text:note><text:note-citation>7</text:note-citation><text:note-body><text:p>in header</text:p></text:note-body></text:note></text:p></style:header></style:master-page>)";
+    const QByteArray body = R"(<text:p text:style-name="P9">Body<text:note><text:note-citation>1</text:note-citation><text:note-body><text:p>outer<text:note><text:note-citation>2</text:note-citation><text:note-body><text:p>inner</text:p></text:note-body></text:note></text:p></text:note-body></text:note><text:note><text:note-citation>3</text:note-citation></text:note></text:p>)";
+    QTextDocument document;
+    ASSERT_TRUE(readFlatOdtData(testsupport::flatOdtWithBody(body, automatic, master), document));
+    PageFurniture* furniture = PageFurniture::find(document);
+    ASSERT_NE(furniture, nullptr);
+    EXPECT_EQ(textOf(furniture->header(PageKind::Default)), "Other words");
+    EXPECT_FALSE(furniture->titlePage);
+    EXPECT_EQ(furniture->footer(PageKind::Default), nullptr);
+    ASSERT_EQ(furniture->notes().size(), 2u);
+    EXPECT_EQ(furniture->noteText(0).toPlainText(), "outer");
+    EXPECT_EQ(furniture->notes()[1].mark, "3");
+    EXPECT_EQ(furniture->noteText(1).toPlainText(), "");
+    EXPECT_EQ(document.toPlainText(), "Body13");
+}
+
+} // namespace
