@@ -15,8 +15,7 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
         std::unordered_map<std::string_view, Keyword> t;
         t.reserve(256);
         for (const char* name :
-             {"info", "stylesheet", "header", "headerl", "headerr", "headerf", "footer", "footerl",
-              "footerr", "footerf", "fldinst", "nonshppict", "xe", "tc", "tcn", "txe", "pn",
+             {"info", "stylesheet", "nonshppict", "xe", "tc", "tcn", "txe", "pn",
               "pntxta", "pntxtb", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn",
               "bkmkstart", "bkmkend", "objdata", "objclass", "objname", "objalias", "objsect",
               "objtime", "template", "revtbl", "listtable", "listoverridetable", "filetbl",
@@ -76,6 +75,22 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
             {"trgaph", {Kw::TrGaph}},
         };
         for (const auto& [name, keyword] : lines)
+            t.emplace(name, keyword);
+        const std::pair<const char*, Keyword> furniture[] = {
+            {"header", {Kw::HeaderFooter, 0}},    {"headerr", {Kw::HeaderFooter, 0}},
+            {"headerf", {Kw::HeaderFooter, 1}},   {"headerl", {Kw::HeaderFooter, 2}},
+            {"footer", {Kw::HeaderFooter, 0x10}}, {"footerr", {Kw::HeaderFooter, 0x10}},
+            {"footerf", {Kw::HeaderFooter, 0x11}}, {"footerl", {Kw::HeaderFooter, 0x12}},
+            {"ftnalt", {Kw::FtnAlt}},   {"chftn", {Kw::Chftn}},     {"chpgn", {Kw::Chpgn}},
+            {"fldinst", {Kw::FldInst}}, {"titlepg", {Kw::TitlePg}}, {"facingp", {Kw::FacingP}},
+            {"headery", {Kw::HeaderY}}, {"footery", {Kw::FooterY}},
+            {"ftnnar", {Kw::NoteNumbering, 0}},  {"ftnnrlc", {Kw::NoteNumbering, 1}},
+            {"ftnnruc", {Kw::NoteNumbering, 2}}, {"ftnnalc", {Kw::NoteNumbering, 3}},
+            {"ftnnauc", {Kw::NoteNumbering, 4}}, {"aftnnar", {Kw::NoteNumbering, 8}},
+            {"aftnnrlc", {Kw::NoteNumbering, 9}}, {"aftnnruc", {Kw::NoteNumbering, 10}},
+            {"aftnnalc", {Kw::NoteNumbering, 11}}, {"aftnnauc", {Kw::NoteNumbering, 12}},
+        };
+        for (const auto& [name, keyword] : furniture)
             t.emplace(name, keyword);
         const std::pair<const char*, char16_t> chars[] = {
             {"emdash", 0x2014}, {"endash", 0x2013}, {"bullet", 0x2022}, {"lquote", 0x2018},

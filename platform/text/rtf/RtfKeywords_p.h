@@ -30,6 +30,12 @@ enum class Kw : uint8_t {
     // pictures
     PngBlip, JpegBlip, OtherBlip, PicwGoal, PichGoal, PicScaleX, PicScaleY, Bin,
     Width, Height,
+    // page furniture: a header or footer (value: 0x10 for a footer, plus
+    // its PageKind), an endnote's mark, a note's automatic number, the page
+    // number, a field's instruction, first-page and facing pages, header
+    // and footer distances, note numbering (value: 8 for endnotes, plus
+    // 0 decimal, 1 lower and 2 upper roman, 3 lower and 4 upper letters)
+    HeaderFooter, FtnAlt, Chftn, Chpgn, FldInst, TitlePg, FacingP, HeaderY, FooterY, NoteNumbering,
 };
 
 struct Keyword {

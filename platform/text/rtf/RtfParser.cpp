@@ -125,9 +125,15 @@ void RtfParser::closeGroup()
         return;
     }
     bool attachment = false;
+    bool instructionEnds = false;
+    if (m_story && m_stack.size() == m_story->depth)
+        endStory();
     switch (cur().dest) {
     case Dest::FontTable:
         commitFont();
+        break;
+    case Dest::FieldInstruction:
+        instructionEnds = m_stack[m_stack.size() - 2].dest != Dest::FieldInstruction;
         break;
     case Dest::Picture:
         finishPicture();
@@ -140,6 +146,8 @@ void RtfParser::closeGroup()
         break;
     }
     m_stack.pop_back();
+    if (instructionEnds)
+        endFieldInstruction();
     // The attachment character that follows an attachment's group stands
     // for the attachment itself.
     m_placeholderPending = attachment;
@@ -256,7 +264,7 @@ void RtfParser::keyword(std::string_view name, bool hasParam, int param)
             g.dest = g.beforeUpr;
         return;
     }
-    if (ignorable && entry.kw != Kw::ShpPict && entry.kw != Kw::Ud) {
+    if (ignorable && entry.kw != Kw::ShpPict && entry.kw != Kw::Ud && entry.kw != Kw::FldInst) {
         flushText();
         cur().dest = Dest::Skip;
         if (entry.kw == Kw::Bin)
@@ -287,6 +295,10 @@ void RtfParser::keyword(std::string_view name, bool hasParam, int param)
         return;
     case Dest::Picture:
         pictureKeyword(entry.kw, param);
+        return;
+    case Dest::FieldInstruction:
+        if (entry.kw == Kw::U || entry.kw == Kw::Char)
+            textKeyword(entry, hasParam, param);
         return;
     case Dest::Attachment:
         flushText();
@@ -385,10 +397,19 @@ void RtfParser::textKeyword(const Keyword& entry, bool hasParam, int param)
         m_attachment = Attachment{};
         break;
     case Kw::Footnote:
-        if (g.dest != Dest::Footnote)
-            textChar(' ');
-        flushText();
-        g.dest = Dest::Footnote;
+        startNote();
+        break;
+    case Kw::HeaderFooter:
+    case Kw::FtnAlt:
+    case Kw::Chftn:
+    case Kw::Chpgn:
+    case Kw::FldInst:
+    case Kw::TitlePg:
+    case Kw::FacingP:
+    case Kw::HeaderY:
+    case Kw::FooterY:
+    case Kw::NoteNumbering:
+        furnitureKeyword(entry, param);
         break;
     case Kw::Upr:
         g.beforeUpr = g.dest;
@@ -578,9 +599,12 @@ void RtfParser::textByte(unsigned char byte)
     Group& g = cur();
     switch (g.dest) {
     case Dest::Text:
-    case Dest::Footnote:
+    case Dest::Story:
         if (g.chr.hidden || dropPlaceholder())
             return;
+        m_bytes.append(static_cast<char>(byte));
+        return;
+    case Dest::FieldInstruction:
         m_bytes.append(static_cast<char>(byte));
         return;
     case Dest::FontTable:
@@ -609,11 +633,12 @@ void RtfParser::textChar(qint64 codePoint)
     Group& g = cur();
     switch (g.dest) {
     case Dest::Text:
-    case Dest::Footnote:
+    case Dest::Story:
         if (g.chr.hidden || dropPlaceholder())
             return;
         break;
     case Dest::FontTable:
+    case Dest::FieldInstruction:
         break;
     case Dest::Attachment:
         if (m_attachment.nameDone)
@@ -671,15 +696,24 @@ void RtfParser::flushText()
         return;
     switch (cur().dest) {
     case Dest::Text:
-    case Dest::Footnote: {
+    case Dest::Story: {
         const FontInfo* symbol = symbolFont();
-        const QString clean = cleanText(symbol ? symbolFontText(symbol->name, m_text) : m_text);
+        QString clean = cleanText(symbol ? symbolFontText(symbol->name, m_text) : m_text);
+        if (m_dropLeadingSpace && m_story && clean.startsWith(QLatin1Char(' ')))
+            clean.remove(0, 1);
         if (!clean.isEmpty()) {
+            m_dropLeadingSpace = false;
+            if (!m_story)
+                m_pendingMark.reset(); // a mark followed by text has no note
             prepareInsert();
-            m_cursor.insertText(clean, charFormat());
+            cursor().insertText(clean, charFormat());
         }
         break;
     }
+    case Dest::FieldInstruction:
+        if (m_fieldInstruction.size() < kMaxFieldInstruction)
+            m_fieldInstruction += m_text;
+        break;
     case Dest::FontTable:
         m_fontDefinition.name += m_text;
         break;
@@ -727,6 +761,8 @@ const QTextCharFormat& RtfParser::charFormat()
         f.setForeground(*c);
     if (const auto c = color(s.background))
         f.setBackground(*c);
+    if (s.field)
+        f.setProperty(kPageFieldProperty, int(s.field));
     m_charFormat = f;
     m_charFormatState = s;
     m_charFormatValid = true;
@@ -772,6 +808,10 @@ QTextBlockFormat RtfParser::blockFormat()
 
 void RtfParser::applyBlockFormat()
 {
+    if (m_story) {
+        cursor().setBlockFormat(blockFormat());
+        return;
+    }
     QTextBlockFormat f = blockFormat();
     if (m_pageBreakPending || (m_sectionPending && m_sectionBreaksPage))
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
@@ -783,19 +823,15 @@ void RtfParser::applyBlockFormat()
 void RtfParser::paragraphBreak()
 {
     flushText();
-    if (cur().dest == Dest::Footnote) {
-        textChar(' ');
-        return;
-    }
     prepareInsert();
     applyBlockFormat();
-    m_cursor.insertBlock(QTextBlockFormat(), charFormat());
+    cursor().insertBlock(QTextBlockFormat(), charFormat());
 }
 
 void RtfParser::pageBreak()
 {
     flushText();
-    if (cur().dest == Dest::Footnote)
+    if (m_story)
         return;
     prepareInsert();
     if (m_table)
@@ -808,7 +844,7 @@ void RtfParser::pageBreak()
 void RtfParser::sectionBreak()
 {
     paragraphBreak();
-    if (cur().dest != Dest::Footnote && !m_table)
+    if (!m_story && !m_table)
         m_sectionPending = true;
 }
 
@@ -842,6 +878,8 @@ void RtfParser::finish()
     m_finished = true;
     m_ucSkip = 0;
     flushText();
+    if (m_story)
+        endStory();
     closeTable();
     applyBlockFormat();
 }

@@ -79,7 +79,7 @@ void RtfParser::pictureData()
 void RtfParser::finishPicture()
 {
     const Group& parent = m_stack.at(m_stack.size() - 2);
-    if ((parent.dest != Dest::Text && parent.dest != Dest::Footnote) || parent.chr.hidden)
+    if ((parent.dest != Dest::Text && parent.dest != Dest::Story) || parent.chr.hidden)
         return;
     const Picture& p = m_picture;
     if ((p.type != Picture::Png && p.type != Picture::Jpeg) || p.tooLarge || p.data.isEmpty())
@@ -108,7 +108,7 @@ void RtfParser::finishAttachment()
     const Group& parent = m_stack.at(m_stack.size() - 2);
     const QString name = m_attachment.name.trimmed();
     if (m_folder.isEmpty() || name.isEmpty() || parent.chr.hidden
-        || (parent.dest != Dest::Text && parent.dest != Dest::Footnote))
+        || (parent.dest != Dest::Text && parent.dest != Dest::Story))
         return;
     // Only files inside the folder: the name comes from the document.
     const QString folder = QFileInfo(m_folder).canonicalFilePath();
@@ -132,14 +132,14 @@ void RtfParser::insertImage(const QImage& image, QSizeF size)
 {
     prepareInsert();
     const QString name = QStringLiteral("rtf-image:%1").arg(++m_imageCount);
-    m_document.addResource(QTextDocument::ImageResource, QUrl(name), image);
+    cursor().document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
     QTextImageFormat format;
     format.setName(name);
     if (!size.isEmpty()) {
         format.setWidth(points(size.width()));
         format.setHeight(points(size.height()));
     }
-    m_cursor.insertImage(format);
+    cursor().insertImage(format);
 }
 
 } // namespace platform::text::rtf

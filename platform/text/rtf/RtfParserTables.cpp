@@ -11,7 +11,7 @@ namespace platform::text::rtf {
 
 void RtfParser::prepareInsert(bool cell)
 {
-    if (m_tablesOff)
+    if (m_tablesOff || m_story)
         return;
     if (cur().para.inTable || cell) {
         if (!m_table)
@@ -29,11 +29,8 @@ void RtfParser::prepareInsert(bool cell)
 void RtfParser::cellEnd()
 {
     flushText();
-    if (cur().dest == Dest::Footnote) {
-        textChar(' ');
-        return;
-    }
-    if (m_tablesOff) {
+    // Headers and notes hold no tables: their cells run on.
+    if (m_tablesOff || m_story) {
         textChar('\t');
         return;
     }
@@ -49,13 +46,9 @@ void RtfParser::cellEnd()
 void RtfParser::rowEnd()
 {
     flushText();
-    if (cur().dest == Dest::Footnote) {
-        textChar(' ');
-        return;
-    }
-    if (m_tablesOff) {
+    if (m_tablesOff || m_story) {
         applyBlockFormat();
-        m_cursor.insertBlock(QTextBlockFormat(), charFormat());
+        cursor().insertBlock(QTextBlockFormat(), charFormat());
         return;
     }
     // The row's cells take the looks its definition gives them.

@@ -2,6 +2,7 @@
 // The RTF reader's parser: one pass over the data that builds the document
 // through a cursor, group by group.
 #include "platform/text/BoundedImage.h"
+#include "platform/text/PageFurniture.h"
 #include "platform/text/rtf/RtfCodePage_p.h"
 #include "platform/text/rtf/RtfKeywords_p.h"
 #include "platform/text/TableCells.h"
@@ -35,18 +36,21 @@ constexpr int kMaxTableColumns = 256;
 constexpr int kMaxTabStops = 128;
 constexpr int kMaxTwips = 31680;          // 22 inches: beyond that an indent is damage
 constexpr int kMaxControlParameter = 1 << 30;
+// A field's instruction is read this far: its first word names the field.
+constexpr int kMaxFieldInstruction = 256;
 
 
 // What the text of a group goes to.
 enum class Dest : uint8_t {
     Text,
-    Footnote,   // kept inline, its paragraphs run on
+    Story,      // a header, footer or note: text of its own document
     Skip,
     Upr,        // ANSI half of a \upr pair: skipped up to its \ud part
     FontTable,
     ColorTable,
     Picture,
     Attachment, // an RTFD attachment's file name
+    FieldInstruction,
 };
 
 struct CharState {
@@ -61,6 +65,7 @@ struct CharState {
     uint8_t valign = 0; // 1 superscript, 2 subscript
     int foreground = -1;
     int background = -1;
+    uint8_t field = 0; // the PageField the text stands for
     bool operator==(const CharState&) const = default;
 };
 
@@ -157,13 +162,16 @@ public:
 
     void parse(const char* begin, const char* end);
     bool tableCellsExceeded() const { return m_tableCells.exceeded(); }
+    bool notesExceeded() const { return m_notesExceeded; }
 
 private:
     Group& cur() { return m_stack.back(); }
     // Layout units of a length in twips or points.
     double twips(int value) const { return value / 20.0 * m_unitsPerPoint; }
     double points(double value) const { return value * m_unitsPerPoint; }
-    bool textual() { return cur().dest == Dest::Text || cur().dest == Dest::Footnote; }
+    bool textual() { return cur().dest == Dest::Text || cur().dest == Dest::Story; }
+    // Where text goes: the story being read, else the body.
+    QTextCursor& cursor();
 
     void openGroup();
     void closeGroup();
@@ -205,6 +213,18 @@ private:
     bool startRow();
     void nextCell();
     void closeTable();
+
+    // Headers, footers, notes and page fields.
+    void furnitureKeyword(const Keyword& entry, int param);
+    void startHeaderOrFooter(int which);
+    void startNote();
+    void endStory();
+    void noteMark();
+    // The note's reference in the body: the mark read before it, else the
+    // superscript text before it, else a number of its own; answers the mark.
+    QString markNoteReference(int index, Note::Kind kind);
+    void endFieldInstruction();
+    QString nextNoteNumber(Note::Kind kind);
 
     void commitFont();
     void commitColor();
@@ -265,6 +285,26 @@ private:
     // it closes.
     TableLook m_tableLook;
     QHash<qint64, CellLook> m_cellLooks;
+
+    // A header, footer or note being read: its text goes to its own document
+    // until the group that opened it closes. A note is made at its first
+    // text, when its kind (\ftnalt) is known.
+    struct Story {
+        QTextCursor cursor;
+        size_t depth = 0;
+        bool pendingNote = false;
+        Note::Kind kind = Note::Kind::Footnote;
+    };
+    std::optional<Story> m_story;
+    bool m_dropLeadingSpace = false; // after a note's own mark
+    // An automatic mark in the body waiting for its note, selected.
+    std::optional<QTextCursor> m_pendingMark;
+    int m_footnotes = 0;
+    int m_endnotes = 0;
+    QString m_footnoteFormat = QStringLiteral("decimal");
+    QString m_endnoteFormat = QStringLiteral("lowerRoman");
+    bool m_notesExceeded = false;
+    QString m_fieldInstruction;
 
     Picture m_picture;
     Attachment m_attachment;

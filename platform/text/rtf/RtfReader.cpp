@@ -33,7 +33,7 @@ bool readRtfData(const QByteArray& data, QTextDocument& document, const QString&
         parser.parse(data.constData() + start, data.constData() + data.size());
         // A document with more table cells than can be laid out in time is
         // refused, not printed in part.
-        return !parser.tableCellsExceeded();
+        return !parser.tableCellsExceeded() && !parser.notesExceeded();
     });
 }
 

@@ -2,6 +2,7 @@
 // places them beside the body: the same small document in every format.
 #include "platform/text/PageFurniture.h"
 #include "platform/text/odf/OdtReader.h"
+#include "platform/text/rtf/RtfReader.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
@@ -26,6 +27,9 @@ struct Format {
     bool (*read)(const QByteArray&, QTextDocument&);
     const char* footnoteMark;
     const char* endnoteMark;
+    // Pages of a kind without a footer of their own print the default one;
+    // else none.
+    bool footerForEveryKind;
 };
 
 const char kOdtPageLayout[] = R"(<style:page-layout style:name="pm1">
@@ -56,10 +60,31 @@ QByteArray flatOdtWithFurniture()
     return testsupport::flatOdtWithBody(kOdtBody, kOdtPageLayout, kOdtMasterPage);
 }
 
+QByteArray rtfWithFurniture()
+{
+    return R"({\rtf1\ansi\deff0{\fonttbl{\f0 Times;}}\facingp\aftnnrlc
+\sectd\titlepg\headery720\footery1080
+{\header\pard\plain Header words {\field{\*\fldinst PAGE}{\fldrslt 3}} of {\field{\*\fldinst{ NUMPAGES }}{\fldrslt 9}}\par}
+{\headerl\pard Even words\par}{\headerf\pard First words\par}{\footer\pard Footer words\par}
+\pard\plain Body text{\super\chftn}{\footnote\pard\plain{\super\chftn} Footnote words}
+ more{\super\chftn}{\footnote\ftnalt\pard\plain{\super\chftn} Endnote words\par}\par})";
+}
+
+bool readRtf(const QByteArray& data, QTextDocument& document)
+{
+    return readRtfData(data, document, QString());
+}
+
 const Format kFormats[] = {
-    {"odt", odtWithFurniture, readOdtData, "1", "i"},
-    {"fodt", flatOdtWithFurniture, readFlatOdtData, "1", "i"},
+    {"odt", odtWithFurniture, readOdtData, "1", "i", true},
+    {"fodt", flatOdtWithFurniture, readFlatOdtData, "1", "i", true},
+    {"rtf", rtfWithFurniture, readRtf, "1", "i", false},
 };
+
+void PrintTo(const Format& format, std::ostream* out)
+{
+    *out << format.name;
+}
 
 QString textOf(const QTextDocument* document)
 {
@@ -90,9 +115,9 @@ TEST_P(PageFurnitureReaderTest, HeadersAndFootersByKindOfPage)
     EXPECT_TRUE(textOf(furniture->header(PageKind::Default)).startsWith("Header words"));
     EXPECT_EQ(textOf(furniture->header(PageKind::First)), "First words");
     EXPECT_EQ(textOf(furniture->header(PageKind::Even)), "Even words");
-    // Pages without a footer of their own print the default one.
-    for (PageKind kind : {PageKind::Default, PageKind::First, PageKind::Even})
-        EXPECT_EQ(textOf(furniture->footer(kind)), "Footer words");
+    EXPECT_EQ(textOf(furniture->footer(PageKind::Default)), "Footer words");
+    for (PageKind kind : {PageKind::First, PageKind::Even})
+        EXPECT_EQ(textOf(furniture->footer(kind)), GetParam().footerForEveryKind ? "Footer words" : "<none>");
     EXPECT_NEAR(furniture->headerDistance, 36, 0.5);
     EXPECT_NEAR(furniture->footerDistance, 54, 0.5);
 
@@ -120,7 +145,7 @@ TEST_P(PageFurnitureReaderTest, NotesWithTheirMarks)
     // The marks stand in the body where the notes were, the notes' text not.
     const QList<QPair<QString, int>> expected{{GetParam().footnoteMark, 0}, {GetParam().endnoteMark, 1}};
     EXPECT_EQ(marked(body, kNoteReferenceProperty), expected);
-    EXPECT_EQ(body.toPlainText(),
+    EXPECT_EQ(body.toPlainText().trimmed(),
               QStringLiteral("Body text%1 more%2").arg(GetParam().footnoteMark, GetParam().endnoteMark));
     EXPECT_EQ(testsupport::formatOf(body, GetParam().footnoteMark).verticalAlignment(),
               QTextCharFormat::AlignSuperScript);
@@ -155,6 +180,57 @@ TEST(OdtPageFurniture, MasterPageOfTheFirstParagraphAndNotesOutOfPlace)
     EXPECT_EQ(furniture->notes()[1].mark, "3");
     EXPECT_EQ(furniture->noteText(1).toPlainText(), "");
     EXPECT_EQ(document.toPlainText(), "Body13");
+}
+
+} // namespace
+
+namespace {
+
+// Marks of the writer's own, notes without a mark, notes inside headers,
+// later sections' headers and files cut inside a note.
+TEST(RtfPageFurniture, MarksStoriesAndDamage)
+{
+    const struct {
+        const char* name;
+        QByteArray body;
+        const char* text;                  // of the body
+        QStringList marks;                 // of the notes, in order
+        const char* header;                // default header's text
+    } cases[] = {
+        {"literal mark", R"(A{\super *}{\footnote\pard{\super *} star})", "A*", {"*"}, "<none>"},
+        {"no mark", R"(A{\footnote\pard plain})", "A1", {"1"}, "<none>"},
+        {"mark followed by text has no note", R"(A{\super\chftn}B{\footnote\pard x})", "A1B1", {"1"}, "<none>"},
+        {"page number character", R"({\header\pard p\chpgn\par}body)", "body", {}, "p1"},
+        {"note in header left out", R"({\header\pard H{\footnote N}\par}body)", "body", {}, "H"},
+        {"first section's header kept", R"({\header\pard One\par}a\sect{\header\pard Two\par}b)", "a\nb", {}, "One"},
+        {"cut inside a note", R"(Body{\super\chftn}{\footnote\pard{\super\chftn} cut)", "Body1", {"1"}, "<none>"},
+        {"cut inside a header", R"(Body{\header\pard cut)", "Body", {}, "cut"},
+    };
+    for (const auto& c : cases) {
+        QTextDocument document;
+        ASSERT_TRUE(readRtfData("{\\rtf1\\ansi " + c.body + "}", document, QString())) << c.name;
+        EXPECT_EQ(document.toPlainText().trimmed(), c.text) << c.name;
+        const PageFurniture* furniture = PageFurniture::find(document);
+        QStringList marks;
+        QString header = QStringLiteral("<none>");
+        if (furniture) {
+            for (const Note& note : furniture->notes())
+                marks.append(note.mark);
+            header = textOf(furniture->header(PageKind::Default));
+        }
+        EXPECT_EQ(marks, c.marks) << c.name;
+        EXPECT_EQ(header, c.header) << c.name;
+    }
+}
+
+TEST(RtfPageFurniture, PageNumberCharacterIsMarked)
+{
+    QTextDocument document;
+    ASSERT_TRUE(readRtfData(R"({\rtf1{\footer\pard Page \chpgn\par}x})", document, QString()));
+    const PageFurniture* furniture = PageFurniture::find(document);
+    ASSERT_NE(furniture, nullptr);
+    const QList<QPair<QString, int>> expected{{"1", int(PageField::PageNumber)}};
+    EXPECT_EQ(marked(*furniture->footer(PageKind::Default), kPageFieldProperty), expected);
 }
 
 } // namespace

@@ -210,9 +210,8 @@ TEST(RtfReader, SkipsDestinationsThatAreNoText)
         {"binary data inside skipped group", "a{\\*\\blob \\bin3 }}}b}c", "ac"},
         {"binary data in text", "a\\bin2 xyb", "ab"},
         {"list numbers are text", "{\\listtext 1.\\tab}Item", "1.\tItem"},
-        {"footnote kept inline",
-         "Claim{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} Source.\\par More.}. Next",
-         "Claim  Source. More.. Next"},
+        {"footnote apart from the text",
+         "Claim{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} Source.\\par More.}. Next", "Claim1. Next"},
         {"font and colour tables", "{\\fonttbl{\\f0 Times;}}{\\colortbl;\\red1\\green2\\blue3;}x", "x"},
     };
     for (const auto& c : cases) {
