@@ -3,6 +3,8 @@
 #include "platform/text/ParagraphDecorations.h"
 
 #include <QRegularExpression>
+#include <QSet>
+#include <QXmlStreamWriter>
 #include <QTextBlockFormat>
 #include <QXmlStreamReader>
 
@@ -141,6 +143,39 @@ void walkElement(QXmlStreamReader& xml, const std::function<bool(QXmlStreamReade
             break;
         }
     }
+}
+
+QByteArray captureElement(QXmlStreamReader& xml)
+{
+    QByteArray bytes;
+    QXmlStreamWriter out(&bytes);
+    int depth = 0;
+    do {
+        switch (xml.tokenType()) {
+        case QXmlStreamReader::StartElement: {
+            ++depth;
+            out.writeStartElement(xml.name().toString());
+            QSet<QStringView> seen;
+            for (const QXmlStreamAttribute& a : xml.attributes())
+                if (!seen.contains(a.name())) {
+                    seen.insert(a.name());
+                    out.writeAttribute(a.name().toString(), a.value().toString());
+                }
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            --depth;
+            out.writeEndElement();
+            break;
+        case QXmlStreamReader::Characters:
+            out.writeCharacters(xml.text().toString());
+            break;
+        default:
+            break;
+        }
+    } while (depth > 0 && !xml.atEnd() && xml.readNext() != QXmlStreamReader::Invalid);
+    out.writeEndDocument();
+    return bytes;
 }
 
 } // namespace platform::text

@@ -2,6 +2,7 @@
 // Reading the XML of word-processing documents, as the readers of both
 // vocabularies (WordprocessingML, OpenDocument) need it: attributes by local
 // name, lengths, tab stops, style inheritance and walking an element whole.
+#include <QByteArray>
 #include <QList>
 #include <QLatin1StringView>
 #include <QString>
@@ -43,6 +44,12 @@ void readTabStops(QXmlStreamReader& xml, QTextBlockFormat& format,
 // its end itself; text sees the character data met along the way.
 void walkElement(QXmlStreamReader& xml, const std::function<bool(QXmlStreamReader&)>& visit,
                  const std::function<void(QStringView)>& text = {});
+
+// The element the reader stands on, read to its end, as XML of its own
+// without namespaces: elements and attributes by local name (the first of
+// an attribute name met twice), with its character data; read again later
+// where a reader places what floats after its anchor.
+QByteArray captureElement(QXmlStreamReader& xml);
 
 // A style and its ancestors, nearest first: find gives the style of a name
 // (null when there is none), whose parent member names the next. The chain

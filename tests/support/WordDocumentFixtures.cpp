@@ -93,6 +93,9 @@ QByteArray docxDocument(const QByteArray& body)
  xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main"
  xmlns:pic="http://schemas.openxmlformats.org/drawingml/2006/picture"
  xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006"
+ xmlns:wps="http://schemas.microsoft.com/office/word/2010/wordprocessingShape"
+ xmlns:v="urn:schemas-microsoft-com:vml" xmlns:o="urn:schemas-microsoft-com:office:office"
+ xmlns:m="http://schemas.openxmlformats.org/officeDocument/2006/math"
  xmlns:x="urn:unknown-extension">
 <w:body>
 )" + body + "\n</w:body></w:document>";

@@ -5,9 +5,11 @@
 #include "platform/text/ParagraphDecorations.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/SymbolFonts.h"
+#include "platform/text/word/OfficeMath_p.h"
 
 #include <QColor>
 #include <QRegularExpression>
+#include <QSet>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -20,6 +22,36 @@ namespace {
 constexpr double kEmuPerPoint = 12700.0;
 constexpr double kMaxFontPoints = 1638;
 constexpr int kMaxTwips = 31680 * 20; // 22 inches
+// Text boxes inside text boxes past this depth are read as plain text: each
+// level is a table in a table cell, which the layout draws over again.
+constexpr int kMaxBoxDepth = 3;
+constexpr double kBoxLinePoints = 0.75;
+
+// Namespace prefixes of the markup compatibility choices whose content is
+// read; a choice requiring others gives way to its fallback.
+bool understood(QStringView required)
+{
+    static const QSet<QString> known = {
+        QStringLiteral("wps"), QStringLiteral("wpg"), QStringLiteral("wpc"), QStringLiteral("wp14"),
+        QStringLiteral("w14"), QStringLiteral("w15"), QStringLiteral("w16"), QStringLiteral("w16se"),
+        QStringLiteral("w16cid"), QStringLiteral("w16cex"), QStringLiteral("v"), QStringLiteral("o"),
+        QStringLiteral("w10"), QStringLiteral("m"), QStringLiteral("a14"), QStringLiteral("pic"),
+    };
+    const QList<QStringView> prefixes = required.split(u' ', Qt::SkipEmptyParts);
+    return !prefixes.isEmpty()
+           && std::all_of(prefixes.begin(), prefixes.end(), [](QStringView p) { return known.contains(p.toString()); });
+}
+
+// A VML length in a shape's style ("width:120pt;height:1in").
+double vmlStyleLength(const QXmlStreamReader& xml, QStringView name)
+{
+    for (QStringView item : attr(xml, QLatin1StringView("style")).split(u';')) {
+        const qsizetype colon = item.indexOf(u':');
+        if (colon >= 0 && item.left(colon).trimmed() == name)
+            return lengthPoints(item.mid(colon + 1)).value_or(0);
+    }
+    return 0;
+}
 
 // A toggle: present without a value means on.
 bool onOff(const QXmlStreamReader& xml)
@@ -489,13 +521,31 @@ void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
     QSizeF size;
     QString embed;
     QString text;
+    bool anchored = false;
+    bool border = true;
+    bool boxed = false;
     walkElement(xml, [&](QXmlStreamReader& x) {
         const QStringView n = x.name();
-        if (n == u"extent" && size.isEmpty()) {
+        if (n == u"anchor") {
+            anchored = true;
+        } else if (n == u"extent" && size.isEmpty()) {
             size = QSizeF(attr(x, QLatin1StringView("cx")).toDouble() / kEmuPerPoint,
                           attr(x, QLatin1StringView("cy")).toDouble() / kEmuPerPoint);
         } else if (n == u"blip" && embed.isEmpty()) {
             embed = attr(x, QLatin1StringView("embed")).toString();
+        } else if (n == u"ln") {
+            walkElement(x, [&](QXmlStreamReader& line) {
+                border = border && line.name() != u"noFill";
+                line.skipCurrentElement();
+                return true;
+            });
+            return true;
+        } else if (n == u"txbxContent" && captureBox(x, size.width(), border)) {
+            boxed = true;
+            return true;
+        } else if (n == u"Fallback") {
+            x.skipCurrentElement();
+            return true;
         } else if (n == u"t") {
             appendBoxText(x, text);
             return true;
@@ -504,9 +554,13 @@ void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
         }
         return false;
     });
-    if (!embed.isEmpty())
-        addPicture(embed, QString(), size);
-    if (!text.trimmed().isEmpty())
+    if (!embed.isEmpty()) {
+        if (anchored)
+            m_floating.append({{}, 0, false, embed, size});
+        else
+            addPicture(embed, QString(), size);
+    }
+    if (!boxed && !text.trimmed().isEmpty())
         emitText(text.trimmed());
 }
 
@@ -516,21 +570,14 @@ void WordprocessingParser::readPicture(QXmlStreamReader& xml)
     QString relationship;
     QString source;
     QString text;
+    bool border = true;
     walkElement(xml, [&](QXmlStreamReader& x) {
         const QStringView n = x.name();
-        if ((n == u"shape" || n == u"rect") && size.isEmpty()) {
-            double width = 0, height = 0;
-            for (QStringView item : attr(x, QLatin1StringView("style")).split(u';')) {
-                const qsizetype colon = item.indexOf(u':');
-                if (colon < 0)
-                    continue;
-                const QStringView key = item.left(colon).trimmed();
-                if (key == u"width")
-                    width = lengthPoints(item.mid(colon + 1)).value_or(0);
-                else if (key == u"height")
-                    height = lengthPoints(item.mid(colon + 1)).value_or(0);
-            }
-            size = QSizeF(width, height);
+        if (n == u"shape" || n == u"rect" || n == u"roundrect" || n == u"oval") {
+            if (size.isEmpty())
+                size = QSizeF(vmlStyleLength(x, u"width"), vmlStyleLength(x, u"height"));
+            const QStringView stroked = attr(x, QLatin1StringView("stroked"));
+            border = !(stroked == u"f" || stroked == u"false");
         } else if (n == u"imagedata") {
             if (relationship.isEmpty())
                 relationship = attr(x, QLatin1StringView("id")).toString();
@@ -544,6 +591,9 @@ void WordprocessingParser::readPicture(QXmlStreamReader& xml)
             if (source.isEmpty())
                 source = name;
             return true;
+        } else if (n == u"txbxContent") {
+            if (captureBox(x, size.width(), border))
+                return true;
         } else if (n == u"t") {
             appendBoxText(x, text);
             return true;
@@ -553,6 +603,80 @@ void WordprocessingParser::readPicture(QXmlStreamReader& xml)
     addPicture(relationship, source, size);
     if (!text.trimmed().isEmpty())
         emitText(text.trimmed());
+}
+
+bool WordprocessingParser::captureBox(QXmlStreamReader& xml, double width, bool border)
+{
+    if (m_boxDepth >= kMaxBoxDepth)
+        return false;
+    m_floating.append({captureElement(xml), width, border, {}, {}});
+    return true;
+}
+
+// What floated beside the paragraph just ended, each in a block of its own.
+void WordprocessingParser::placeFloating()
+{
+    const QList<Floating> floating = std::exchange(m_floating, {});
+    for (const Floating& f : floating) {
+        if (!m_builder.isComplete())
+            return;
+        if (!f.boxContent.isEmpty()) {
+            placeBox(f);
+            continue;
+        }
+        m_paragraph = Paragraph();
+        m_paragraphStarted = false;
+        addPicture(f.relationshipId, QString(), f.size);
+        m_paragraphStarted = false;
+    }
+}
+
+// A text box as a one-cell table with the box's line, read from its
+// captured content as the body is.
+void WordprocessingParser::placeBox(const Floating& box)
+{
+    TableState t;
+    if (box.width > 0)
+        t.grid = {box.width};
+    for (auto& edge : t.look.whole.borders)
+        edge = box.border ? BorderLine{kBoxLinePoints, QTextFrameFormat::BorderStyle_Solid, Qt::black} : BorderLine{};
+    t.started = true;
+    t.row = 0;
+    t.cellOpen = true;
+    ensureCell();
+    m_builder.beginTable(t.grid, t.look);
+    m_builder.beginRow();
+    m_tables.append(t);
+    const qsizetype depth = m_tables.size();
+    ++m_boxDepth;
+    QXmlStreamReader xml(box.boxContent);
+    readBody(xml);
+    --m_boxDepth;
+    if (m_inParagraph)
+        ensureParagraph();
+    // A damaged box may leave its own tables open: close them with it.
+    while (m_tables.size() > depth) {
+        if (m_tables.last().started)
+            m_builder.endTable();
+        m_tables.removeLast();
+    }
+    ensureCell();
+    m_tables.removeLast();
+    m_builder.endRow();
+    m_builder.endTable();
+    m_inParagraph = false;
+    m_paragraphStarted = false;
+    m_joinNext = false;
+}
+
+bool WordprocessingParser::takeAlternative(QXmlStreamReader& xml)
+{
+    if (m_alternateTaken.isEmpty() || m_alternateTaken.last())
+        return false;
+    if (xml.name() == u"Choice" && !understood(attr(xml, QLatin1StringView("Requires"))))
+        return false;
+    m_alternateTaken.last() = true;
+    return true;
 }
 
 bool WordprocessingParser::readBody(QXmlStreamReader& xml)
@@ -625,6 +749,13 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                     emitText(QString(QChar(char16_t(code))));
             } else if (n == u"drawing") {
                 readDrawing(xml);
+            } else if (n == u"oMath") {
+                emitText(officeMathText(xml));
+            } else if (n == u"AlternateContent") {
+                m_alternateTaken.append(false);
+            } else if (n == u"Choice" || n == u"Fallback") {
+                if (!takeAlternative(xml))
+                    xml.skipCurrentElement();
             } else if (n == u"pict" || n == u"object") {
                 readPicture(xml);
             } else if (n == u"tbl") {
@@ -686,7 +817,7 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                     xml.skipCurrentElement();
             } else if (n == u"instrText" || n == u"delText" || n == u"delInstrText" || n == u"del"
                        || n == u"moveFrom" || n == u"sectPr" || n == u"trPr"
-                       || n == u"tblPrEx" || n == u"sdtPr" || n == u"sdtEndPr" || n == u"Fallback"
+                       || n == u"tblPrEx" || n == u"sdtPr" || n == u"sdtEndPr"
                        || n == u"footnoteReference" || n == u"endnoteReference" || n == u"footnote"
                        || n == u"endnote" || n == u"rt"
                        || n == u"docPr" || n == u"DocumentProperties"
@@ -707,6 +838,10 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                     ensureParagraph();
                 m_inParagraph = false;
                 m_paragraphStarted = false;
+                placeFloating();
+            } else if (n == u"AlternateContent") {
+                if (!m_alternateTaken.isEmpty())
+                    m_alternateTaken.removeLast();
             } else if (n == u"r") {
                 m_runDirect = QTextCharFormat();
                 m_runStyle.clear();
@@ -742,6 +877,7 @@ bool WordprocessingParser::readDocument(const QByteArray& bytes, const QString& 
     if (!xml.readNextStartElement() || xml.name() != rootName)
         return false;
     const bool ok = readBody(xml);
+    placeFloating();
     m_builder.finish();
     return ok;
 }

@@ -87,11 +87,28 @@ private:
     void readRunProperties(QXmlStreamReader& xml, QTextCharFormat& format, QString* styleId);
     void readParagraphProperties(QXmlStreamReader& xml, Paragraph& paragraph);
     void readGrid(QXmlStreamReader& xml, TableState& table);
+    // What floats beside a paragraph, placed after it: a text box (its
+    // content captured, with its width in points and whether it has a
+    // line around it) or an anchored picture.
+    struct Floating {
+        QByteArray boxContent;
+        double width = 0;
+        bool border = true;
+        QString relationshipId;
+        QSizeF size;
+    };
     void readDrawing(QXmlStreamReader& xml);
     void readPicture(QXmlStreamReader& xml);
     static void appendBoxText(QXmlStreamReader& xml, QString& text);
     // The picture of a package part, else of a binary kept in the document.
     void addPicture(const QString& relationshipId, const QString& binaryName, QSizeF size);
+    // A text box's content, captured to be placed after its paragraph;
+    // false when boxes nest too deep, to be read as plain text then.
+    bool captureBox(QXmlStreamReader& xml, double width, bool border);
+    void placeFloating();
+    void placeBox(const Floating& box);
+    // mc:AlternateContent: whether its choice (or fallback) is taken.
+    bool takeAlternative(QXmlStreamReader& xml);
     bool readBody(QXmlStreamReader& xml);
 
     ResolvedStyle resolve(const QString& styleId);
@@ -124,6 +141,9 @@ private:
     bool m_runFormatValid = false;
     QTextCharFormat m_runFormat;
     QList<TableState> m_tables;
+    QList<Floating> m_floating;
+    int m_boxDepth = 0;
+    QList<bool> m_alternateTaken; // of the mc:AlternateContent elements open
 };
 
 } // namespace platform::text
