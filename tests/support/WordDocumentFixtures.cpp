@@ -652,7 +652,11 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
     put16(word, 10, 0x0200);
     put16(word, 32, 14);
     put16(word, 62, 22);
-    put32(word, 64 + 12, quint32(m_text8.size() + m_text16.size() / 2));
+    const quint32 stories = m_storyLengths[0] + m_storyLengths[1] + m_storyLengths[2];
+    put32(word, 64 + 12, quint32(m_text8.size() + m_text16.size() / 2) - stories);
+    put32(word, 64 + 16, m_storyLengths[0]);
+    put32(word, 64 + 20, m_storyLengths[1]);
+    put32(word, 64 + 32, m_storyLengths[2]);
     put16(word, 152, 93);
     const auto fcLcb = [&](int index, quint32 fc, quint32 lcb) {
         put32(word, 154 + 8 * index, fc);
@@ -728,9 +732,11 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
         for (const Section& section : m_sections) {
             plcfSed += le32(section.end);
             quint32 sepx = 0xFFFFFFFF;
-            if (section.breakKind >= 0) {
+            const QByteArray sprms = (section.breakKind >= 0 ? sprm8(0x3009, quint8(section.breakKind)) : QByteArray())
+                                     + (descriptors.isEmpty() ? m_firstSectionSprms : QByteArray());
+            if (!sprms.isEmpty()) {
                 sepx = quint32(word.size());
-                word += le16(3) + sprm8(0x3009, quint8(section.breakKind));
+                word += le16(quint16(sprms.size())) + sprms;
             }
             descriptors += le16(0) + le32(sepx) + le16(0) + le32(0xFFFFFFFF);
         }
@@ -741,6 +747,10 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
         const QByteArray stsh = styleSheet();
         fcLcb(1, quint32(table.size()), quint32(stsh.size()));
         table += stsh;
+    }
+    for (const auto& [index, bytes] : m_tableParts) {
+        fcLcb(index, quint32(table.size()), quint32(bytes.size()));
+        table += bytes;
     }
 
     return {{"WordDocument", word}, {"1Table", table}, {"Data", dataStream}};

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 namespace testsupport {
 
 // The sample's words in reading order, as they must appear in the text.
@@ -117,6 +119,18 @@ public:
     void setBinTableRepeats(int repeats) { m_binTableRepeats = repeats; }
     // The section table; none by default.
     void setSections(const QList<Section>& sections) { m_sections = sections; }
+    // More properties of the first section.
+    void setFirstSectionSprms(const QByteArray& sprms) { m_firstSectionSprms = sprms; }
+    // The last paragraphs are stories after the body: this many characters
+    // of footnotes, then of headers, then of endnotes.
+    void setStoryLengths(quint32 footnotes, quint32 headers, quint32 endnotes)
+    {
+        m_storyLengths = {footnotes, headers, endnotes};
+    }
+    // A structure of the table stream the file information block points at
+    // by its index (2 footnote references, 11 header stories, 31 document
+    // properties, ...).
+    void addTablePart(int index, const QByteArray& bytes) { m_tableParts.append({index, bytes}); }
 
     // The WordDocument, 1Table and Data streams, and the file holding them.
     QList<QPair<QString, QByteArray>> streams(const QByteArray& dataStream) const;
@@ -141,6 +155,9 @@ private:
     QList<List> m_lists{{0x1234, 23}};
     int m_binTableRepeats = 1;
     QList<Section> m_sections;
+    QByteArray m_firstSectionSprms;
+    std::array<quint32, 3> m_storyLengths{};
+    QList<QPair<int, QByteArray>> m_tableParts;
 };
 
 } // namespace testsupport

@@ -1,6 +1,7 @@
 // The parser's page furniture: headers and footers, footnotes and endnotes
 // with their marks, and the page number and count fields.
 #include "platform/text/ListLabels.h"
+#include "platform/text/PageFieldCode_p.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/rtf/RtfParser_p.h"
 
@@ -203,12 +204,9 @@ QString RtfParser::markNoteReference(int index, Note::Kind kind)
 // result is the text that stands for it.
 void RtfParser::endFieldInstruction()
 {
-    const QString name = m_fieldInstruction.simplified().section(QLatin1Char(' '), 0, 0).toUpper();
+    if (const int field = pageFieldOfCode(m_fieldInstruction))
+        cur().chr.field = uint8_t(field);
     m_fieldInstruction.clear();
-    if (name == u"PAGE")
-        cur().chr.field = uint8_t(PageField::PageNumber);
-    else if (name == u"NUMPAGES")
-        cur().chr.field = uint8_t(PageField::PageCount);
 }
 
 } // namespace platform::text::rtf

@@ -2,6 +2,9 @@
 
 #include "platform/text/word/CompoundFile.h"
 #include "platform/text/FontFamilies.h"
+#include "platform/text/ListLabels.h"
+#include "platform/text/PageFieldCode_p.h"
+#include "platform/text/PageFurniture.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
 #include "platform/text/Windows1252.h"
@@ -21,6 +24,12 @@ namespace {
 
 constexpr qint64 kMaxDocFileBytes = 256LL * 1024 * 1024;
 constexpr int kMaxFieldDepth = 64;
+// A field's code is kept this far: its first word names the field.
+constexpr int kMaxFieldCode = 256;
+// The header stories: six separators of the notes, then six for each
+// section (even and odd header, even and odd footer, first header and footer).
+constexpr int kNoteSeparatorStories = 6;
+constexpr int kStoriesPerSection = 6;
 constexpr int kMaxFonts = 32767;
 constexpr int kMaxLists = 32767;
 constexpr int kMaxStyles = 4095; // style indices are 12 bits
@@ -141,14 +150,16 @@ struct Style {
 class DocParser {
 public:
     DocParser(const QByteArray& word, const QByteArray& table, const QByteArray& data, RichTextBuilder& builder)
-        : m_word(word), m_table(table), m_data(data), m_w{word}, m_t{table}, m_dt{data}, m_builder(builder)
+        : m_word(word), m_table(table), m_data(data), m_w{word}, m_t{table}, m_dt{data}, m_builder(&builder)
     {
     }
 
     bool parse();
 
 private:
-    bool readPieces(quint32 fcClx, quint32 lcbClx, quint32 textLength);
+    // Reads the text, all stories when the pieces hold them; false when
+    // they do not hold the body whole.
+    bool readPieces(quint32 fcClx, quint32 lcbClx, quint32 bodyLength, quint32 textLength);
     void readFkps(quint32 fc, quint32 lcb, bool paragraphs);
     void readSections(quint32 fc, quint32 lcb);
     void readFonts(quint32 fc, quint32 lcb);
@@ -162,6 +173,16 @@ private:
     const Style* styleOf(int istd, Style::Kind kind) const;
     QTextCharFormat charFormat(const Run* run, const Style* paragraphStyle, RunExtras& extras) const;
     void emitParagraph(qsizetype from, qsizetype to, qsizetype mark);
+    // Paragraphs of characters [from, to) of the text, and the tables they open closed.
+    void emitRange(qsizetype from, qsizetype to);
+    // The same into a header, footer or note; false when it outgrew its budget.
+    bool emitStory(qsizetype from, qsizetype to, QTextDocument& document, bool note);
+    void readSectionFurniture(quint32 fcSed, quint32 lcbSed);
+    void readHeaders(quint32 fc, quint32 lcb, qsizetype start, qsizetype length);
+    bool readNotes(Note::Kind kind, quint32 fcRef, quint32 lcbRef, quint32 fcTxt, quint32 lcbTxt, qsizetype start,
+                   qsizetype length);
+    void addNoteReference(int index, char16_t c, const QTextCharFormat& format);
+    int pageFieldShown() const;
     void emitPicture(qint64 offset);
     void flushRun(QString& text, const QTextCharFormat& format);
     // A table row's definition, at its end mark: the cells' lines, shading
@@ -174,8 +195,9 @@ private:
     const QByteArray& m_table;
     const QByteArray& m_data;
     Bytes m_w, m_t, m_dt;
-    RichTextBuilder& m_builder;
+    RichTextBuilder* m_builder; // the body's, or a header's or note's while one is read
     QList<Character> m_text;
+    qsizetype m_mainLength = 0; // the body's characters, the first of the text
     QList<Run> m_chpx, m_papx;
     QStringList m_fonts;
     QList<Style> m_styles;
@@ -205,9 +227,18 @@ private:
     // Fields: for each open one, whether its result has begun; text shows
     // only where no open field is in its code. Fields nested past the depth
     // bound are counted and hidden whole.
-    QList<bool> m_fields;
+    struct OpenField {
+        bool inResult = false;
+        QString code;
+        int pageField = 0; // the PageField its result stands for
+    };
+    QList<OpenField> m_fields;
     int m_fieldsInCode = 0;
     int m_ignoredFields = 0;
+    // Notes by the position of their reference in the body.
+    QHash<qsizetype, int> m_noteReferences;
+    bool m_inNote = false;    // a note's text: its own mark is left to the printer
+    bool m_dropSpace = false; // the space after that mark
     struct Level {
         bool rowOpen = false;
         bool cellOpen = false;
@@ -216,7 +247,7 @@ private:
     QList<Level> m_tableLevels;
 };
 
-bool DocParser::readPieces(quint32 fcClx, quint32 lcbClx, quint32 textLength)
+bool DocParser::readPieces(quint32 fcClx, quint32 lcbClx, quint32 bodyLength, quint32 textLength)
 {
     if (!m_t.has(fcClx, lcbClx))
         return false;
@@ -237,13 +268,13 @@ bool DocParser::readPieces(quint32 fcClx, quint32 lcbClx, quint32 textLength)
         const quint32 cpStart = m_t.u32(at + 4 * i);
         const quint32 cpEnd = m_t.u32(at + 4 * (i + 1));
         if (cpEnd < cpStart || cpStart != quint32(m_text.size()))
-            return false;
+            break;
         const quint32 raw = m_t.u32(descriptors + 8 * i + 2);
         const bool compressed = raw & 0x40000000;
         const quint32 fc = compressed ? (raw & 0x3FFFFFFF) / 2 : raw;
         const qint64 count = std::min<qint64>(cpEnd - cpStart, qint64(textLength) - m_text.size());
         if (!m_w.has(fc, count * (compressed ? 1 : 2)))
-            return false;
+            break;
         for (qint64 k = 0; k < count; ++k) {
             if (compressed) {
                 const quint8 byte = m_w.u8(fc + k);
@@ -253,7 +284,7 @@ bool DocParser::readPieces(quint32 fcClx, quint32 lcbClx, quint32 textLength)
             }
         }
     }
-    return m_text.size() == qsizetype(textLength);
+    return m_text.size() >= qsizetype(bodyLength);
 }
 
 void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
@@ -612,13 +643,13 @@ void DocParser::applyParagraphSprms(const Bytes& b, qint64 from, qint64 to, Para
             break;
         }
         case 0x840F:
-        case 0x845E: p.block.setLeftMargin(m_builder.twips(b.s16(s.operand))); break;
+        case 0x845E: p.block.setLeftMargin(m_builder->twips(b.s16(s.operand))); break;
         case 0x840E:
-        case 0x845D: p.block.setRightMargin(m_builder.twips(b.s16(s.operand))); break;
+        case 0x845D: p.block.setRightMargin(m_builder->twips(b.s16(s.operand))); break;
         case 0x8411:
-        case 0x8460: p.block.setTextIndent(m_builder.twips(b.s16(s.operand))); break;
-        case 0xA413: p.block.setTopMargin(m_builder.twips(b.u16(s.operand))); break;
-        case 0xA414: p.block.setBottomMargin(m_builder.twips(b.u16(s.operand))); break;
+        case 0x8460: p.block.setTextIndent(m_builder->twips(b.s16(s.operand))); break;
+        case 0xA413: p.block.setTopMargin(m_builder->twips(b.u16(s.operand))); break;
+        case 0xA414: p.block.setBottomMargin(m_builder->twips(b.u16(s.operand))); break;
         case 0x2407:
             p.block.setPageBreakPolicy(b.u8(s.operand) ? QTextFormat::PageBreak_AlwaysBefore
                                                        : QTextFormat::PageBreak_Auto);
@@ -705,7 +736,7 @@ void DocParser::emitPicture(qint64 offset)
             const qint64 from = body + skip;
             const QByteArrayView bytes = QByteArrayView(m_data).sliced(from, length - skip);
             if (bytes.startsWith("\x89PNG") || bytes.startsWith("\xff\xd8"))
-                m_builder.addImage(QStringLiteral("data:%1").arg(from), [&] { return bytes.toByteArray(); }, size);
+                m_builder->addImage(QStringLiteral("data:%1").arg(from), [&] { return bytes.toByteArray(); }, size);
             return;
         }
         at = body + length;
@@ -715,7 +746,7 @@ void DocParser::emitPicture(qint64 offset)
 void DocParser::flushRun(QString& text, const QTextCharFormat& format)
 {
     if (!text.isEmpty())
-        m_builder.addText(text, format);
+        m_builder->addText(text, format);
     text.clear();
 }
 
@@ -733,11 +764,11 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
 
     // Open or close tables to this paragraph's depth.
     while (int(m_tableLevels.size()) > depth) {
-        m_builder.endTable();
+        m_builder->endTable();
         m_tableLevels.removeLast();
     }
     while (int(m_tableLevels.size()) < depth) {
-        m_builder.beginTable({});
+        m_builder->beginTable({});
         m_tableLevels.append(Level());
     }
     const bool isRowMark = depth > 0 && (depth == 1 ? p.rowEnd : p.innerRowEnd);
@@ -747,18 +778,18 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
             if (level.rowOpen) {
                 applyRowLook(papx, level.rows == 0);
                 ++level.rows;
-                m_builder.endRow();
+                m_builder->endRow();
             }
             level.rowOpen = false;
             level.cellOpen = false;
             return;
         }
         if (!level.rowOpen) {
-            m_builder.beginRow();
+            m_builder->beginRow();
             level.rowOpen = true;
         }
         if (!level.cellOpen) {
-            m_builder.beginCell();
+            m_builder->beginCell();
             level.cellOpen = true;
         }
     }
@@ -776,12 +807,12 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
     }
     measureTabsFromLineStart(p.block);
     p.block.setProperty(kParagraphStyleProperty, QString::number(papx ? papx->istd : 0));
-    m_builder.startParagraph(p.block, style ? style->character : QTextCharFormat());
+    m_builder->startParagraph(p.block, style ? style->character : QTextCharFormat());
     if (list) {
         QList<ListLevelLook> looks;
         for (const DocListLevel& level : *list)
             looks.append(level.look);
-        m_builder.setListItem(QStringLiteral("doc:%1").arg(m_lfoLsids[p.ilfo - 1]), p.ilvl, looks);
+        m_builder->setListItem(QStringLiteral("doc:%1").arg(m_lfoLsids[p.ilfo - 1]), p.ilvl, looks);
     }
 
     QString pending;
@@ -799,15 +830,16 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
         switch (ch.c) {
         case 0x13:
             if (m_fields.size() < kMaxFieldDepth) {
-                m_fields.append(false);
+                m_fields.append(OpenField());
                 ++m_fieldsInCode;
             } else {
                 ++m_ignoredFields;
             }
             continue;
         case 0x14:
-            if (m_ignoredFields == 0 && !m_fields.isEmpty() && !m_fields.last()) {
-                m_fields.last() = true;
+            if (m_ignoredFields == 0 && !m_fields.isEmpty() && !m_fields.last().inResult) {
+                m_fields.last().inResult = true;
+                m_fields.last().pageField = pageFieldOfCode(m_fields.last().code);
                 --m_fieldsInCode;
             }
             continue;
@@ -815,17 +847,35 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
             if (m_ignoredFields > 0) {
                 --m_ignoredFields;
             } else if (!m_fields.isEmpty()) {
-                if (!m_fields.takeLast())
+                if (!m_fields.takeLast().inResult)
                     --m_fieldsInCode;
             }
             continue;
         default: break;
         }
+        if (m_ignoredFields == 0 && !m_fields.isEmpty() && !m_fields.last().inResult
+            && m_fields.last().code.size() < kMaxFieldCode)
+            m_fields.last().code.append(QChar(ch.c));
         if (m_fieldsInCode > 0 || m_ignoredFields > 0)
             continue;
-        if (format != pendingFormat) {
+        if (const auto note = m_noteReferences.constFind(i); note != m_noteReferences.cend()) {
             flushRun(pending, pendingFormat);
-            pendingFormat = format;
+            addNoteReference(*note, ch.c, format);
+            continue;
+        }
+        if (ch.c == 0x02 && m_inNote) {
+            m_dropSpace = true;
+            continue;
+        }
+        if (ch.c == u' ' && std::exchange(m_dropSpace, false))
+            continue;
+        m_dropSpace = false;
+        QTextCharFormat shown = format;
+        if (const int field = pageFieldShown())
+            shown.setProperty(kPageFieldProperty, field);
+        if (shown != pendingFormat) {
+            flushRun(pending, pendingFormat);
+            pendingFormat = shown;
         }
         switch (ch.c) {
         case 0x01:
@@ -839,7 +889,7 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
             break;
         case 0x0C:
             flushRun(pending, pendingFormat);
-            m_builder.addPageBreak();
+            m_builder->addPageBreak();
             break;
         case 0x0E: pending.append(QChar(QChar::LineSeparator)); break;
         case 0x1E: pending.append(QChar(0x2011)); break;
@@ -989,28 +1039,35 @@ void DocParser::applyRowLook(const Run* papx, bool firstRow)
     });
     if (firstRow) {
         if (tableLines)
-            m_builder.setTableLook(table);
-        m_builder.setColumnWidths(widths);
+            m_builder->setTableLook(table);
+        m_builder->setColumnWidths(widths);
     }
     for (int c = 0; c < cells.size(); ++c)
-        m_builder.setCellLook(c, cells[c]);
+        m_builder->setCellLook(c, cells[c]);
+}
+
+// Calls f with each property modifier of a section: the section table
+// holds n + 1 character positions, then n section descriptors of 12 bytes.
+template <typename F>
+void forEachSectionSprm(const Bytes& table, const Bytes& word, quint32 fc, qint64 count, qint64 section, F&& f)
+{
+    const quint32 sepx = table.u32(fc + 4 * (count + 1) + 12 * section + 2);
+    if (sepx != 0xFFFFFFFF && word.has(sepx, 2))
+        forEachSprm(word, qint64(sepx) + 2, qint64(sepx) + 2 + word.u16(sepx), f);
 }
 
 void DocParser::readSections(quint32 fc, quint32 lcb)
 {
-    // n + 1 character positions, then n section descriptors of 12 bytes.
     if (!m_t.has(fc, lcb) || lcb < 4 + 12)
         return;
     const qint64 count = (qint64(lcb) - 4) / 16;
     // How a section starts: unless its properties say otherwise, on a new page.
     const auto startsNewPage = [&](qint64 section) {
-        const quint32 sepx = m_t.u32(fc + 4 * (count + 1) + 12 * section + 2);
         quint8 breakKind = 2;
-        if (sepx != 0xFFFFFFFF && m_w.has(sepx, 2))
-            forEachSprm(m_w, qint64(sepx) + 2, qint64(sepx) + 2 + m_w.u16(sepx), [&](const Sprm& sprm) {
-                if (sprm.code == 0x3009)
-                    breakKind = m_w.u8(sprm.operand);
-            });
+        forEachSectionSprm(m_t, m_w, fc, count, section, [&](const Sprm& sprm) {
+            if (sprm.code == 0x3009)
+                breakKind = m_w.u8(sprm.operand);
+        });
         return breakKind >= 2; // not continuous, nor a new column
     };
     // A section's mark breaks the page when the next section starts on a new one.
@@ -1021,6 +1078,140 @@ void DocParser::readSections(quint32 fc, quint32 lcb)
         if (i + 1 == count || !startsNewPage(i + 1))
             m_continuousSectionMarks.insert(mark);
     }
+}
+
+// The first section's title page and header and footer distances: its
+// headers are the ones printed.
+void DocParser::readSectionFurniture(quint32 fc, quint32 lcb)
+{
+    if (!m_t.has(fc, lcb) || lcb < 4 + 12)
+        return;
+    const qint64 count = (qint64(lcb) - 4) / 16;
+    PageFurniture& furniture = PageFurniture::of(m_builder->document());
+    forEachSectionSprm(m_t, m_w, fc, count, 0, [&](const Sprm& sprm) {
+        if (sprm.code == 0x300A) // sprmSFTitlePage
+            furniture.titlePage = m_w.u8(sprm.operand) != 0;
+        else if (sprm.code == 0xB017) // sprmSDyaHdrTop
+            furniture.headerDistance = std::clamp(int(m_w.u16(sprm.operand)), 0, 31680) / 20.0;
+        else if (sprm.code == 0xB018) // sprmSDyaHdrBottom
+            furniture.footerDistance = std::clamp(int(m_w.u16(sprm.operand)), 0, 31680) / 20.0;
+    });
+}
+
+void DocParser::emitRange(qsizetype from, qsizetype to)
+{
+    qsizetype start = from;
+    for (qsizetype i = from; i < to; ++i) {
+        const char16_t c = m_text[i].c;
+        if (c == 0x0D || c == 0x07 || (c == 0x0C && m_continuousSectionMarks.contains(i))) {
+            emitParagraph(start, i, i);
+            start = i + 1;
+        }
+    }
+    if (start < to)
+        emitParagraph(start, to, to);
+    while (!m_tableLevels.isEmpty()) {
+        m_builder->endTable();
+        m_tableLevels.removeLast();
+    }
+}
+
+bool DocParser::emitStory(qsizetype from, qsizetype to, QTextDocument& document, bool note)
+{
+    RichTextBuilder builder(document);
+    RichTextBuilder* const body = m_builder;
+    m_builder = &builder;
+    m_inNote = note;
+    m_dropSpace = false;
+    const auto fields = std::exchange(m_fields, {});
+    const int fieldsInCode = std::exchange(m_fieldsInCode, 0);
+    const int ignoredFields = std::exchange(m_ignoredFields, 0);
+    // A story's closing paragraph mark ends its last paragraph.
+    if (to > from && m_text[to - 1].c == 0x0D)
+        --to;
+    emitRange(from, to);
+    builder.finish();
+    m_fields = fields;
+    m_fieldsInCode = fieldsInCode;
+    m_ignoredFields = ignoredFields;
+    m_inNote = false;
+    m_builder = body;
+    return builder.isComplete();
+}
+
+// The header stories of the first section, from the header document that
+// starts at start; an empty story is none.
+void DocParser::readHeaders(quint32 fc, quint32 lcb, qsizetype start, qsizetype length)
+{
+    const qint64 positions = lcb / 4;
+    if (!m_t.has(fc, lcb) || positions < kNoteSeparatorStories + kStoriesPerSection + 1)
+        return;
+    PageFurniture& furniture = PageFurniture::of(m_builder->document());
+    const struct {
+        bool footer;
+        PageKind kind;
+    } stories[kStoriesPerSection] = {{false, PageKind::Even}, {false, PageKind::Default}, {true, PageKind::Even},
+                                     {true, PageKind::Default}, {false, PageKind::First}, {true, PageKind::First}};
+    for (int i = 0; i < kStoriesPerSection; ++i) {
+        const qint64 at = fc + 4 * qint64(kNoteSeparatorStories + i);
+        const quint32 from = m_t.u32(at), to = m_t.u32(at + 4);
+        if (to <= from + 1 || to > length) // empty, a lone paragraph mark, or damage
+            continue;
+        QTextDocument& story = stories[i].footer ? furniture.makeFooter(stories[i].kind)
+                                                 : furniture.makeHeader(stories[i].kind);
+        emitStory(start + from, start + to, story, false);
+    }
+}
+
+// Footnotes or endnotes: their references' positions in the body (with
+// whether each is numbered automatically), and their texts' bounds in the
+// note document that starts at start. Entries out of bounds are left out;
+// false when the document has more notes than it may.
+bool DocParser::readNotes(Note::Kind kind, quint32 fcRef, quint32 lcbRef, quint32 fcTxt, quint32 lcbTxt,
+                          qsizetype start, qsizetype length)
+{
+    if (length <= 0 || lcbRef < 4 + 2 || !m_t.has(fcRef, lcbRef))
+        return true;
+    const qint64 count = (qint64(lcbRef) - 4) / 6;
+    const qint64 texts = m_t.has(fcTxt, lcbTxt) ? qint64(lcbTxt) / 4 : 0;
+    PageFurniture& furniture = PageFurniture::of(m_builder->document());
+    int numbered = 0;
+    for (qint64 i = 0; i < count; ++i) {
+        const quint32 reference = m_t.u32(fcRef + 4 * i);
+        if (reference >= quint32(m_mainLength) || m_noteReferences.contains(reference))
+            continue;
+        if (furniture.notes().size() >= std::size_t(kMaxNotes))
+            return false;
+        const bool automatic = m_t.u16(fcRef + 4 * (count + 1) + 2 * i) != 0;
+        const QString mark = automatic ? formatListNumber(kind == Note::Kind::Endnote ? u"lowerRoman" : u"decimal",
+                                                          ++numbered)
+                                       : QString(QChar(m_text[reference].c));
+        const int index = furniture.addNote(kind, mark);
+        m_noteReferences.insert(reference, index);
+        const quint32 from = i + 1 < texts ? m_t.u32(fcTxt + 4 * i) : 0;
+        const quint32 to = i + 1 < texts ? m_t.u32(fcTxt + 4 * (i + 1)) : 0;
+        if (from < to && to <= length && !emitStory(start + from, start + to, furniture.noteText(index), true))
+            return false;
+    }
+    return true;
+}
+
+void DocParser::addNoteReference(int index, char16_t c, const QTextCharFormat& format)
+{
+    const PageFurniture* furniture = PageFurniture::find(m_builder->document());
+    QTextCharFormat mark = format;
+    mark.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    mark.setProperty(kNoteReferenceProperty, index);
+    m_builder->addText(c == 0x02 && furniture ? furniture->notes().at(index).mark : QString(QChar(c)), mark);
+}
+
+// The page field whose result the text is in, the innermost first; 0: none.
+int DocParser::pageFieldShown() const
+{
+    for (auto it = m_fields.crbegin(); it != m_fields.crend(); ++it)
+        if (it->inResult && it->pageField)
+            return it->pageField;
+    return 0;
 }
 
 bool DocParser::parse()
@@ -1047,7 +1238,22 @@ bool DocParser::parse()
     // A document longer than any document may be is refused, not cut.
     if (ccpText < 0 || ccpText > kMaxDocumentCharacters)
         return false;
-    if (!readPieces(fc(33), lcb(33), quint32(ccpText)))
+    // The stories after the body: footnotes, headers, macros, comments,
+    // endnotes, text boxes and those of the headers, each as long as the
+    // file says; a count out of bounds is damage and leaves the stories out.
+    std::array<qint64, 7> stories{};
+    bool damaged = false;
+    for (std::size_t i = 0; i < stories.size(); ++i) {
+        stories[i] = qint32(m_w.u32(rgLw + 16 + 4 * qint64(i)));
+        damaged = damaged || stories[i] < 0 || stories[i] > kMaxDocumentCharacters || cslw < 4 + qint64(i) + 1;
+    }
+    if (damaged)
+        stories = {};
+    qint64 total = ccpText;
+    for (qint64 length : stories)
+        total += length;
+    m_mainLength = ccpText;
+    if (!readPieces(fc(33), lcb(33), quint32(ccpText), quint32(total)))
         return false;
     readFkps(fc(12), lcb(12), false);
     readFkps(fc(13), lcb(13), true);
@@ -1057,28 +1263,29 @@ bool DocParser::parse()
     readLists(fc(73), lcb(73), fc(74), lcb(74));
     if (!m_styles.isEmpty()) {
         // What no style sets: the style sheet's font at ten points.
-        QFont font = m_builder.document().defaultFont();
+        QFont font = m_builder->document().defaultFont();
         if (m_defaultFont >= 0 && m_defaultFont < m_fonts.size() && !m_fonts[m_defaultFont].isEmpty())
             font.setFamilies(documentFontFamilies(m_fonts[m_defaultFont]));
         font.setPointSizeF(10);
-        m_builder.document().setDefaultFont(font);
+        m_builder->document().setDefaultFont(font);
     }
 
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < m_text.size(); ++i) {
-        const char16_t c = m_text[i].c;
-        if (c == 0x0D || c == 0x07 || (c == 0x0C && m_continuousSectionMarks.contains(i))) {
-            emitParagraph(start, i, i);
-            start = i + 1;
-        }
+    // Stories the pieces do not hold whole are left out.
+    const auto within = [&](qint64 start, qint64 length) { return start + length <= m_text.size(); };
+    const qint64 footnotes = ccpText, headers = footnotes + stories[0], endnotes = headers + stories[1] + stories[2] + stories[3];
+    if (within(headers, stories[1])) {
+        readHeaders(fc(11), lcb(11), headers, stories[1]);
+        readSectionFurniture(fc(6), lcb(6));
+        if (lcb(31) >= 2 && m_t.has(fc(31), 2) && (m_t.u8(fc(31)) & 0x01)) // the document's fFacingPages
+            PageFurniture::of(m_builder->document()).evenAndOddHeaders = true;
     }
-    if (start < m_text.size())
-        emitParagraph(start, m_text.size(), m_text.size());
-    while (!m_tableLevels.isEmpty()) {
-        m_builder.endTable();
-        m_tableLevels.removeLast();
-    }
-    m_builder.finish();
+    if (within(footnotes, stories[0]) && !readNotes(Note::Kind::Footnote, fc(2), lcb(2), fc(3), lcb(3), footnotes, stories[0]))
+        return false;
+    if (within(endnotes, stories[4]) && !readNotes(Note::Kind::Endnote, fc(46), lcb(46), fc(47), lcb(47), endnotes, stories[4]))
+        return false;
+
+    emitRange(0, m_mainLength);
+    m_builder->finish();
     return true;
 }
 

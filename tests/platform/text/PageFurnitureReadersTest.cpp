@@ -3,11 +3,13 @@
 #include "platform/text/PageFurniture.h"
 #include "platform/text/odf/OdtReader.h"
 #include "platform/text/rtf/RtfReader.h"
+#include "platform/text/word/DocReader.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -70,6 +72,60 @@ QByteArray rtfWithFurniture()
  more{\super\chftn}{\footnote\ftnalt\pard\plain{\super\chftn} Endnote words\par}\par})";
 }
 
+QByteArray le32(quint32 v)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(v, bytes.data());
+    return bytes;
+}
+
+// Character positions as a table of the Word 97 file holds them.
+QByteArray positions(const QList<quint32>& cps)
+{
+    QByteArray bytes;
+    for (quint32 cp : cps)
+        bytes += le32(cp);
+    return bytes;
+}
+
+constexpr int kSeparatorStories = 6;
+
+// The body, then its footnote, header and endnote stories.
+testsupport::DocBuilder docBuilderWithFurniture()
+{
+    testsupport::DocBuilder b;
+    b.paragraph({{"Body text\x02 more\x02\r", {}}});
+    const QString footnote = "\x02 Footnote words\r";
+    b.paragraph({{footnote, {}}});
+    const QStringList headers = {"Even words\r",
+                                 "Header words \x13 PAGE \x14" "3\x15 of \x13 NUMPAGES \x14" "9\x15\r",
+                                 "", "Footer words\r", "First words\r", ""};
+    QList<quint32> storyStarts(kSeparatorStories + 1, 0); // the notes' separators are empty
+    for (const QString& story : headers) {
+        if (!story.isEmpty())
+            b.paragraph({{story, {}}});
+        storyStarts.append(storyStarts.last() + quint32(story.size()));
+    }
+    const QString endnote = "\x02 Endnote words\r";
+    b.paragraph({{endnote, {}}});
+    b.setStoryLengths(quint32(footnote.size()), storyStarts.last(), quint32(endnote.size()));
+    b.addTablePart(2, positions({9, 17}) + QByteArray("\x01\x00", 2));
+    b.addTablePart(3, positions({0, quint32(footnote.size())}));
+    b.addTablePart(46, positions({15, 17}) + QByteArray("\x01\x00", 2));
+    b.addTablePart(47, positions({0, quint32(endnote.size())}));
+    b.addTablePart(11, positions(storyStarts));
+    b.addTablePart(31, QByteArray("\x01\x00", 2) + QByteArray(32, '\0')); // facing pages
+    b.setSections({{17, -1}});
+    b.setFirstSectionSprms(testsupport::sprm8(0x300A, 1) + testsupport::sprm16(0xB017, 720)
+                           + testsupport::sprm16(0xB018, 1080));
+    return b;
+}
+
+QByteArray docWithFurniture()
+{
+    return docBuilderWithFurniture().build({});
+}
+
 bool readRtf(const QByteArray& data, QTextDocument& document)
 {
     return readRtfData(data, document, QString());
@@ -79,6 +135,7 @@ const Format kFormats[] = {
     {"odt", odtWithFurniture, readOdtData, "1", "i", true},
     {"fodt", flatOdtWithFurniture, readFlatOdtData, "1", "i", true},
     {"rtf", rtfWithFurniture, readRtf, "1", "i", false},
+    {"doc", docWithFurniture, readDocData, "1", "i", false},
 };
 
 void PrintTo(const Format& format, std::ostream* out)
@@ -231,6 +288,46 @@ TEST(RtfPageFurniture, PageNumberCharacterIsMarked)
     ASSERT_NE(furniture, nullptr);
     const QList<QPair<QString, int>> expected{{"1", int(PageField::PageNumber)}};
     EXPECT_EQ(marked(*furniture->footer(PageKind::Default), kPageFieldProperty), expected);
+}
+
+} // namespace
+
+namespace {
+
+// Damaged tables of the stories leave the stories out, never the body.
+TEST(DocPageFurniture, DamagedStoryTablesKeepTheBody)
+{
+    const struct {
+        const char* name;
+        std::function<void(testsupport::DocBuilder&)> damage;
+        int notes;
+        bool header;
+        qsizetype patchAt = 0; // in the WordDocument stream
+        quint32 patchValue = 0;
+    } cases[] = {
+        {"header table cut short", [](auto& b) { b.addTablePart(11, positions({0, 0, 0})); }, 2, false},
+        {"header story past its document", [](auto& b) { b.addTablePart(11, positions(QList<quint32>(13, 0) << 90000)); }, 2, false},
+        {"reference past the body", [](auto& b) { b.addTablePart(2, positions({9000, 17}) + QByteArray("\x01\x00", 2)); }, 1, true},
+        {"note text past its document", [](auto& b) { b.addTablePart(3, positions({0, 9000})); }, 2, true},
+        {"note text table missing", [](auto& b) { b.addTablePart(3, {}); }, 2, true},
+        // The lengths of the header and footnote documents in the file information block.
+        {"stories longer than the text", {}, 1, false, 64 + 20, 100000},
+        {"story length negative", {}, 0, false, 64 + 16, 0xFFFFFFF0},
+    };
+    for (const auto& c : cases) {
+        testsupport::DocBuilder b = docBuilderWithFurniture();
+        if (c.damage)
+            c.damage(b);
+        auto streams = b.streams({});
+        if (c.patchAt)
+            qToLittleEndian(c.patchValue, streams[0].second.data() + c.patchAt);
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(testsupport::compoundFile(streams), document)) << c.name;
+        EXPECT_TRUE(document.toPlainText().startsWith("Body text")) << c.name;
+        const PageFurniture* furniture = PageFurniture::find(document);
+        EXPECT_EQ(furniture ? int(furniture->notes().size()) : 0, c.notes) << c.name;
+        EXPECT_EQ(furniture && furniture->header(PageKind::Default), c.header) << c.name;
+    }
 }
 
 } // namespace
