@@ -145,7 +145,7 @@ void walkElement(QXmlStreamReader& xml, const std::function<bool(QXmlStreamReade
     }
 }
 
-QByteArray captureElement(QXmlStreamReader& xml)
+QByteArray captureElement(QXmlStreamReader& xml, const QString& rootName)
 {
     QByteArray bytes;
     QXmlStreamWriter out(&bytes);
@@ -153,8 +153,8 @@ QByteArray captureElement(QXmlStreamReader& xml)
     do {
         switch (xml.tokenType()) {
         case QXmlStreamReader::StartElement: {
+            out.writeStartElement(depth == 0 && !rootName.isEmpty() ? rootName : xml.name().toString());
             ++depth;
-            out.writeStartElement(xml.name().toString());
             QSet<QStringView> seen;
             for (const QXmlStreamAttribute& a : xml.attributes())
                 if (!seen.contains(a.name())) {

@@ -48,8 +48,9 @@ void walkElement(QXmlStreamReader& xml, const std::function<bool(QXmlStreamReade
 // The element the reader stands on, read to its end, as XML of its own
 // without namespaces: elements and attributes by local name (the first of
 // an attribute name met twice), with its character data; read again later
-// where a reader places what floats after its anchor.
-QByteArray captureElement(QXmlStreamReader& xml);
+// where a reader places what floats after its anchor. rootName, when given,
+// renames the element itself.
+QByteArray captureElement(QXmlStreamReader& xml, const QString& rootName = {});
 
 // A style and its ancestors, nearest first: find gives the style of a name
 // (null when there is none), whose parent member names the next. The chain

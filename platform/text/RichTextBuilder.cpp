@@ -391,6 +391,22 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths, const TableL
     m_fresh = true;
 }
 
+void RichTextBuilder::beginTextBox(double widthPoints, bool border)
+{
+    TableLook look;
+    for (auto& edge : look.whole.borders)
+        edge = border ? BorderLine{kTextBoxLinePoints, QTextFrameFormat::BorderStyle_Solid, Qt::black} : BorderLine{};
+    beginTable(widthPoints > 0 ? QList<double>{widthPoints} : QList<double>{}, look);
+    beginRow();
+    beginCell();
+}
+
+void RichTextBuilder::endTextBox()
+{
+    endRow();
+    endTable();
+}
+
 QList<QTextLength> RichTextBuilder::columnLengths(const QList<double>& columnWidths, int columns) const
 {
     // Columns as wide as the document makes them; the printer narrows a

@@ -35,6 +35,11 @@ namespace platform::text {
 // the layout goes over a nested table's content about twice for every level
 // (3,000 paragraphs five tables deep print in 4.5 s, eight deep in 39 s).
 inline constexpr int kMaxTableDepth = 5;
+// Text boxes inside text boxes past this depth are read as plain text: each
+// level is a table in a table cell, which the layout draws over again.
+inline constexpr int kMaxTextBoxDepth = 3;
+// The line drawn around a text box that has one.
+inline constexpr double kTextBoxLinePoints = 0.75;
 // A table grows to at most this many columns; cells past them flow into the
 // last cell.
 inline constexpr int kMaxTableColumns = 64;
@@ -130,6 +135,11 @@ public:
     void endRow();
     void endTable();
     bool inTable() const { return !m_tables.isEmpty(); }
+    // A text box or frame: a one-cell table of the box's width in points
+    // (none: the text's), with a line around it when border is set; its
+    // paragraphs go into the cell until endTextBox.
+    void beginTextBox(double widthPoints, bool border);
+    void endTextBox();
 
     // Closes the tables still open.
     void finish();

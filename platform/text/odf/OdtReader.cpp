@@ -2,6 +2,7 @@
 
 #include "platform/text/DocumentXml_p.h"
 #include "platform/text/FontFamilies.h"
+#include "platform/text/LinearMath_p.h"
 #include "platform/text/PageFurniture.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
@@ -9,6 +10,7 @@
 
 #include <QColor>
 #include <QHash>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -149,6 +151,15 @@ private:
     void readCellProperties(QXmlStreamReader& xml, CellLook& look);
     bool readBody(QXmlStreamReader& xml);
     void readFrame(QXmlStreamReader& xml);
+    // A formula object's linear text; empty for other objects (charts),
+    // whose replacement picture stands in the frame beside them.
+    QString readObject(QXmlStreamReader& xml);
+    // A shape (custom, rectangle, ellipse): its text as a text box.
+    void readShape(QXmlStreamReader& xml);
+    // What floats is placed after the paragraph anchoring it, or at once
+    // outside paragraphs.
+    void placeFloating();
+    void placeBox(const QByteArray& content, double width);
     void readUnframedImage(QXmlStreamReader& xml);
     bool placePart(QString href, const QSizeF& size);
     void readColumn(QXmlStreamReader& xml);
@@ -207,6 +218,16 @@ private:
         int coveredInRow = 0; // covered cells that a column span already counts
     };
     QList<TableState> m_tables;
+
+    // A text box's content captured, or a picture by its reference.
+    struct Floating {
+        QByteArray box;
+        double width = 0; // points
+        QString picture;
+        QSizeF size;
+    };
+    QList<Floating> m_floating;
+    int m_boxDepth = 0;
 };
 
 void OdtParser::readFontFaces(QXmlStreamReader& xml)
@@ -641,11 +662,25 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
 {
     const QSizeF size(lengthPoints(attr(xml, QLatin1StringView("width"))).value_or(0),
                       lengthPoints(attr(xml, QLatin1StringView("height"))).value_or(0));
+    const QStringView anchor = attr(xml, QLatin1StringView("anchor-type"));
+    const bool floats = !anchor.isEmpty() && anchor != u"as-char";
     bool placed = false;
     QString text;
     const auto visit = [&](QXmlStreamReader& x) {
         if (x.name() == u"title" || x.name() == u"desc") {
             x.skipCurrentElement(); // alternative text, not shown
+            return true;
+        }
+        if (x.name() == u"text-box" && m_boxDepth < kMaxTextBoxDepth) {
+            m_floating.append({captureElement(x), size.width(), {}, {}});
+            return true;
+        }
+        if (x.name() == u"object") {
+            const QString formula = readObject(x);
+            if (!formula.isEmpty() && !placed) {
+                text = formula;
+                placed = true;
+            }
             return true;
         }
         if (x.name() != u"image")
@@ -654,7 +689,14 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
             x.skipCurrentElement();
             return true;
         }
-        placed = placePart(attr(x, QLatin1StringView("href")).toString(), size);
+        const QString href = attr(x, QLatin1StringView("href")).toString();
+        if (floats && !href.isEmpty()) {
+            m_floating.append({{}, 0, href, size});
+            placed = true;
+            x.skipCurrentElement();
+            return true;
+        }
+        placed = placePart(href, size);
         if (placed)
             return false;
         // Pictures kept in the XML itself (flat files).
@@ -683,6 +725,89 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
         m_builder.addText(text, currentFormat());
         m_lastWasSpace = false;
     }
+}
+
+QString OdtParser::readObject(QXmlStreamReader& xml)
+{
+    QString href = attr(xml, QLatin1StringView("href")).toString();
+    // A flat file holds the formula inside the object.
+    QString text;
+    walkElement(xml, [&](QXmlStreamReader& x) {
+        if (x.name() == u"math" && text.isEmpty())
+            text = mathMLText(x);
+        else
+            x.skipCurrentElement();
+        return true;
+    });
+    if (!text.isEmpty() || !m_parts)
+        return text;
+    if (href.startsWith(QLatin1StringView("./")))
+        href = href.mid(2);
+    if (href.isEmpty() || href.contains(QLatin1StringView("://")))
+        return {};
+    const std::optional<QByteArray> content = m_parts(href + QStringLiteral("/content.xml"));
+    if (!content)
+        return {};
+    QXmlStreamReader formula(*content);
+    if (!formula.readNextStartElement() || formula.name() != u"math")
+        return {};
+    return mathMLText(formula).trimmed();
+}
+
+void OdtParser::readShape(QXmlStreamReader& xml)
+{
+    const double width = lengthPoints(attr(xml, QLatin1StringView("width"))).value_or(0);
+    if (m_boxDepth >= kMaxTextBoxDepth) {
+        addRun(xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified());
+        return;
+    }
+    // Read again as a text box, not as the shape it is.
+    const QByteArray content = captureElement(xml, QStringLiteral("text-box"));
+    static const QRegularExpression paragraph(QStringLiteral("<(p|h)[ >]"));
+    if (paragraph.match(QString::fromUtf8(content)).hasMatch())
+        m_floating.append({content, width, {}, {}});
+}
+
+void OdtParser::placeFloating()
+{
+    const QList<Floating> floating = std::exchange(m_floating, {});
+    for (const Floating& f : floating) {
+        if (!m_builder.isComplete())
+            return;
+        if (!f.box.isEmpty()) {
+            placeBox(f.box, f.width);
+        } else {
+            m_inParagraph = false;
+            placePart(f.picture, f.size);
+        }
+        m_inParagraph = false;
+    }
+}
+
+// A one-cell table with a line around it, the box's content read into it
+// as the body is.
+void OdtParser::placeBox(const QByteArray& content, double width)
+{
+    m_builder.beginTextBox(width, true);
+    const QList<ListState> lists = std::exchange(m_lists, {});
+    const QList<QTextCharFormat> spans = std::exchange(m_spans, {});
+    const qsizetype stack = m_stack.size();
+    const qsizetype tables = m_tables.size();
+    m_inParagraph = false;
+    ++m_boxDepth;
+    QXmlStreamReader xml(content);
+    readBody(xml);
+    --m_boxDepth;
+    m_stack.resize(stack);
+    while (m_tables.size() > tables) {
+        if (m_tables.last().started)
+            m_builder.endTable();
+        m_tables.removeLast();
+    }
+    m_builder.endTextBox();
+    m_lists = lists;
+    m_spans = spans;
+    m_inParagraph = false;
 }
 
 // The list an outermost list continues (the one before it, or the one its
@@ -920,6 +1045,7 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             case Kind::Paragraph:
                 ensureParagraph();
                 m_inParagraph = false;
+                placeFloating();
                 break;
             case Kind::Span:
                 if (!m_spans.isEmpty())
@@ -1043,6 +1169,13 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             continue;
         } else if (n == u"frame") {
             readFrame(xml);
+            if (!m_inParagraph)
+                placeFloating();
+            continue;
+        } else if (n == u"custom-shape" || n == u"rect" || n == u"ellipse") {
+            readShape(xml);
+            if (!m_inParagraph)
+                placeFloating();
             continue;
         } else if (n == u"image") {
             readUnframedImage(xml);

@@ -2,10 +2,10 @@
 
 #include "platform/text/DocumentXml_p.h"
 #include "platform/text/FontFamilies.h"
+#include "platform/text/LinearMath_p.h"
 #include "platform/text/ParagraphDecorations.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/SymbolFonts.h"
-#include "platform/text/word/OfficeMath_p.h"
 
 #include <QColor>
 #include <QRegularExpression>
@@ -22,10 +22,6 @@ namespace {
 constexpr double kEmuPerPoint = 12700.0;
 constexpr double kMaxFontPoints = 1638;
 constexpr int kMaxTwips = 31680 * 20; // 22 inches
-// Text boxes inside text boxes past this depth are read as plain text: each
-// level is a table in a table cell, which the layout draws over again.
-constexpr int kMaxBoxDepth = 3;
-constexpr double kBoxLinePoints = 0.75;
 
 // Namespace prefixes of the markup compatibility choices whose content is
 // read; a choice requiring others gives way to its fallback.
@@ -607,7 +603,7 @@ void WordprocessingParser::readPicture(QXmlStreamReader& xml)
 
 bool WordprocessingParser::captureBox(QXmlStreamReader& xml, double width, bool border)
 {
-    if (m_boxDepth >= kMaxBoxDepth)
+    if (m_boxDepth >= kMaxTextBoxDepth)
         return false;
     m_floating.append({captureElement(xml), width, border, {}, {}});
     return true;
@@ -636,16 +632,12 @@ void WordprocessingParser::placeFloating()
 void WordprocessingParser::placeBox(const Floating& box)
 {
     TableState t;
-    if (box.width > 0)
-        t.grid = {box.width};
-    for (auto& edge : t.look.whole.borders)
-        edge = box.border ? BorderLine{kBoxLinePoints, QTextFrameFormat::BorderStyle_Solid, Qt::black} : BorderLine{};
     t.started = true;
     t.row = 0;
     t.cellOpen = true;
+    t.cellStarted = true;
     ensureCell();
-    m_builder.beginTable(t.grid, t.look);
-    m_builder.beginRow();
+    m_builder.beginTextBox(box.width, box.border);
     m_tables.append(t);
     const qsizetype depth = m_tables.size();
     ++m_boxDepth;
@@ -660,10 +652,8 @@ void WordprocessingParser::placeBox(const Floating& box)
             m_builder.endTable();
         m_tables.removeLast();
     }
-    ensureCell();
     m_tables.removeLast();
-    m_builder.endRow();
-    m_builder.endTable();
+    m_builder.endTextBox();
     m_inParagraph = false;
     m_paragraphStarted = false;
     m_joinNext = false;

@@ -1,9 +1,11 @@
 // Content that floats in a word-processing file (text boxes, frames,
 // anchored pictures, equations, fallback pictures of charts) placed in the
 // flow after its anchor and printed.
+#include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextPrinter.h"
 #include "platform/text/odf/OdtReader.h"
 #include "platform/text/word/DocxReader.h"
+#include "tests/support/ImageFixtures.h"
 #include "tests/support/PdfInspection.h"
 #include "tests/support/TemporaryFolderTest.h"
 #include "tests/support/TestSupport.h"
@@ -112,29 +114,61 @@ protected:
     }
 };
 
-TEST_F(FloatingContentTest, DocxTextBoxesStandFramedAfterTheirAnchorParagraph)
+QByteArray odt(const QByteArray& body, const Entries& extra = {})
 {
+    Entries entries = testsupport::odtEntriesWithBody(body);
+    for (const auto& entry : extra)
+        entries = replaced(entries, entry.first, entry.second);
+    return zipBytes(entries);
+}
+
+QByteArray odtParagraph(const QByteArray& words, const QByteArray& floating)
+{
+    return "<text:p>" + words + " " + floating + "anchor end</text:p>";
+}
+
+TEST_F(FloatingContentTest, TextBoxesStandFramedAfterTheirAnchorParagraph)
+{
+    const QByteArray closing = "<w:p><w:r><w:t>Closing words</w:t></w:r></w:p>";
+    const QByteArray odtClosing = "<text:p>Closing words</text:p>";
     const struct {
         const char* name;
-        QByteArray floating;
+        QByteArray file;
+        bool (*read)(const QByteArray&, QTextDocument&);
         bool border;
     } cases[] = {
-        {"drawing", drawingBox("Box words"), true},
-        {"drawing without line", drawingBox("Box words", "<a:ln><a:noFill/></a:ln>"), false},
-        {"vml", vmlBox("Box words"), true},
-        {"alternate content",
-         R"(<mc:AlternateContent><mc:Choice Requires="wps">)" + drawingBox("Box words")
-             + R"(</mc:Choice><mc:Fallback>)" + vmlBox("Box words") + "</mc:Fallback></mc:AlternateContent>",
-         true},
+        {"docx drawing", docx(paragraph("Anchor words", drawingBox("Box words")) + closing), readDocxData, true},
+        {"docx drawing without line",
+         docx(paragraph("Anchor words", drawingBox("Box words", "<a:ln><a:noFill/></a:ln>")) + closing), readDocxData,
+         false},
+        {"docx vml", docx(paragraph("Anchor words", vmlBox("Box words")) + closing), readDocxData, true},
+        {"docx alternate content",
+         docx(paragraph("Anchor words", R"(<mc:AlternateContent><mc:Choice Requires="wps">)" + drawingBox("Box words")
+                                            + R"(</mc:Choice><mc:Fallback>)" + vmlBox("Box words")
+                                            + "</mc:Fallback></mc:AlternateContent>")
+              + closing),
+         readDocxData, true},
+        {"odt frame",
+         odt(odtParagraph("Anchor words", R"(<draw:frame text:anchor-type="paragraph" svg:width="200pt"><draw:text-box><text:p>Box words</text:p></draw:text-box></draw:frame>)")
+             + odtClosing),
+         readOdtData, true},
+        {"odt custom shape",
+         odt(odtParagraph("Anchor words", R"(<draw:custom-shape text:anchor-type="paragraph" svg:width="200pt"><text:p>Box words</text:p><draw:enhanced-geometry/></draw:custom-shape>)")
+             + odtClosing),
+         readOdtData, true},
+        {"odt ellipse",
+         odt(odtParagraph("Anchor words", R"(<draw:ellipse text:anchor-type="char" svg:width="200pt"><text:p>Box words</text:p></draw:ellipse>)")
+             + odtClosing),
+         readOdtData, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QTextDocument document;
-        ASSERT_TRUE(readDocxData(docx(paragraph("Anchor words", c.floating) + "<w:p><w:r><w:t>Closing words</w:t></w:r></w:p>"),
-                                 document));
+        ASSERT_TRUE(c.read(c.file, document));
         const QString text = textOf(document);
         EXPECT_EQ(text.count("Box words"), 1) << qPrintable(text);
         testsupport::expectInOrder(text, {"Anchor words", "anchor end", "Box words", "Closing words"});
+        EXPECT_TRUE(document.find("Anchor words").block().text().contains("anchor end"));
         const QList<QTextTable*> tables = tablesOf(document);
         ASSERT_EQ(tables.size(), 1);
         EXPECT_EQ(tables[0]->cellAt(0, 0).firstCursorPosition().block().text(), "Box words");
@@ -158,39 +192,98 @@ TEST_F(FloatingContentTest, AChoiceNotUnderstoodGivesWayToItsFallbackPicture)
     EXPECT_EQ(imagesOnPages("chart.pdf"), 1);
 }
 
-TEST_F(FloatingContentTest, DocxAnchoredPicturesFollowTheirParagraphInAnyReadableFormat)
+TEST_F(FloatingContentTest, AnchoredPicturesFollowTheirParagraphInAnyReadableFormat)
 {
     const struct {
         const char* name;
         QByteArray bytes;
         int images;
-    } cases[] = {
+    } pictures[] = {
         {"png", testsupport::pngBytes(QSize(40, 20)), 1},
-        {"gif", testsupport::imageBytes(QSize(40, 20), Qt::red, "GIF"), 1},
-        {"bmp", testsupport::imageBytes(QSize(40, 20), Qt::green, "BMP"), 1},
+        {"gif", testsupport::gifBytes(QSize(40, 20)), 1},
+        {"bmp", testsupport::bmpBytes(QSize(40, 20)), 1},
         {"broken", QByteArray("\x89PNG\r\n\x1a\n broken beyond repair", 30), 0},
+    };
+    const struct {
+        const char* name;
+        std::function<QByteArray(const QByteArray&)> file;
+        bool (*read)(const QByteArray&, QTextDocument&);
+    } formats[] = {
+        {"docx",
+         [](const QByteArray& picture) {
+             return docx(paragraph("Anchor words", anchoredPicture()) + "<w:p><w:r><w:t>Closing words</w:t></w:r></w:p>",
+                         picture);
+         },
+         readDocxData},
+        {"odt",
+         [](const QByteArray& picture) {
+             return odt(odtParagraph("Anchor words", R"(<draw:frame text:anchor-type="char" svg:width="100pt" svg:height="100pt"><draw:image xlink:href="Pictures/image1.png"/></draw:frame>)")
+                            + "<text:p>Closing words</text:p>",
+                        {{"Pictures/image1.png", picture}});
+         },
+         readOdtData},
+    };
+    for (const auto& format : formats)
+        for (const auto& c : pictures) {
+            SCOPED_TRACE(QString("%1 %2").arg(format.name, c.name).toStdString());
+            QTextDocument document;
+            ASSERT_TRUE(format.read(format.file(c.bytes), document));
+            const QList<QTextImageFormat> images = testsupport::imageFormatsOf(document);
+            ASSERT_EQ(images.size(), c.images);
+            if (c.images > 0) {
+                EXPECT_DOUBLE_EQ(images[0].width(), images[0].height()); // the file's size, not the pixels'
+                // Not in the anchor's line: in a paragraph of its own after it.
+                const QTextBlock anchor = document.find("Anchor words").block();
+                EXPECT_FALSE(anchor.text().contains(QChar::ObjectReplacementCharacter));
+                EXPECT_EQ(anchor.next().text(), QString(QChar::ObjectReplacementCharacter));
+            }
+            const QString file = QString("%1-%2.pdf").arg(format.name, c.name);
+            const auto pdf = print(document, file);
+            ASSERT_TRUE(pdf);
+            testsupport::expectInOrder(pdf->pageTexts.join(' '), {"Anchor words", "Closing words"});
+            EXPECT_EQ(imagesOnPages(file), c.images);
+        }
+}
+
+TEST_F(FloatingContentTest, OdtObjectsPrintTheirFormulaElseTheirReplacementPicture)
+{
+    const QByteArray mathML = R"(<math xmlns="http://www.w3.org/1998/Math/MathML"><semantics><mrow><msup><mi>x</mi><mn>2</mn></msup><mo>+</mo><mfrac><mi>a</mi><mi>b</mi></mfrac><mo>+</mo><msqrt><mi>y</mi></msqrt></mrow>)";
+    const Entries parts = {
+        {"Object 1/content.xml", mathML + "</semantics></math>"},
+        {"Object 2/content.xml", mathML + R"(<annotation encoding="StarMath 5.0">x^2 + {a} over {b} + sqrt{y}</annotation></semantics></math>)"},
+        {"Object 3/content.xml", R"(<office:document-content xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"/>)"},
+        {"ObjectReplacements/Object 1", testsupport::pngBytes(QSize(30, 10))},
+        {"ObjectReplacements/Object 2", testsupport::pngBytes(QSize(30, 10))},
+        {"ObjectReplacements/Object 3", testsupport::pngBytes(QSize(30, 10))},
+    };
+    const auto object = [](const char* name) {
+        return QByteArray(R"(<draw:frame text:anchor-type="as-char" svg:width="60pt" svg:height="20pt"><draw:object xlink:href="./)")
+               + name + R"("/><draw:image xlink:href="./ObjectReplacements/)" + name + R"("/></draw:frame>)";
+    };
+    const struct {
+        const char* name;
+        QByteArray body;
+        const char* text;
+        int images;
+    } cases[] = {
+        {"mathml", "<text:p>Formula " + object("Object 1") + "</text:p>", "Formula x^2+(a)/(b)+√(y)", 0},
+        {"annotation", "<text:p>Formula " + object("Object 2") + "</text:p>", "Formula x^2 + {a} over {b} + sqrt{y}", 0},
+        {"chart", "<text:p>Chart " + object("Object 3") + "</text:p>", "Chart \uFFFC", 1},
+        {"missing object", "<text:p>Chart " + object("Object 9") + "</text:p>", "Chart", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QTextDocument document;
-        ASSERT_TRUE(readDocxData(docx(paragraph("Anchor words", anchoredPicture()) + "<w:p><w:r><w:t>Closing words</w:t></w:r></w:p>",
-                                      c.bytes),
-                                 document));
-        const QList<QTextImageFormat> pictures = testsupport::imageFormatsOf(document);
-        ASSERT_EQ(pictures.size(), c.images);
-        if (c.images > 0) {
-            EXPECT_DOUBLE_EQ(pictures[0].width(), pictures[0].height()); // the file's size, not the pixels'
-            // Not in the anchor's line: in a paragraph of its own after it.
-            const QTextBlock anchor = document.find("Anchor words").block();
-            EXPECT_FALSE(anchor.text().contains(QChar::ObjectReplacementCharacter));
-            EXPECT_EQ(anchor.next().text(), QString(QChar::ObjectReplacementCharacter));
-        }
-        const QString file = QString("%1.pdf").arg(c.name);
-        const auto pdf = print(document, file);
-        ASSERT_TRUE(pdf);
-        testsupport::expectInOrder(pdf->pageTexts.join(' '), {"Anchor words", "Closing words"});
-        EXPECT_EQ(imagesOnPages(file), c.images);
+        ASSERT_TRUE(readOdtData(odt(c.body, parts), document));
+        EXPECT_EQ(document.firstBlock().text().trimmed(), QString::fromUtf8(c.text));
+        EXPECT_EQ(testsupport::imageFormatsOf(document).size(), c.images);
     }
+    // A flat file holds the formula inside its object.
+    QTextDocument flat;
+    ASSERT_TRUE(readFlatOdtData(testsupport::flatOdtWithBody("<text:p>Formula <draw:frame><draw:object>" + mathML
+                                                            + "</semantics></math></draw:object></draw:frame></text:p>"),
+                                flat));
+    EXPECT_EQ(flat.firstBlock().text(), QString::fromUtf8("Formula x^2+(a)/(b)+√(y)"));
 }
 
 TEST_F(FloatingContentTest, OfficeMathIsWrittenAsLinearText)
@@ -231,6 +324,32 @@ TEST_F(FloatingContentTest, OfficeMathIsWrittenAsLinearText)
     const auto pdf = print(display, "equation.pdf");
     ASSERT_TRUE(pdf);
     EXPECT_TRUE(pdf->pageTexts.join(' ').contains("(a)/(b)")) << qPrintable(pdf->pageTexts.join(' '));
+}
+
+} // namespace
+
+namespace {
+
+TEST(FloatingContentNestingTest, BoxesNestedPastTheBoundKeepTheirText)
+{
+    constexpr int kLevels = 8;
+    QByteArray docxBox = "<w:r><w:t>Innermost words</w:t></w:r>";
+    QByteArray odtBox = "Innermost words";
+    for (int i = 0; i < kLevels; ++i) {
+        docxBox = "<w:r><w:drawing><wp:anchor><a:graphic><a:graphicData><wps:wsp><wps:txbx><w:txbxContent><w:p>" + docxBox
+                  + "</w:p></w:txbxContent></wps:txbx></wps:wsp></a:graphicData></a:graphic></wp:anchor></w:drawing></w:r>";
+        odtBox = R"(<draw:custom-shape text:anchor-type="paragraph"><text:p>)" + odtBox + "</text:p></draw:custom-shape>";
+    }
+    QTextDocument fromDocx, fromOdt;
+    ASSERT_TRUE(readDocxData(docx("<w:p>" + docxBox + "</w:p>"), fromDocx));
+    ASSERT_TRUE(readOdtData(odt("<text:p>" + odtBox + "</text:p>"), fromOdt));
+    for (const QTextDocument* document : {&fromDocx, &fromOdt}) {
+        EXPECT_EQ(textOf(*document).count("Innermost words"), 1);
+        int depth = 0;
+        for (QTextFrame* frame = document->rootFrame(); !frame->childFrames().isEmpty(); frame = frame->childFrames().first())
+            ++depth;
+        EXPECT_EQ(depth, kMaxTextBoxDepth);
+    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "platform/text/word/OfficeMath_p.h"
+#include "platform/text/LinearMath_p.h"
 
 #include "platform/text/DocumentXml_p.h"
 
@@ -40,6 +40,7 @@ QString group(const QString& text)
 }
 
 QString readElement(QXmlStreamReader& xml, int depth);
+QString readMathML(QXmlStreamReader& xml, int depth);
 
 // The values of a structure's properties (m:chr m:val="∑", m:begChr ...).
 void readProperties(QXmlStreamReader& xml, Node& node)
@@ -83,27 +84,50 @@ QString property(const Node& node, const char* name, const QString& fallback)
     return it == node.properties.constEnd() ? fallback : *it;
 }
 
-QString scripts(const Node& node)
+QString scripts(const QString& sub, const QString& sup)
 {
     QString text;
-    if (const QString sub = node.arguments.value(QStringLiteral("sub")); !sub.isEmpty())
+    if (!sub.isEmpty())
         text += QLatin1Char('_') + group(sub);
-    if (const QString sup = node.arguments.value(QStringLiteral("sup")); !sup.isEmpty())
+    if (!sup.isEmpty())
         text += QLatin1Char('^') + group(sup);
     return text;
+}
+
+QString scripts(const Node& node)
+{
+    return scripts(node.arguments.value(QStringLiteral("sub")), node.arguments.value(QStringLiteral("sup")));
+}
+
+QString fraction(const QString& numerator, const QString& denominator)
+{
+    return QLatin1Char('(') + numerator + QStringLiteral(")/(") + denominator + QLatin1Char(')');
+}
+
+QString radical(const QString& degree, const QString& base)
+{
+    return degree + QStringLiteral("√(") + base + QLatin1Char(')');
+}
+
+QString matrix(const QList<QList<QString>>& rows)
+{
+    QStringList lines;
+    for (const QList<QString>& row : rows)
+        lines.append(row.join(QStringLiteral(", ")));
+    return lines.join(QStringLiteral("; "));
 }
 
 QString structureText(const QString& name, const Node& node)
 {
     const auto arg = [&](const char* key) { return node.arguments.value(QLatin1StringView(key)); };
     if (name == u"f")
-        return QLatin1Char('(') + arg("num") + QStringLiteral(")/(") + arg("den") + QLatin1Char(')');
+        return fraction(arg("num"), arg("den"));
     if (name == u"sSup" || name == u"sSub" || name == u"sSubSup")
         return arg("e") + scripts(node);
     if (name == u"sPre")
         return scripts(node) + arg("e");
     if (name == u"rad")
-        return arg("deg") + QStringLiteral("√(") + arg("e") + QLatin1Char(')');
+        return radical(arg("deg"), arg("e"));
     if (name == u"nary") {
         const QString body = arg("e");
         return property(node, "chr", QStringLiteral("∫")) + scripts(node) + (body.isEmpty() ? body : QLatin1Char(' ') + body);
@@ -113,12 +137,8 @@ QString structureText(const QString& name, const Node& node)
         text += node.bases.join(property(node, "sepChr", QStringLiteral("|")));
         return text + property(node, "endChr", QStringLiteral(")"));
     }
-    if (name == u"m") {
-        QStringList rows;
-        for (const QList<QString>& row : node.rows)
-            rows.append(row.join(QStringLiteral(", ")));
-        return rows.join(QStringLiteral("; "));
-    }
+    if (name == u"m")
+        return matrix(node.rows);
     if (name == u"eqArr")
         return node.bases.join(QStringLiteral("; "));
     if (name == u"func") {
@@ -144,7 +164,75 @@ QString readElement(QXmlStreamReader& xml, int depth)
     return structureText(name, readChildren(xml, depth));
 }
 
+// MathML: the children of a presentation element, each read whole.
+QList<QString> mathMLChildren(QXmlStreamReader& xml, int depth, QString* annotation)
+{
+    QList<QString> children;
+    while (xml.readNextStartElement()) {
+        const QStringView name = xml.name();
+        if (name == u"annotation") {
+            const bool starMath = attr(xml, QLatin1StringView("encoding")).startsWith(u"StarMath");
+            const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+            if (starMath && annotation && annotation->isEmpty())
+                *annotation = text;
+        } else if (name == u"annotation-xml") {
+            xml.skipCurrentElement();
+        } else {
+            children.append(readMathML(xml, depth + 1));
+        }
+    }
+    return children;
+}
+
+QString readMathML(QXmlStreamReader& xml, int depth)
+{
+    if (depth > kMaxMathDepth)
+        return xml.readElementText(QXmlStreamReader::IncludeChildElements);
+    const QString name = xml.name().toString();
+    if (name == u"mi" || name == u"mn" || name == u"mo" || name == u"mtext" || name == u"ms")
+        return xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+    if (name == u"mfenced") {
+        const QString open = hasAttr(xml, QLatin1StringView("open")) ? attr(xml, QLatin1StringView("open")).toString()
+                                                                      : QStringLiteral("(");
+        const QString close = hasAttr(xml, QLatin1StringView("close")) ? attr(xml, QLatin1StringView("close")).toString()
+                                                                         : QStringLiteral(")");
+        const QString separators = hasAttr(xml, QLatin1StringView("separators"))
+                                       ? attr(xml, QLatin1StringView("separators")).toString().trimmed()
+                                       : QStringLiteral(",");
+        return open + mathMLChildren(xml, depth, nullptr).join(separators.left(1)) + close;
+    }
+    if (name == u"mtable") {
+        QList<QList<QString>> rows;
+        while (xml.readNextStartElement())
+            rows.append(mathMLChildren(xml, depth + 1, nullptr));
+        return matrix(rows);
+    }
+    QString annotation;
+    const QList<QString> c = mathMLChildren(xml, depth, &annotation);
+    if (!annotation.isEmpty())
+        return annotation;
+    const auto at = [&](int i) { return i < c.size() ? c[i] : QString(); };
+    if (name == u"mfrac")
+        return fraction(at(0), at(1));
+    if (name == u"msqrt")
+        return radical({}, c.join(QString()));
+    if (name == u"mroot")
+        return radical(at(1), at(0));
+    if (name == u"msup" || name == u"mover")
+        return at(0) + scripts({}, at(1));
+    if (name == u"msub" || name == u"munder")
+        return at(0) + scripts(at(1), {});
+    if (name == u"msubsup" || name == u"munderover")
+        return at(0) + scripts(at(1), at(2));
+    return c.join(QString());
+}
+
 } // namespace
+
+QString mathMLText(QXmlStreamReader& xml)
+{
+    return readMathML(xml, 0);
+}
 
 QString officeMathText(QXmlStreamReader& xml)
 {
