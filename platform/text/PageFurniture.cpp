@@ -6,7 +6,7 @@
 
 namespace platform::text {
 
-PageFurniture::PageFurniture(QTextDocument& body) : QObject(&body), m_body(body) {}
+PageFurniture::PageFurniture(QTextDocument& body) : QObject(&body), m_body(&body) {}
 
 PageFurniture::~PageFurniture() = default;
 
@@ -26,7 +26,7 @@ std::unique_ptr<QTextDocument> PageFurniture::makeDocument() const
 {
     auto document = std::make_unique<QTextDocument>();
     document->setUndoRedoEnabled(false);
-    document->setDefaultFont(m_body.defaultFont());
+    document->setDefaultFont(m_body->defaultFont());
     return document;
 }
 
@@ -59,6 +59,12 @@ int PageFurniture::addNote(Note::Kind kind, const QString& mark)
 {
     m_notes.push_back({kind, mark, makeDocument()});
     return static_cast<int>(m_notes.size()) - 1;
+}
+
+void PageFurniture::moveTo(QTextDocument& body)
+{
+    setParent(&body);
+    m_body = &body;
 }
 
 bool PageFurniture::isEmpty() const

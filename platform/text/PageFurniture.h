@@ -74,13 +74,17 @@ public:
 
     bool isEmpty() const;
 
+    // Hands the furniture over to another body, which has none, when that
+    // body takes over this one's text.
+    void moveTo(QTextDocument& body);
+
 private:
     explicit PageFurniture(QTextDocument& body);
     static std::size_t index(PageKind kind) { return static_cast<std::size_t>(kind); }
     PageKind kindOfPage(int page) const;
     std::unique_ptr<QTextDocument> makeDocument() const;
 
-    QTextDocument& m_body;
+    QTextDocument* m_body;
     std::array<std::unique_ptr<QTextDocument>, 3> m_headers;
     std::array<std::unique_ptr<QTextDocument>, 3> m_footers;
     std::vector<Note> m_notes;

@@ -3,7 +3,10 @@
 #include "platform/DictionaryKeys.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/pdf/PdfTextMapping.h"
+#include "platform/text/PageFurniture.h"
 #include "platform/text/ParagraphDecorations.h"
+#include "platform/text/PrintLayout_p.h"
+#include "platform/text/PrintedFurniture_p.h"
 #include "platform/text/TextDefaults.h"
 #include "platform/text/TextLog_p.h"
 
@@ -32,7 +35,6 @@ namespace {
 // Device resolution of the PDF: fine enough that fractional margins land
 // where they are asked for.
 constexpr int kPdfResolution = 1200;
-constexpr double kPointsPerInch = 72.0;
 // Largest page side a PDF reader is required to show, in points.
 constexpr double kMaxPaperSide = 14400.0;
 // A text view's default tab interval, in points.
@@ -52,43 +54,6 @@ constexpr double kQtDefaultTabDistance = 80.0;
 QSizeF turnedPaper(const PrintSettings& settings)
 {
     return settings.landscape ? settings.paperSize.transposed() : settings.paperSize;
-}
-
-// Resolution of the units the document is laid out in: its layout's paint
-// device, else the default resolution.
-double layoutDpi(const QTextDocument& document)
-{
-    const QPaintDevice* device = document.documentLayout()->paintDevice();
-    if (device)
-        return device->logicalDpiY();
-    return defaultLayoutDpi();
-}
-
-void prepareLayout(QTextDocument& document, double pointsPerUnit)
-{
-    document.setDocumentMargin(0);
-    document.setUseDesignMetrics(true);
-    // No ligatures or kerning where the script needs none, as in a word
-    // processor's default; the PDF writer also gives ligatures no text, so
-    // "https" would read back as "h ps".
-    QFont font = document.defaultFont();
-    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
-    document.setDefaultFont(font);
-    QTextOption option = document.defaultTextOption();
-    // Long words break anywhere, as in a text view; a reader's own tab
-    // interval stays.
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    if (option.tabStopDistance() == kQtDefaultTabDistance)
-        option.setTabStopDistance(kTabIntervalPoints / pointsPerUnit);
-    document.setDefaultTextOption(option);
-    // Paragraphs keep their shaped glyphs from layout to drawing instead of
-    // being shaped twice; past a bound the memory is worth more than the time.
-    qint64 cached = 0;
-    for (QTextBlock block = document.begin(); block.isValid() && cached < kCachedCharacters;
-         block = block.next()) {
-        block.layout()->setCacheEnabled(true);
-        cached += block.length();
-    }
 }
 
 // Columns of fixed widths made shares of the width there is.
@@ -289,6 +254,45 @@ bool resizePagesToPaper(const QString& pdfPath, const QSizeF& paper)
     return document->write(url);
 }
 
+} // namespace
+
+// Resolution of the units the document is laid out in: its layout's paint
+// device, else the default resolution.
+double layoutDpi(const QTextDocument& document)
+{
+    const QPaintDevice* device = document.documentLayout()->paintDevice();
+    if (device)
+        return device->logicalDpiY();
+    return defaultLayoutDpi();
+}
+
+void prepareLayout(QTextDocument& document, double pointsPerUnit)
+{
+    document.setDocumentMargin(0);
+    document.setUseDesignMetrics(true);
+    // No ligatures or kerning where the script needs none, as in a word
+    // processor's default; the PDF writer also gives ligatures no text, so
+    // "https" would read back as "h ps".
+    QFont font = document.defaultFont();
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    document.setDefaultFont(font);
+    QTextOption option = document.defaultTextOption();
+    // Long words break anywhere, as in a text view; a reader's own tab
+    // interval stays.
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    if (option.tabStopDistance() == kQtDefaultTabDistance)
+        option.setTabStopDistance(kTabIntervalPoints / pointsPerUnit);
+    document.setDefaultTextOption(option);
+    // Paragraphs keep their shaped glyphs from layout to drawing instead of
+    // being shaped twice; past a bound the memory is worth more than the time.
+    qint64 cached = 0;
+    for (QTextBlock block = document.begin(); block.isValid() && cached < kCachedCharacters;
+         block = block.next()) {
+        block.layout()->setCacheEnabled(true);
+        cached += block.length();
+    }
+}
+
 // Images travel with the text: the other document resolves them from its
 // own folder or its own resources, and this one finds them ready.
 void copyImages(QTextDocument& document, const QTextDocument& other)
@@ -306,8 +310,6 @@ void copyImages(QTextDocument& document, const QTextDocument& other)
             document.addResource(QTextDocument::ImageResource, document.baseUrl().resolved(QUrl(name)), image);
     }
 }
-
-} // namespace
 
 QSizeF textArea(const PrintSettings& settings)
 {
@@ -336,11 +338,21 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
     if (!(std::isfinite(settings.leftMargin) && std::isfinite(settings.topMargin)))
         return false;
 
+    // Headers and footers take their room from the body's area.
+    PrintedFurniture furniture(document, area.width());
+    PageFrame frame{paper.height(), settings.leftMargin, area.width()};
+    furniture.frameBody(frame, settings.topMargin, settings.bottomMargin);
+    const QSizeF bodyArea(area.width(), frame.bodyBottom - frame.bodyTop);
+
     const double pointsPerUnit = kPointsPerInch / layoutDpi(document);
     prepareLayout(document, pointsPerUnit);
     fitTables(document.rootFrame(), area.width() / pointsPerUnit, false);
     keepTabsWithinWidth(document, area.width() / pointsPerUnit);
-    const Pagination pages = paginate(document, area, pointsPerUnit);
+    Pagination pages = paginate(document, bodyArea, pointsPerUnit);
+    if (!furniture.isEmpty()) {
+        furniture.placeNotes(pages.page.height(), pointsPerUnit * pages.scale);
+        pages.pageCount = document.pageCount();
+    }
     if (!fitsLayoutRange(document)) {
         qCInfo(lcText) << "not printed: the document is longer than" << kMaxLayoutHeight << "layout units";
         return false;
@@ -358,7 +370,7 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
         return false;
     const double devicePerPoint = kPdfResolution / kPointsPerInch;
     const double devicePerUnit = devicePerPoint * pointsPerUnit * pages.scale;
-    painter.translate(settings.leftMargin * devicePerPoint, settings.topMargin * devicePerPoint);
+    painter.translate(settings.leftMargin * devicePerPoint, frame.bodyTop * devicePerPoint);
     painter.scale(devicePerUnit, devicePerUnit);
 
     QAbstractTextDocumentLayout::PaintContext context;
@@ -404,6 +416,7 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
         }
         decorations.draw(painter, top, bottom, 1 / pointsPerUnit);
         painter.restore();
+        furniture.drawPage(painter, index, pages.pageCount, frame, devicePerPoint);
     }
     ok = painter.end() && ok;
     if (ok)
@@ -413,8 +426,11 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
         return false;
     }
     // Text cut off at the right edge is in no page's text: no counts then.
-    if (printedCharacters && pages.fitsWidth)
+    if (printedCharacters && pages.fitsWidth) {
         *printedCharacters = charactersPerPage(document, pageHeight, pages.pageCount);
+        for (int index = 0; index < printedCharacters->size(); ++index)
+            (*printedCharacters)[index] += furniture.charactersOn(index);
+    }
     return true;
 }
 
@@ -465,6 +481,10 @@ void appendDocument(QTextDocument& document, const QTextDocument& other)
         // Text that relies on the other document's defaults looks the same.
         document.setDefaultFont(other.defaultFont());
         document.setDefaultTextOption(other.defaultTextOption());
+        // So do its headers, footers and notes, whose marks come along.
+        PageFurniture* furniture = PageFurniture::find(other);
+        if (furniture && !PageFurniture::find(document))
+            furniture->moveTo(document);
     }
 
     copyImages(document, other);

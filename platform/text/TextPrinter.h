@@ -1,7 +1,8 @@
 #pragma once
 // Laying a rich text document out at the text width and printing it to a PDF
-// file: pages as wide as the paper, as many as the text needs, no headers,
-// footers or page numbers; text selectable, fonts embedded.
+// file: pages as wide as the paper, as many as the text needs, with the
+// headers, footers and notes a reader attached (PageFurniture); text
+// selectable, fonts embedded.
 #include <QList>
 #include <QSizeF>
 #include <QString>

@@ -1,7 +1,16 @@
 #include "platform/text/PageFurniture.h"
+#include "platform/text/TextPrinter.h"
+#include "tests/support/PdfInspection.h"
 
+#include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <gtest/gtest.h>
+
+#include <poppler-qt6.h>
+
+#include <algorithm>
+#include <memory>
 
 using platform::text::PageFurniture;
 using platform::text::PageKind;
@@ -54,4 +63,178 @@ TEST(PageFurniture, titlePageWithoutItsOwnHeaderPrintsNone)
     furniture.titlePage = true;
     EXPECT_EQ(furniture.headerForPage(1), nullptr);
     EXPECT_NE(furniture.headerForPage(2), nullptr);
+}
+
+namespace {
+
+using platform::text::kNoteReferenceProperty;
+using platform::text::kPageFieldProperty;
+using platform::text::Note;
+using platform::text::PageField;
+
+platform::text::PrintSettings a4()
+{
+    platform::text::PrintSettings settings;
+    settings.paperSize = QSizeF(595.3, 841.9);
+    settings.leftMargin = settings.rightMargin = settings.topMargin = settings.bottomMargin = 72;
+    return settings;
+}
+
+void setUp(QTextDocument& document)
+{
+    document.setUndoRedoEnabled(false);
+    document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+}
+
+// Lines "Line 0" ... of the body, one paragraph each.
+void addLines(QTextCursor& cursor, int from, int to)
+{
+    for (int line = from; line < to; ++line) {
+        if (!cursor.atStart())
+            cursor.insertBlock();
+        cursor.insertText(QStringLiteral("Line %1").arg(line));
+    }
+}
+
+void addField(QTextCursor& cursor, PageField field)
+{
+    QTextCharFormat format;
+    format.setProperty(kPageFieldProperty, int(field));
+    cursor.insertText(QStringLiteral("0"), format);
+    cursor.insertText(QString(), QTextCharFormat());
+    cursor.setCharFormat(QTextCharFormat());
+}
+
+void addNoteMark(QTextCursor& cursor, int index, const QString& mark)
+{
+    QTextCharFormat format;
+    format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    format.setProperty(kNoteReferenceProperty, index);
+    cursor.insertText(mark, format);
+    cursor.setCharFormat(QTextCharFormat());
+}
+
+// Top edge, in points, of the first word on the page that starts with word;
+// negative when there is none.
+double topOf(const QString& pdf, int page, const QString& word)
+{
+    const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(pdf);
+    if (!document)
+        return -1;
+    const std::unique_ptr<Poppler::Page> p = document->page(page);
+    for (const auto& box : p->textList())
+        if (box->text().startsWith(word))
+            return box->boundingBox().top();
+    return -1;
+}
+
+// Bottom edge of the lowest body line on the page.
+double lowestLine(const QString& pdf, int page)
+{
+    const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(pdf);
+    const std::unique_ptr<Poppler::Page> p = document->page(page);
+    double lowest = -1;
+    for (const auto& box : p->textList())
+        if (box->text() == QLatin1String("Line"))
+            lowest = std::max(lowest, box->boundingBox().bottom());
+    return lowest;
+}
+
+} // namespace
+
+// Three pages: the first its own header, the others the default one with
+// the page number and count filled in and a footer below the body; the
+// body starts below the header.
+TEST(PageFurniture, headersAndFootersPrintOnEveryPage)
+{
+    QTemporaryDir folder;
+    QTextDocument body;
+    setUp(body);
+    QTextCursor cursor(&body);
+    addLines(cursor, 0, 110);
+    PageFurniture& furniture = PageFurniture::of(body);
+    furniture.titlePage = true;
+    QTextCursor first(&furniture.makeHeader(PageKind::First));
+    first.insertText(QStringLiteral("Letterhead"));
+    QTextCursor header(&furniture.makeHeader(PageKind::Default));
+    header.insertText(QStringLiteral("Page "));
+    addField(header, PageField::PageNumber);
+    header.insertText(QStringLiteral(" of "));
+    addField(header, PageField::PageCount);
+    QTextCursor(&furniture.makeFooter(PageKind::Default)).insertText(QStringLiteral("Footing"));
+
+    const QString pdf = folder.filePath("out.pdf");
+    QList<int> printed;
+    ASSERT_TRUE(platform::text::printToPDF(body, a4(), pdf, &printed));
+    const auto facts = testsupport::inspectPdf(pdf);
+    ASSERT_TRUE(facts);
+    ASSERT_EQ(facts->pageCount, 3);
+    EXPECT_TRUE(facts->pageTexts[0].contains("Letterhead"));
+    EXPECT_FALSE(facts->pageTexts[0].contains("Page 1"));
+    EXPECT_TRUE(facts->pageTexts[1].contains("Page 2 of 3")) << facts->pageTexts[1].toStdString();
+    EXPECT_TRUE(facts->pageTexts[2].contains("Page 3 of 3"));
+    // The title page has a header of its own and no footer.
+    EXPECT_FALSE(facts->pageTexts[0].contains("Footing"));
+    for (int page = 1; page < 3; ++page) {
+        EXPECT_TRUE(facts->pageTexts[page].contains("Footing")) << page;
+        EXPECT_LT(lowestLine(pdf, page), topOf(pdf, page, "Footing")) << page;
+    }
+    EXPECT_LT(topOf(pdf, 1, "Page"), topOf(pdf, 1, "Line"));
+    ASSERT_EQ(printed.size(), 3);
+    // The header's and footer's characters count as printed.
+    EXPECT_GT(printed[2], 0);
+}
+
+// A footnote prints at the foot of the page that shows its mark, below the
+// body's lines; an endnote after the text; a footnote too long for its page
+// after the text, its mark kept.
+TEST(PageFurniture, notesPrintWhereTheirMarksAre)
+{
+    QTemporaryDir folder;
+    QTextDocument body;
+    setUp(body);
+    PageFurniture& furniture = PageFurniture::of(body);
+    const int foot = furniture.addNote(Note::Kind::Footnote, QStringLiteral("1"));
+    QTextCursor(&furniture.noteText(foot)).insertText(QStringLiteral("Footword explains"));
+    const int end = furniture.addNote(Note::Kind::Endnote, QStringLiteral("i"));
+    QTextCursor(&furniture.noteText(end)).insertText(QStringLiteral("Endword closes"));
+    const int tall = furniture.addNote(Note::Kind::Footnote, QStringLiteral("2"));
+    QTextCursor tallText(&furniture.noteText(tall));
+    for (int line = 0; line < 40; ++line)
+        tallText.insertText(QStringLiteral("Tallword\n"));
+
+    QTextCursor cursor(&body);
+    addLines(cursor, 0, 60);
+    addNoteMark(cursor, foot, QStringLiteral("1"));
+    addLines(cursor, 60, 62);
+    addNoteMark(cursor, end, QStringLiteral("i"));
+    addNoteMark(cursor, tall, QStringLiteral("2"));
+    addLines(cursor, 62, 70);
+
+    const QString pdf = folder.filePath("notes.pdf");
+    ASSERT_TRUE(platform::text::printToPDF(body, a4(), pdf));
+    const auto facts = testsupport::inspectPdf(pdf);
+    ASSERT_TRUE(facts);
+    ASSERT_GE(facts->pageCount, 2);
+    EXPECT_FALSE(facts->pageTexts[0].contains("Footword"));
+    ASSERT_TRUE(facts->pageTexts[1].contains("Footword")) << facts->pageTexts[1].toStdString();
+    EXPECT_GT(topOf(pdf, 1, "Footword"), lowestLine(pdf, 1));
+    EXPECT_GT(topOf(pdf, 1, "Footword"), 841.9 / 2);
+    const QString all = facts->pageTexts.join('\n');
+    EXPECT_GT(all.indexOf("Endword"), all.indexOf("Line 69"));
+    EXPECT_GT(all.indexOf("Tallword"), all.indexOf("Line 69"));
+}
+
+// The engine copies a read document into its own: the furniture goes along.
+TEST(PageFurniture, followsTheTextIntoAnotherDocument)
+{
+    QTextDocument read;
+    setUp(read);
+    QTextCursor(&read).insertText(QStringLiteral("text"));
+    PageFurniture::of(read).makeHeader(PageKind::Default);
+    QTextDocument target;
+    platform::text::appendDocument(target, read);
+    ASSERT_NE(PageFurniture::find(target), nullptr);
+    EXPECT_NE(PageFurniture::find(target)->header(PageKind::Default), nullptr);
+    EXPECT_EQ(PageFurniture::find(read), nullptr);
 }
