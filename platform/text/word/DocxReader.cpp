@@ -1,92 +1,14 @@
 #include "platform/text/word/DocxReader.h"
 
 #include "platform/text/RichTextBuilder.h"
-#include "platform/text/word/WordprocessingParser_p.h"
 #include "platform/text/ZipPackage.h"
+#include "platform/text/word/DocxPackage_p.h"
 
-#include <QHash>
 #include <QTextDocument>
-#include <QXmlStreamReader>
 
 namespace platform::text {
 
 namespace {
-
-constexpr int kMaxRelationships = 10000;
-
-struct Relationship {
-    QString type;
-    QString target;
-    bool external = false;
-};
-
-// The folder part of a part name, with its slash ("word/").
-QString folderOf(const QString& part)
-{
-    const qsizetype slash = part.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : part.left(slash + 1);
-}
-
-// A relationship target made a part name: relative to base, without "..".
-QString resolvePart(const QString& base, const QString& target)
-{
-    QString path = target.startsWith(QLatin1Char('/')) ? target.mid(1) : base + target;
-    QStringList out;
-    for (const QString& piece : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (piece == u".")
-            continue;
-        if (piece == u"..") {
-            if (!out.isEmpty())
-                out.removeLast();
-            continue;
-        }
-        out.append(piece);
-    }
-    return out.join(QLatin1Char('/'));
-}
-
-QString relationshipsOf(const QString& part)
-{
-    const qsizetype slash = part.lastIndexOf(QLatin1Char('/'));
-    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) + QStringLiteral(".rels");
-}
-
-// The relationships of a part; empty when it has none, nullopt when they
-// are damaged.
-std::optional<QHash<QString, Relationship>> readRelationships(ZipPackage& zip, const QString& relsPart)
-{
-    QHash<QString, Relationship> map;
-    if (!zip.contains(relsPart))
-        return map;
-    const std::optional<QByteArray> bytes = zip.read(relsPart);
-    if (!bytes)
-        return std::nullopt;
-    QXmlStreamReader xml(*bytes);
-    if (!xml.readNextStartElement())
-        return std::nullopt;
-    while (xml.readNextStartElement()) {
-        if (xml.name() == u"Relationship" && map.size() < kMaxRelationships) {
-            const QXmlStreamAttributes a = xml.attributes();
-            map.insert(a.value(QLatin1StringView("Id")).toString(),
-                       {a.value(QLatin1StringView("Type")).toString(),
-                        a.value(QLatin1StringView("Target")).toString(),
-                        a.value(QLatin1StringView("TargetMode")) == u"External"});
-        }
-        xml.skipCurrentElement();
-    }
-    if (xml.hasError())
-        return std::nullopt;
-    return map;
-}
-
-std::optional<QString> targetOfType(const QHash<QString, Relationship>& rels, QStringView typeSuffix)
-{
-    for (const Relationship& r : rels) {
-        if (!r.external && r.type.endsWith(typeSuffix))
-            return r.target;
-    }
-    return std::nullopt;
-}
 
 bool readPackage(ZipPackage& zip, QTextDocument& document)
 {
@@ -101,44 +23,24 @@ bool readPackage(ZipPackage& zip, QTextDocument& document)
     const std::optional<QByteArray> body = zip.read(main);
     if (!body)
         return false;
-    const auto rels = readRelationships(zip, relationshipsOf(main));
+    const auto rels = readPartRelationships(zip, main);
     if (!rels)
         return false;
-    const QString base = folderOf(main);
-
+    const std::optional<DocxParts> parts = DocxParts::read(zip, main, *rels);
+    if (!parts)
+        return false;
+    DocxStories stories(*parts, document);
     // Word's own defaults where the styles give none.
-    return buildDocument(document, QStringLiteral("Times New Roman"), 10, [&](RichTextBuilder& builder) {
-        WordprocessingParser parser(
-            builder,
-            [&](const QString& id) {
-                const auto it = rels->constFind(id);
-                return it == rels->constEnd() || it->external ? QString() : resolvePart(base, it->target);
-            },
-            [&](const QString& part) { return zip.read(part); });
-        // The theme only names fonts: a damaged one is left out.
-        if (const auto target = targetOfType(*rels, u"/theme")) {
-            const QString part = resolvePart(base, *target);
-            const std::optional<QByteArray> bytes = zip.contains(part) ? zip.read(part) : std::nullopt;
-            const std::optional<ThemeFonts> fonts = bytes ? readThemeFonts(*bytes) : std::nullopt;
-            if (fonts)
-                parser.setThemeFonts(*fonts);
-        }
-        // Optional parts: absent is fine, damaged is not.
-        for (const auto& [suffix, reader] :
-             {std::pair{u"/styles", &WordprocessingParser::readStyles},
-              std::pair{u"/numbering", &WordprocessingParser::readNumbering}}) {
-            const auto target = targetOfType(*rels, suffix);
-            if (!target)
-                continue;
-            const QString part = resolvePart(base, *target);
-            if (!zip.contains(part))
-                continue;
-            const std::optional<QByteArray> bytes = zip.read(part);
-            if (!bytes || !(parser.*reader)(*bytes))
-                return false;
-        }
+    const bool read = buildDocument(document, QStringLiteral("Times New Roman"), 10, [&](RichTextBuilder& builder) {
+        WordprocessingParser parser(builder, parts->partNames(main, *rels), parts->partReader());
+        if (!parts->prepare(parser))
+            return false;
+        stories.attach(parser);
         return parser.readDocument(*body, QStringLiteral("document"));
     });
+    if (read)
+        stories.readHeadersAndFooters(*body);
+    return read;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/text/DocumentXml_p.h"
 #include "platform/text/FontFamilies.h"
 #include "platform/text/LinearMath_p.h"
+#include "platform/text/PageFurniture.h"
 #include "platform/text/ParagraphDecorations.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/SymbolFonts.h"
@@ -477,7 +478,13 @@ QTextCharFormat WordprocessingParser::runFormat()
 void WordprocessingParser::emitText(const QString& text)
 {
     ensureParagraph();
-    m_builder.addText(text, runFormat());
+    if (m_pageField == 0) {
+        m_builder.addText(text, runFormat());
+        return;
+    }
+    QTextCharFormat format = runFormat();
+    format.setProperty(kPageFieldProperty, m_pageField);
+    m_builder.addText(text, format);
 }
 
 void WordprocessingParser::readGrid(QXmlStreamReader& xml, TableState& t)
@@ -805,6 +812,7 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                 const QStringView type = attr(xml, QLatin1StringView("type"));
                 if (type == u"Word.Comment" || type == u"Word.Deletion")
                     xml.skipCurrentElement();
+            } else if (readFieldOrNote(xml)) {
             } else if (n == u"instrText" || n == u"delText" || n == u"delInstrText" || n == u"del"
                        || n == u"moveFrom" || n == u"sectPr" || n == u"trPr"
                        || n == u"tblPrEx" || n == u"sdtPr" || n == u"sdtEndPr"
@@ -817,6 +825,7 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
             }
         } else if (token == QXmlStreamReader::EndElement) {
             const QStringView n = xml.name();
+            endFieldOrNote(n);
             if (n == u"p") {
                 // A deleted or hidden paragraph mark joins the paragraph to
                 // the next, as a word processor prints it.

@@ -30,6 +30,13 @@ public:
     // empty when it names none; and the bytes of a part.
     using PartName = std::function<QString(const QString& relationshipId)>;
     using PartReader = std::function<std::optional<QByteArray>(const QString& partName)>;
+    // The note a footnote (or endnote) reference names by its id: its index
+    // in the body's page furniture and its mark; index -1 for none.
+    struct NoteMark {
+        int index = -1;
+        QString mark;
+    };
+    using NoteReference = std::function<NoteMark(bool endnote, const QString& id)>;
 
     explicit WordprocessingParser(RichTextBuilder& builder, PartName partName = {}, PartReader readPart = {});
     ~WordprocessingParser();
@@ -44,6 +51,8 @@ public:
     // "wordDocument", whose styles and lists are inside it). False when it
     // is no well-formed XML or its root is not rootName.
     bool readDocument(const QByteArray& xml, const QString& rootName);
+    // Note references print their marks through this; without it, none.
+    void setNoteReference(NoteReference reference) { m_noteReference = std::move(reference); }
 
 private:
     struct Paragraph {
@@ -110,6 +119,10 @@ private:
     // mc:AlternateContent: whether its choice (or fallback) is taken.
     bool takeAlternative(QXmlStreamReader& xml);
     bool readBody(QXmlStreamReader& xml);
+    // Page number and count fields, and note references; false for other
+    // elements.
+    bool readFieldOrNote(QXmlStreamReader& xml);
+    void endFieldOrNote(QStringView name);
 
     ResolvedStyle resolve(const QString& styleId);
     void ensureParagraph();
@@ -144,6 +157,10 @@ private:
     QList<Floating> m_floating;
     int m_boxDepth = 0;
     QList<bool> m_alternateTaken; // of the mc:AlternateContent elements open
+    NoteReference m_noteReference;
+    int m_fieldDepth = 0;        // complex fields open
+    QString m_fieldInstruction;  // of the outermost one
+    int m_pageField = 0;         // PageField of the result being read, or 0
 };
 
 } // namespace platform::text

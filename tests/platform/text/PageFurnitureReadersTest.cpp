@@ -4,6 +4,7 @@
 #include "platform/text/odf/OdtReader.h"
 #include "platform/text/rtf/RtfReader.h"
 #include "platform/text/word/DocReader.h"
+#include "platform/text/word/DocxReader.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
@@ -126,6 +127,40 @@ QByteArray docWithFurniture()
     return docBuilderWithFurniture().build({});
 }
 
+#define W_NS "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\""
+
+QByteArray docxWithFurniture()
+{
+    const QByteArray body = R"(<w:p><w:r><w:t>Body text</w:t></w:r><w:r><w:rPr><w:vertAlign w:val="superscript"/></w:rPr><w:footnoteReference w:id="1"/></w:r><w:r><w:t xml:space="preserve"> more</w:t></w:r><w:r><w:endnoteReference w:id="1"/></w:r></w:p>
+<w:sectPr><w:headerReference w:type="default" r:id="rH1"/><w:headerReference w:type="first" r:id="rH2"/><w:headerReference w:type="even" r:id="rH3"/><w:footerReference w:type="default" r:id="rF1"/><w:pgMar w:top="1440" w:bottom="1440" w:header="720" w:footer="1080"/><w:titlePg/></w:sectPr>)";
+    const QByteArray rels = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">
+<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>
+<Relationship Id="rH1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" Target="header1.xml"/>
+<Relationship Id="rH2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" Target="/word/header2.xml"/>
+<Relationship Id="rH3" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/header" Target="header3.xml"/>
+<Relationship Id="rF1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/footer" Target="footer1.xml"/>
+<Relationship Id="rN1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/footnotes" Target="footnotes.xml"/>
+<Relationship Id="rN2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/endnotes" Target="endnotes.xml"/>
+<Relationship Id="rS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/settings" Target="settings.xml"/>
+</Relationships>)";
+    const auto story = [](const char* root, const QByteArray& paragraphs) {
+        return QByteArray("<w:") + root + " " W_NS ">" + paragraphs + "</w:" + root + ">";
+    };
+    auto entries = testsupport::docxEntriesWithBody(body);
+    for (auto& [name, bytes] : entries)
+        if (name == u"word/_rels/document.xml.rels")
+            bytes = rels;
+    entries.append({"word/header1.xml", story("hdr", R"(<w:p><w:r><w:t xml:space="preserve">Header words </w:t></w:r><w:fldSimple w:instr=" PAGE \* MERGEFORMAT "><w:r><w:t>3</w:t></w:r></w:fldSimple><w:r><w:t xml:space="preserve"> of </w:t></w:r><w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText xml:space="preserve"> NUMPAGES </w:instrText></w:r><w:r><w:fldChar w:fldCharType="separate"/></w:r><w:r><w:t>9</w:t></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r></w:p>)")});
+    entries.append({"word/header2.xml", story("hdr", "<w:p><w:r><w:t>First words</w:t></w:r></w:p>")});
+    entries.append({"word/header3.xml", story("hdr", "<w:p><w:r><w:t>Even words</w:t></w:r></w:p>")});
+    entries.append({"word/footer1.xml", story("ftr", "<w:p><w:r><w:t>Footer words</w:t></w:r></w:p>")});
+    entries.append({"word/footnotes.xml", story("footnotes", R"(<w:footnote w:type="separator" w:id="-1"><w:p><w:r><w:separator/></w:r></w:p></w:footnote><w:footnote w:id="1"><w:p><w:r><w:footnoteRef/></w:r><w:r><w:t>Footnote words</w:t></w:r></w:p></w:footnote>)")});
+    entries.append({"word/endnotes.xml", story("endnotes", R"(<w:endnote w:type="continuationSeparator" w:id="0"><w:p><w:r><w:continuationSeparator/></w:r></w:p></w:endnote><w:endnote w:id="1"><w:p><w:r><w:endnoteRef/></w:r><w:r><w:t>Endnote words</w:t></w:r></w:p></w:endnote>)")});
+    entries.append({"word/settings.xml", story("settings", "<w:evenAndOddHeaders/>")});
+    return testsupport::zipBytes(entries);
+}
+
 bool readRtf(const QByteArray& data, QTextDocument& document)
 {
     return readRtfData(data, document, QString());
@@ -136,6 +171,7 @@ const Format kFormats[] = {
     {"fodt", flatOdtWithFurniture, readFlatOdtData, "1", "i", true},
     {"rtf", rtfWithFurniture, readRtf, "1", "i", false},
     {"doc", docWithFurniture, readDocData, "1", "i", false},
+    {"docx", docxWithFurniture, readDocxData, "1", "i", false},
 };
 
 void PrintTo(const Format& format, std::ostream* out)
