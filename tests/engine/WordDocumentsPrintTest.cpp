@@ -237,3 +237,30 @@ TEST(WordDocumentsPrintListTest, LongListsKeepCounting)
     body += "</text:list>";
     EXPECT_EQ(printedFlatOdtText(testsupport::flatOdtWithBody(body, styles)), expected.join(' '));
 }
+
+// Headers with their page number on every page and a footnote on the page
+// of its mark, as the readers give them to the printer.
+TEST(WordDocumentsFurniturePrintTest, HeaderOnEveryPageFootnoteOnItsPage)
+{
+    const QByteArray rtf = R"({\rtf1\ansi{\header\pard Header words {\field{\*\fldinst PAGE}{\fldrslt 1}}\par}
+\pard first page{\super\chftn}{\footnote\pard{\super\chftn} Footnote words}\page second page\par})";
+    const QByteArray fodt = testsupport::flatOdtWithBody(
+        R"(<text:p>first page<text:note text:note-class="footnote"><text:note-citation>1</text:note-citation><text:note-body><text:p>Footnote words</text:p></text:note-body></text:note></text:p><text:p text:style-name="Break">second page</text:p>)",
+        R"(<style:style style:name="Break" style:family="paragraph"><style:paragraph-properties fo:break-before="page"/></style:style>)",
+        R"(<style:master-page style:name="Standard"><style:header><text:p>Header words <text:page-number>1</text:page-number></text:p></style:header></style:master-page>)");
+    for (const auto& [extension, bytes] : {std::pair{"rtf", rtf}, std::pair{"fodt", fodt}}) {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("furniture.") + extension);
+        testsupport::writeFile(source, bytes);
+        const QString pdf = dir.filePath("furniture.pdf");
+        TextDocumentPDFConverter converter = makeConverter(0);
+        ASSERT_TRUE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf))) << extension;
+        const auto facts = testsupport::inspectPdf(pdf);
+        ASSERT_TRUE(facts.has_value()) << extension;
+        ASSERT_EQ(facts->pageCount, 2) << extension;
+        EXPECT_TRUE(facts->pageTexts[0].contains("Header words 1")) << extension;
+        EXPECT_TRUE(facts->pageTexts[1].contains("Header words 2")) << extension;
+        EXPECT_TRUE(facts->pageTexts[0].contains("Footnote words")) << extension;
+        EXPECT_FALSE(facts->pageTexts[1].contains("Footnote words")) << extension;
+    }
+}
