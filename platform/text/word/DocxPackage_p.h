@@ -69,9 +69,11 @@ public:
     void attach(WordprocessingParser& parser);
     // Reads the headers and footers the body's last section names.
     void readHeadersAndFooters(const QByteArray& bodyXml);
+    // Whether the body named more notes than a document may have.
+    bool tooManyNotes() const { return m_tooManyNotes; }
 
 private:
-    WordprocessingParser::NoteMark reference(bool endnote, const QString& id);
+    WordprocessingParser::NoteMark reference(bool endnote, const QString& id, const QString& customMark);
     void loadNotes(bool endnote);
 
     const DocxParts& m_parts;
@@ -82,6 +84,7 @@ private:
     QString m_notePart[2];
     bool m_loaded[2] = {false, false};
     int m_count[2] = {0, 0};
+    bool m_tooManyNotes = false;
 };
 
 } // namespace platform::text

@@ -1,6 +1,7 @@
 #include "platform/text/word/DocxReader.h"
 
 #include "platform/text/RichTextBuilder.h"
+#include "platform/text/TextLog_p.h"
 #include "platform/text/ZipPackage.h"
 #include "platform/text/word/DocxPackage_p.h"
 
@@ -36,7 +37,11 @@ bool readPackage(ZipPackage& zip, QTextDocument& document)
         if (!parts->prepare(parser))
             return false;
         stories.attach(parser);
-        return parser.readDocument(*body, QStringLiteral("document"));
+        if (!parser.readDocument(*body, QStringLiteral("document")))
+            return false;
+        if (stories.tooManyNotes())
+            qCInfo(lcText) << "the document has more notes than can be printed";
+        return !stories.tooManyNotes();
     });
     if (read)
         stories.readHeadersAndFooters(*body);

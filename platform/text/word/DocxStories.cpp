@@ -15,9 +15,6 @@ namespace platform::text {
 
 namespace {
 
-// Notes of a document beyond this many are printed as their marks only.
-constexpr int kMaxNotes = 10000;
-
 struct StoryReference {
     bool header = true;
     PageKind kind = PageKind::Default;
@@ -30,12 +27,6 @@ struct Section {
     double headerDistance = -1;
     double footerDistance = -1;
 };
-
-bool isOn(const QXmlStreamReader& xml)
-{
-    const QStringView value = attr(xml, QLatin1StringView("val"));
-    return value.isEmpty() || !(value == u"0" || value == u"false" || value == u"off");
-}
 
 PageKind kindOf(QStringView type)
 {
@@ -61,7 +52,7 @@ Section lastSection(const QByteArray& bodyXml)
                 section.stories.append({n == u"headerReference", kindOf(attr(xml, QLatin1StringView("type"))),
                                         attr(xml, QLatin1StringView("id")).toString()});
             else if (n == u"titlePg")
-                section.titlePage = isOn(xml);
+                section.titlePage = onOff(xml);
             else if (n == u"pgMar") {
                 bool ok = false;
                 const double header = attr(xml, QLatin1StringView("header")).toDouble(&ok);
@@ -84,7 +75,7 @@ bool evenAndOddHeaders(const std::optional<QByteArray>& settings)
     QXmlStreamReader xml(*settings);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"evenAndOddHeaders")
-            return isOn(xml);
+            return onOff(xml);
     }
     return false;
 }
@@ -142,7 +133,9 @@ DocxStories::DocxStories(const DocxParts& parts, QTextDocument& body) : m_parts(
 
 void DocxStories::attach(WordprocessingParser& parser)
 {
-    parser.setNoteReference([this](bool endnote, const QString& id) { return reference(endnote, id); });
+    parser.setNoteReference([this](bool endnote, const QString& id, const QString& customMark) {
+        return reference(endnote, id, customMark);
+    });
 }
 
 void DocxStories::loadNotes(bool endnote)
@@ -153,7 +146,7 @@ void DocxStories::loadNotes(bool endnote)
         m_notes[endnote] = splitNotes(*bytes);
 }
 
-WordprocessingParser::NoteMark DocxStories::reference(bool endnote, const QString& id)
+WordprocessingParser::NoteMark DocxStories::reference(bool endnote, const QString& id, const QString& customMark)
 {
     if (!m_loaded[endnote])
         loadNotes(endnote);
@@ -161,10 +154,20 @@ WordprocessingParser::NoteMark DocxStories::reference(bool endnote, const QStrin
     if (note == m_notes[endnote].constEnd())
         return {};
     PageFurniture& furniture = PageFurniture::of(m_body);
+    // Each reference reads its note anew, so a note named over and over
+    // counts each time.
+    if (furniture.notes().size() >= std::size_t(kMaxNotes)) {
+        m_tooManyNotes = true;
+        return {};
+    }
     // Footnotes count 1, 2, 3; endnotes i, ii, iii, as word processors
-    // number them unless told otherwise.
-    const int number = ++m_count[endnote];
-    const QString mark = endnote ? formatListNumber(u"lowerRoman", number) : QString::number(number);
+    // number them unless told otherwise; a mark the writer wrote itself
+    // takes no number.
+    QString mark = customMark;
+    if (mark.isEmpty()) {
+        const int number = ++m_count[endnote];
+        mark = endnote ? formatListNumber(u"lowerRoman", number) : QString::number(number);
+    }
     const int index = furniture.addNote(endnote ? Note::Kind::Endnote : Note::Kind::Footnote, mark);
     readStory(m_parts, m_notePart[endnote], *note, QStringLiteral("note"), furniture.noteText(index));
     return {index, mark};

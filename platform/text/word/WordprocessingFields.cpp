@@ -56,10 +56,16 @@ bool WordprocessingParser::readFieldOrNote(QXmlStreamReader& xml)
         return true;
     }
     if (n == u"footnoteReference" || n == u"endnoteReference") {
-        const NoteMark note = m_noteReference
-            ? m_noteReference(n == u"endnoteReference", attr(xml, QLatin1StringView("id")).toString())
-            : NoteMark();
+        const bool endnote = n == u"endnoteReference";
+        const QString id = attr(xml, QLatin1StringView("id")).toString();
+        const QLatin1StringView customName("customMarkFollows");
+        const bool custom = !attr(xml, customName).isEmpty() && onOff(xml, customName);
         xml.skipCurrentElement();
+        if (custom) {
+            m_customNote = PendingNote{endnote, id};
+            return true;
+        }
+        const NoteMark note = m_noteReference ? m_noteReference(endnote, id, QString()) : NoteMark();
         if (note.index >= 0) {
             ensureParagraph();
             QTextCharFormat format = runFormat();
@@ -76,6 +82,22 @@ void WordprocessingParser::endFieldOrNote(QStringView name)
 {
     if (name == u"fldSimple" && m_fieldDepth == 0)
         m_pageField = 0;
+    // A written mark stays inside its paragraph; without one the note is
+    // left out, as it would have no mark to print.
+    if (name == u"p")
+        m_customNote.reset();
+}
+
+void WordprocessingParser::emitCustomNoteMark(const QString& text)
+{
+    const PendingNote pending = *m_customNote;
+    m_customNote.reset();
+    const QString mark = text.trimmed();
+    const NoteMark note = m_noteReference ? m_noteReference(pending.endnote, pending.id, mark) : NoteMark();
+    QTextCharFormat format = runFormat();
+    if (note.index >= 0)
+        format.setProperty(kNoteReferenceProperty, note.index);
+    m_builder.addText(text, format);
 }
 
 } // namespace platform::text

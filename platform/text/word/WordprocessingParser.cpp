@@ -50,13 +50,6 @@ double vmlStyleLength(const QXmlStreamReader& xml, QStringView name)
     return 0;
 }
 
-// A toggle: present without a value means on.
-bool onOff(const QXmlStreamReader& xml)
-{
-    const QStringView v = attr(xml, QLatin1StringView("val"));
-    return !(v == u"0" || v == u"false" || v == u"off" || v == u"none");
-}
-
 int intAttr(const QXmlStreamReader& xml, QLatin1StringView name, int fallback = 0)
 {
     bool ok = false;
@@ -103,6 +96,12 @@ int headingLevelOfStyleId(const QString& id)
 }
 
 } // namespace
+
+bool onOff(const QXmlStreamReader& xml, QLatin1StringView name)
+{
+    const QStringView v = attr(xml, name);
+    return !(v == u"0" || v == u"false" || v == u"off" || v == u"none");
+}
 
 WordprocessingParser::WordprocessingParser(RichTextBuilder& builder, PartName partName, PartReader readPart)
     : m_builder(builder), m_partName(std::move(partName)), m_readPart(std::move(readPart))
@@ -478,6 +477,10 @@ QTextCharFormat WordprocessingParser::runFormat()
 void WordprocessingParser::emitText(const QString& text)
 {
     ensureParagraph();
+    if (m_customNote && !text.trimmed().isEmpty()) {
+        emitCustomNoteMark(text);
+        return;
+    }
     if (m_pageField == 0) {
         m_builder.addText(text, runFormat());
         return;

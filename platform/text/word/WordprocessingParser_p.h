@@ -24,6 +24,9 @@ namespace platform::text {
 
 class RichTextBuilder;
 
+// A WordprocessingML toggle: present without a value means on.
+bool onOff(const QXmlStreamReader& xml, QLatin1StringView name = QLatin1StringView("val"));
+
 class WordprocessingParser {
 public:
     // The name of the package part a relationship id names (pictures),
@@ -36,7 +39,9 @@ public:
         int index = -1;
         QString mark;
     };
-    using NoteReference = std::function<NoteMark(bool endnote, const QString& id)>;
+    // customMark is the mark the document writes itself, empty for a
+    // numbered one.
+    using NoteReference = std::function<NoteMark(bool endnote, const QString& id, const QString& customMark)>;
 
     explicit WordprocessingParser(RichTextBuilder& builder, PartName partName = {}, PartReader readPart = {});
     ~WordprocessingParser();
@@ -123,6 +128,8 @@ private:
     // elements.
     bool readFieldOrNote(QXmlStreamReader& xml);
     void endFieldOrNote(QStringView name);
+    // The text after a reference that writes its own mark, printed as it.
+    void emitCustomNoteMark(const QString& text);
 
     ResolvedStyle resolve(const QString& styleId);
     void ensureParagraph();
@@ -161,6 +168,11 @@ private:
     int m_fieldDepth = 0;        // complex fields open
     QString m_fieldInstruction;  // of the outermost one
     int m_pageField = 0;         // PageField of the result being read, or 0
+    struct PendingNote {
+        bool endnote = false;
+        QString id;
+    };
+    std::optional<PendingNote> m_customNote; // waiting for its written mark
 };
 
 } // namespace platform::text

@@ -129,10 +129,14 @@ QByteArray docWithFurniture()
 
 #define W_NS "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\""
 
-QByteArray docxWithFurniture()
+const auto wordStory = [](const char* root, const QByteArray& paragraphs) {
+    return QByteArray("<w:") + root + " " W_NS ">" + paragraphs + "</w:" + root + ">";
+};
+
+// A DOCX whose main part relates to headers 1 to 3, footer 1, the notes and
+// the settings; the parts themselves are those given.
+QByteArray docxWithParts(const QByteArray& body, const QList<QPair<QString, QByteArray>>& parts)
 {
-    const QByteArray body = R"(<w:p><w:r><w:t>Body text</w:t></w:r><w:r><w:rPr><w:vertAlign w:val="superscript"/></w:rPr><w:footnoteReference w:id="1"/></w:r><w:r><w:t xml:space="preserve"> more</w:t></w:r><w:r><w:endnoteReference w:id="1"/></w:r></w:p>
-<w:sectPr><w:headerReference w:type="default" r:id="rH1"/><w:headerReference w:type="first" r:id="rH2"/><w:headerReference w:type="even" r:id="rH3"/><w:footerReference w:type="default" r:id="rF1"/><w:pgMar w:top="1440" w:bottom="1440" w:header="720" w:footer="1080"/><w:titlePg/></w:sectPr>)";
     const QByteArray rels = R"(<?xml version="1.0" encoding="UTF-8"?>
 <Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">
 <Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>
@@ -144,21 +148,37 @@ QByteArray docxWithFurniture()
 <Relationship Id="rN2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/endnotes" Target="endnotes.xml"/>
 <Relationship Id="rS" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/settings" Target="settings.xml"/>
 </Relationships>)";
-    const auto story = [](const char* root, const QByteArray& paragraphs) {
-        return QByteArray("<w:") + root + " " W_NS ">" + paragraphs + "</w:" + root + ">";
-    };
     auto entries = testsupport::docxEntriesWithBody(body);
     for (auto& [name, bytes] : entries)
         if (name == u"word/_rels/document.xml.rels")
             bytes = rels;
-    entries.append({"word/header1.xml", story("hdr", R"(<w:p><w:r><w:t xml:space="preserve">Header words </w:t></w:r><w:fldSimple w:instr=" PAGE \* MERGEFORMAT "><w:r><w:t>3</w:t></w:r></w:fldSimple><w:r><w:t xml:space="preserve"> of </w:t></w:r><w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText xml:space="preserve"> NUMPAGES </w:instrText></w:r><w:r><w:fldChar w:fldCharType="separate"/></w:r><w:r><w:t>9</w:t></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r></w:p>)")});
-    entries.append({"word/header2.xml", story("hdr", "<w:p><w:r><w:t>First words</w:t></w:r></w:p>")});
-    entries.append({"word/header3.xml", story("hdr", "<w:p><w:r><w:t>Even words</w:t></w:r></w:p>")});
-    entries.append({"word/footer1.xml", story("ftr", "<w:p><w:r><w:t>Footer words</w:t></w:r></w:p>")});
-    entries.append({"word/footnotes.xml", story("footnotes", R"(<w:footnote w:type="separator" w:id="-1"><w:p><w:r><w:separator/></w:r></w:p></w:footnote><w:footnote w:id="1"><w:p><w:r><w:footnoteRef/></w:r><w:r><w:t>Footnote words</w:t></w:r></w:p></w:footnote>)")});
-    entries.append({"word/endnotes.xml", story("endnotes", R"(<w:endnote w:type="continuationSeparator" w:id="0"><w:p><w:r><w:continuationSeparator/></w:r></w:p></w:endnote><w:endnote w:id="1"><w:p><w:r><w:endnoteRef/></w:r><w:r><w:t>Endnote words</w:t></w:r></w:p></w:endnote>)")});
-    entries.append({"word/settings.xml", story("settings", "<w:evenAndOddHeaders/>")});
+    entries.append(parts);
     return testsupport::zipBytes(entries);
+}
+
+const char kDocxSection[] = R"(<w:sectPr><w:headerReference w:type="default" r:id="rH1"/><w:headerReference w:type="first" r:id="rH2"/><w:headerReference w:type="even" r:id="rH3"/><w:footerReference w:type="default" r:id="rF1"/><w:pgMar w:top="1440" w:bottom="1440" w:header="720" w:footer="1080"/><w:titlePg/></w:sectPr>)";
+
+const char kDocxFootnotes[] = R"(<w:footnote w:type="separator" w:id="-1"><w:p><w:r><w:separator/></w:r></w:p></w:footnote><w:footnote w:id="1"><w:p><w:r><w:footnoteRef/></w:r><w:r><w:t>Footnote words</w:t></w:r></w:p></w:footnote><w:footnote w:id="2"><w:p><w:r><w:t>Second words</w:t></w:r></w:p></w:footnote>)";
+
+const char kDocxEndnotes[] = R"(<w:endnote w:type="continuationSeparator" w:id="0"><w:p><w:r><w:continuationSeparator/></w:r></w:p></w:endnote><w:endnote w:id="1"><w:p><w:r><w:endnoteRef/></w:r><w:r><w:t>Endnote words</w:t></w:r></w:p></w:endnote><w:endnote w:id="2"><w:p><w:r><w:t>Last words</w:t></w:r></w:p></w:endnote>)";
+
+QList<QPair<QString, QByteArray>> docxFurnitureParts()
+{
+    return {
+        {"word/header1.xml", wordStory("hdr", R"(<w:p><w:r><w:t xml:space="preserve">Header words </w:t></w:r><w:fldSimple w:instr=" PAGE \* MERGEFORMAT "><w:r><w:t>3</w:t></w:r></w:fldSimple><w:r><w:t xml:space="preserve"> of </w:t></w:r><w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText xml:space="preserve"> NUMPAGES </w:instrText></w:r><w:r><w:fldChar w:fldCharType="separate"/></w:r><w:r><w:t>9</w:t></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r></w:p>)")},
+        {"word/header2.xml", wordStory("hdr", "<w:p><w:r><w:t>First words</w:t></w:r></w:p>")},
+        {"word/header3.xml", wordStory("hdr", "<w:p><w:r><w:t>Even words</w:t></w:r></w:p>")},
+        {"word/footer1.xml", wordStory("ftr", "<w:p><w:r><w:t>Footer words</w:t></w:r></w:p>")},
+        {"word/footnotes.xml", wordStory("footnotes", kDocxFootnotes)},
+        {"word/endnotes.xml", wordStory("endnotes", kDocxEndnotes)},
+        {"word/settings.xml", wordStory("settings", "<w:evenAndOddHeaders/>")},
+    };
+}
+
+QByteArray docxWithFurniture()
+{
+    const QByteArray body = R"(<w:p><w:r><w:t>Body text</w:t></w:r><w:r><w:rPr><w:vertAlign w:val="superscript"/></w:rPr><w:footnoteReference w:id="1"/></w:r><w:r><w:t xml:space="preserve"> more</w:t></w:r><w:r><w:endnoteReference w:id="1"/></w:r></w:p>)";
+    return docxWithParts(body + kDocxSection, docxFurnitureParts());
 }
 
 bool readRtf(const QByteArray& data, QTextDocument& document)
@@ -193,6 +213,15 @@ QList<QPair<QString, int>> marked(const QTextDocument& document, int property)
             if (it.fragment().charFormat().hasProperty(property))
                 found.append({it.fragment().text(), it.fragment().charFormat().intProperty(property)});
     return found;
+}
+
+QStringList noteMarks(const PageFurniture* furniture)
+{
+    QStringList marks;
+    if (furniture)
+        for (const Note& note : furniture->notes())
+            marks.append(note.mark);
+    return marks;
 }
 
 class PageFurnitureReaderTest : public ::testing::TestWithParam<Format> {};
@@ -304,15 +333,9 @@ TEST(RtfPageFurniture, MarksStoriesAndDamage)
         ASSERT_TRUE(readRtfData("{\\rtf1\\ansi " + c.body + "}", document, QString())) << c.name;
         EXPECT_EQ(document.toPlainText().trimmed(), c.text) << c.name;
         const PageFurniture* furniture = PageFurniture::find(document);
-        QStringList marks;
-        QString header = QStringLiteral("<none>");
-        if (furniture) {
-            for (const Note& note : furniture->notes())
-                marks.append(note.mark);
-            header = textOf(furniture->header(PageKind::Default));
-        }
-        EXPECT_EQ(marks, c.marks) << c.name;
-        EXPECT_EQ(header, c.header) << c.name;
+        EXPECT_EQ(noteMarks(furniture), c.marks) << c.name;
+        EXPECT_EQ(furniture ? textOf(furniture->header(PageKind::Default)) : QStringLiteral("<none>"), c.header)
+            << c.name;
     }
 }
 
@@ -363,6 +386,126 @@ TEST(DocPageFurniture, DamagedStoryTablesKeepTheBody)
         const PageFurniture* furniture = PageFurniture::find(document);
         EXPECT_EQ(furniture ? int(furniture->notes().size()) : 0, c.notes) << c.name;
         EXPECT_EQ(furniture && furniture->header(PageKind::Default), c.header) << c.name;
+    }
+}
+
+} // namespace
+
+namespace {
+
+QString markedText(const QTextDocument& document, int property)
+{
+    QString text;
+    for (const auto& [fragment, value] : marked(document, property))
+        text += fragment + QLatin1Char('=') + QString::number(value) + QLatin1Char(' ');
+    return text.trimmed();
+}
+
+// Numbering, marks the document writes itself, and references the notes
+// parts do not hold.
+TEST(DocxPageFurniture, NoteMarks)
+{
+    const struct {
+        const char* name;
+        QByteArray paragraph;
+        const char* text;   // of the body
+        QStringList marks;  // of the notes, in order
+        const char* marked; // mark=index in the body
+        QStringList texts;  // of the notes
+    } cases[] = {
+        {"numbered in order",
+         R"(<w:r><w:t>A</w:t><w:footnoteReference w:id="1"/><w:t>B</w:t><w:footnoteReference w:id="2"/><w:t>C</w:t><w:endnoteReference w:id="1"/><w:endnoteReference w:id="2"/></w:r>)",
+         "A1B2Ciii", {"1", "2", "i", "ii"}, "1=0 2=1 i=2 ii=3",
+         {"Footnote words", "Second words", "Endnote words", "Last words"}},
+        {"written mark takes no number",
+         R"(<w:r><w:t>A</w:t><w:footnoteReference w:customMarkFollows="1" w:id="1"/><w:t>*</w:t></w:r><w:r><w:t>B</w:t><w:footnoteReference w:id="2"/></w:r>)",
+         "A*B1", {"*", "1"}, "*=0 1=1", {"Footnote words", "Second words"}},
+        {"written mark in the next run",
+         R"(<w:r><w:footnoteReference w:customMarkFollows="true" w:id="2"/></w:r><w:r><w:t>+</w:t></w:r>)",
+         "+", {"+"}, "+=0", {"Second words"}},
+        {"written mark never written", R"(<w:r><w:t>A</w:t><w:footnoteReference w:customMarkFollows="1" w:id="1"/></w:r>)",
+         "A", {}, "", {}},
+        {"separator and unknown ids", R"(<w:r><w:t>A</w:t><w:footnoteReference w:id="-1"/><w:endnoteReference w:id="0"/><w:footnoteReference w:id="77"/><w:t>B</w:t></w:r>)",
+         "AB", {}, "", {}},
+    };
+    for (const auto& c : cases) {
+        QTextDocument document;
+        ASSERT_TRUE(readDocxData(docxWithParts("<w:p>" + c.paragraph + "</w:p>", docxFurnitureParts()), document)) << c.name;
+        EXPECT_EQ(document.toPlainText().trimmed(), c.text) << c.name;
+        PageFurniture* furniture = PageFurniture::find(document);
+        EXPECT_EQ(noteMarks(furniture), c.marks) << c.name;
+        EXPECT_EQ(markedText(document, kNoteReferenceProperty), c.marked) << c.name;
+        QStringList texts;
+        for (int i = 0; furniture && i < int(furniture->notes().size()); ++i)
+            texts.append(furniture->noteText(i).toPlainText());
+        EXPECT_EQ(texts, c.texts) << c.name;
+    }
+}
+
+// Page number and count fields written either way, and fields that are
+// neither.
+TEST(DocxPageFurniture, PageFieldsInHeaders)
+{
+    const struct {
+        const char* name;
+        QByteArray paragraph;
+        const char* marked; // result=PageField in the header
+    } cases[] = {
+        {"simple page", R"(<w:fldSimple w:instr="PAGE"><w:r><w:t>4</w:t></w:r></w:fldSimple><w:r><w:t>x</w:t></w:r>)", "4=1"},
+        {"complex page, instruction split",
+         R"(<w:r><w:fldChar w:fldCharType="begin"/></w:r><w:r><w:instrText> PA</w:instrText></w:r><w:r><w:instrText>GE \* arabic</w:instrText></w:r><w:r><w:fldChar w:fldCharType="separate"/></w:r><w:r><w:t>2</w:t></w:r><w:r><w:fldChar w:fldCharType="end"/></w:r><w:r><w:t>x</w:t></w:r>)",
+         "2=1"},
+        {"simple page count", R"(<w:fldSimple w:instr=" NUMPAGES "><w:r><w:t>8</w:t></w:r></w:fldSimple>)", "8=2"},
+        {"other fields", R"(<w:fldSimple w:instr="DATE"><w:r><w:t>today</w:t></w:r></w:fldSimple><w:r><w:fldChar w:fldCharType="begin"/><w:instrText>AUTHOR</w:instrText><w:fldChar w:fldCharType="separate"/><w:t>me</w:t><w:fldChar w:fldCharType="end"/></w:r>)", ""},
+        {"page field inside another field's result",
+         R"(<w:r><w:fldChar w:fldCharType="begin"/><w:instrText>IF 1 = 1 "</w:instrText><w:fldChar w:fldCharType="begin"/><w:instrText>PAGE</w:instrText><w:fldChar w:fldCharType="separate"/><w:t>5</w:t><w:fldChar w:fldCharType="end"/><w:instrText>"</w:instrText><w:fldChar w:fldCharType="separate"/><w:t>5</w:t><w:fldChar w:fldCharType="end"/><w:t>x</w:t></w:r>)",
+         ""},
+    };
+    for (const auto& c : cases) {
+        auto parts = docxFurnitureParts();
+        parts[0].second = wordStory("hdr", "<w:p>" + c.paragraph + "</w:p>");
+        QTextDocument document;
+        ASSERT_TRUE(readDocxData(docxWithParts(QByteArray("<w:p><w:r><w:t>Body</w:t></w:r></w:p>") + kDocxSection, parts), document)) << c.name;
+        const PageFurniture* furniture = PageFurniture::find(document);
+        ASSERT_TRUE(furniture && furniture->header(PageKind::Default)) << c.name;
+        EXPECT_EQ(markedText(*furniture->header(PageKind::Default), kPageFieldProperty), c.marked) << c.name;
+    }
+}
+
+// A header or footer part that is missing or damaged costs that story
+// only.
+TEST(DocxPageFurniture, DamagedStoriesKeepTheBody)
+{
+    const struct {
+        const char* name;
+        const char* part;
+        QByteArray bytes; // empty: the part is left out
+        const char* header; // default header's text
+        const char* footer;
+    } cases[] = {
+        {"header missing", "word/header1.xml", {}, "<none>", "Footer words"},
+        {"header cut short", "word/header1.xml", "<w:hdr " W_NS "><w:p><w:r><w:t>Cut", "", "Footer words"},
+        {"header not XML", "word/header1.xml", "garbage<<>>&", "", "Footer words"},
+        {"footer of another root", "word/footer1.xml", wordStory("document", "<w:p><w:r><w:t>x</w:t></w:r></w:p>"), "Header words 3 of 9", ""},
+        {"settings not XML", "word/settings.xml", "<w:settings", "Header words 3 of 9", "Footer words"},
+        {"notes not XML", "word/footnotes.xml", "<w:footnotes><w:footnote w:id=", "Header words 3 of 9", "Footer words"},
+    };
+    for (const auto& c : cases) {
+        QList<QPair<QString, QByteArray>> parts;
+        for (const auto& part : docxFurnitureParts())
+            if (part.first != QLatin1StringView(c.part))
+                parts.append(part);
+            else if (!c.bytes.isEmpty())
+                parts.append({part.first, c.bytes});
+        const QByteArray body = R"(<w:p><w:r><w:t>Body text</w:t><w:footnoteReference w:id="1"/></w:r></w:p>)";
+        QTextDocument document;
+        ASSERT_TRUE(readDocxData(docxWithParts(body + kDocxSection, parts), document)) << c.name;
+        EXPECT_TRUE(document.toPlainText().startsWith("Body text")) << c.name;
+        const PageFurniture* furniture = PageFurniture::find(document);
+        ASSERT_NE(furniture, nullptr) << c.name;
+        EXPECT_EQ(textOf(furniture->header(PageKind::Default)), c.header) << c.name;
+        EXPECT_EQ(textOf(furniture->footer(PageKind::Default)), c.footer) << c.name;
+        EXPECT_EQ(textOf(furniture->header(PageKind::First)), "First words") << c.name;
     }
 }
 
