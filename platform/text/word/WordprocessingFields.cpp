@@ -4,6 +4,7 @@
 #include "platform/text/word/WordprocessingParser_p.h"
 
 #include "platform/text/DocumentXml_p.h"
+#include "platform/text/PageFieldCode_p.h"
 #include "platform/text/PageFurniture.h"
 #include "platform/text/RichTextBuilder.h"
 
@@ -11,27 +12,12 @@
 
 namespace platform::text {
 
-namespace {
-
-// The page field an instruction asks for ("PAGE \* MERGEFORMAT"), or 0.
-int pageFieldOf(QStringView instruction)
-{
-    const QString name = instruction.trimmed().toString().section(QLatin1Char(' '), 0, 0).toUpper();
-    if (name == u"PAGE")
-        return int(PageField::PageNumber);
-    if (name == u"NUMPAGES" || name == u"SECTIONPAGES")
-        return int(PageField::PageCount);
-    return 0;
-}
-
-} // namespace
-
 bool WordprocessingParser::readFieldOrNote(QXmlStreamReader& xml)
 {
     const QStringView n = xml.name();
     if (n == u"fldSimple") {
         if (m_fieldDepth == 0)
-            m_pageField = pageFieldOf(attr(xml, QLatin1StringView("instr")));
+            m_pageField = pageFieldOfCode(attr(xml, QLatin1StringView("instr")));
         return true;
     }
     if (n == u"fldChar") {
@@ -41,7 +27,7 @@ bool WordprocessingParser::readFieldOrNote(QXmlStreamReader& xml)
                 m_fieldInstruction.clear();
         } else if (type == u"separate") {
             if (m_fieldDepth == 1)
-                m_pageField = pageFieldOf(m_fieldInstruction);
+                m_pageField = pageFieldOfCode(m_fieldInstruction);
         } else if (type == u"end" && m_fieldDepth > 0) {
             if (--m_fieldDepth == 0)
                 m_pageField = 0;
