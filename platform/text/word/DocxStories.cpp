@@ -37,7 +37,8 @@ PageKind kindOf(QStringView type)
     return PageKind::Default;
 }
 
-// The last section's properties: the body's own, which come at its end.
+// The last section's properties: the body's own, which come at its end,
+// with the headers and footers it inherits from the sections before it.
 Section lastSection(const QByteArray& bodyXml)
 {
     Section section;
@@ -45,13 +46,19 @@ Section lastSection(const QByteArray& bodyXml)
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"sectPr")
             continue;
-        section = Section();
+        // A section without a header or footer of some kind keeps the one
+        // the section before it had: only its other properties start anew.
+        section = Section{section.stories};
         while (xml.readNextStartElement()) {
             const QStringView n = xml.name();
-            if (n == u"headerReference" || n == u"footerReference")
-                section.stories.append({n == u"headerReference", kindOf(attr(xml, QLatin1StringView("type"))),
-                                        attr(xml, QLatin1StringView("id")).toString()});
-            else if (n == u"titlePg")
+            if (n == u"headerReference" || n == u"footerReference") {
+                const StoryReference story{n == u"headerReference", kindOf(attr(xml, QLatin1StringView("type"))),
+                                           attr(xml, QLatin1StringView("id")).toString()};
+                section.stories.removeIf([&](const StoryReference& earlier) {
+                    return earlier.header == story.header && earlier.kind == story.kind;
+                });
+                section.stories.append(story);
+            } else if (n == u"titlePg")
                 section.titlePage = onOff(xml);
             else if (n == u"pgMar") {
                 bool ok = false;

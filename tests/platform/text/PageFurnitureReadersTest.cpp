@@ -250,6 +250,23 @@ TEST_P(PageFurnitureReaderTest, HeadersAndFootersByKindOfPage)
     EXPECT_FALSE(body.toPlainText().contains("words")) << body.toPlainText().toStdString();
 }
 
+// A section naming no header or footer of a kind keeps the previous one's.
+TEST(DocxPageFurniture, LastSectionInheritsHeadersAndFooters)
+{
+    QTextDocument body;
+    // The first section names every header and footer; the last only its
+    // even header (the first one's).
+    const QByteArray xml = R"(<w:p><w:pPr><w:sectPr><w:headerReference w:type="default" r:id="rH1"/><w:headerReference w:type="first" r:id="rH2"/><w:headerReference w:type="even" r:id="rH3"/><w:footerReference w:type="default" r:id="rF1"/></w:sectPr></w:pPr><w:r><w:t>One</w:t></w:r></w:p><w:p><w:r><w:t>Two</w:t></w:r></w:p><w:sectPr><w:headerReference w:type="even" r:id="rH2"/><w:titlePg/></w:sectPr>)";
+    ASSERT_TRUE(readDocxData(docxWithParts(xml, docxFurnitureParts()), body));
+    const PageFurniture* furniture = PageFurniture::find(body);
+    ASSERT_NE(furniture, nullptr);
+    EXPECT_TRUE(textOf(furniture->header(PageKind::Default)).startsWith("Header words"));
+    EXPECT_EQ(textOf(furniture->header(PageKind::First)), "First words");
+    EXPECT_EQ(textOf(furniture->header(PageKind::Even)), "First words");
+    EXPECT_EQ(textOf(furniture->footer(PageKind::Default)), "Footer words");
+    EXPECT_TRUE(furniture->titlePage);
+}
+
 TEST_P(PageFurnitureReaderTest, NotesWithTheirMarks)
 {
     QTextDocument body;
