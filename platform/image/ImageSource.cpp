@@ -5,6 +5,7 @@
 #include "platform/image/ImageLibraries_p.h"
 #include "platform/image/ImageMetadata_p.h"
 #include "platform/image/ImagePropertyKeys.h"
+#include "platform/image/WindowsMetafile_p.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -26,6 +27,9 @@ namespace {
 constexpr qint64 kHeadBytes = 64 * 1024;
 // Frames listed for one source: an icon or animation with more is cut short.
 constexpr int kMaxFrames = 10000;
+// Metafiles are drawing instructions, kilobytes to a few megabytes; one
+// larger than this is read no further.
+constexpr qint64 kMaxMetafileBytes = 64 * 1024 * 1024;
 
 struct LoaderType {
     const char* loader;
@@ -105,12 +109,13 @@ int intField(const VImage& image, const char* name, int fallback)
 struct ImageSource::Impl {
     QString path;
     QByteArray data; // the encoded data, when opened from memory
-    QString loader;  // libvips's name, or "qt" for Qt's reader
+    QString loader;  // libvips's name, "qt" for Qt's reader, "wmf" for metafiles
     QString uti;
     int frames = 1;
     qint64 pixelLimit = kDefaultPixelLimit;
     QByteArray head;
     QVariantMap fileGroups;
+    MetafileRaster metafile; // what a metafile is drawn at
 
     // The frame's header: libvips reads pixels only when they are asked for.
     std::optional<VImage> frameHeader(int index) const
@@ -176,6 +181,21 @@ namespace {
 // coder behind libvips, or Qt's ICNS reader.
 bool identify(ImageSource::Impl& source)
 {
+    if (isWindowsMetafile(source.head)) {
+        if (source.data.isNull()) {
+            QFile file(source.path);
+            if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxMetafileBytes)
+                return false;
+            source.data = file.readAll();
+        }
+        const std::optional<MetafileRaster> raster = metafileRaster(source.data, source.pixelLimit);
+        if (!raster)
+            return false;
+        source.loader = QStringLiteral("wmf");
+        source.uti = QStringLiteral("com.microsoft.wmf");
+        source.metafile = *raster;
+        return true;
+    }
     if (source.head.startsWith("icns")) {
         QBuffer buffer;
         QFile file(source.path);
@@ -233,7 +253,7 @@ std::shared_ptr<ImageSource> openSource(std::unique_ptr<ImageSource::Impl> impl)
 {
     if (!ensureImageLibraries() || !identify(*impl))
         return nullptr;
-    if (impl->loader != u"qt") {
+    if (impl->loader != u"qt" && impl->loader != u"wmf") {
         const std::optional<VImage> first = impl->frameHeader(0);
         if (!first || !impl->withinLimit(first->width(), first->height()))
             return nullptr;
@@ -301,6 +321,12 @@ QVariantMap ImageSource::properties(int index) const
         height = image->height();
         alpha = image->hasAlphaChannel();
         model = QStringLiteral("RGB");
+    } else if (d->loader == u"wmf") {
+        width = d->metafile.width;
+        height = d->metafile.height;
+        dpiX = dpiY = d->metafile.dpi;
+        alpha = true;
+        model = QStringLiteral("RGB");
     } else {
         const std::optional<VImage> header = d->frameHeader(index);
         if (!header)
@@ -347,6 +373,8 @@ Bitmap ImageSource::image(int index) const
         const std::optional<QImage> image = d->qtFrame(index);
         return image ? Bitmap::fromQImage(*image) : Bitmap();
     }
+    if (d->loader == u"wmf")
+        return renderMetafile(d->data, d->metafile);
     const std::optional<VImage> header = d->frameHeader(index);
     if (!header || !d->withinLimit(header->width(), header->height()))
         return {};

@@ -2,12 +2,11 @@
 // Pictures of untrusted documents: decoded only when the size their header
 // gives is within the bounds, and all pictures of one document together
 // within a budget, since a small file can hold pictures that decode to
-// gigabytes.
+// gigabytes. Any type the image layer reads (TIFF, BMP, GIF, metafiles...)
+// or Qt's readers do (SVG), and bare bitmaps without their file header.
 #include <QByteArray>
 #include <QImage>
 #include <QSizeF>
-
-class QIODevice;
 
 namespace platform::text {
 
@@ -31,7 +30,6 @@ public:
 
     // The picture when it fits the bounds and what is left of the budget,
     // which it then takes; null otherwise.
-    QImage decode(QIODevice& device);
     QImage decode(const QByteArray& bytes);
 
 private:

@@ -391,11 +391,18 @@ void RichTextBuilder::beginTable(const QList<double>& columnWidths, const TableL
     m_fresh = true;
 }
 
-void RichTextBuilder::beginTextBox(double widthPoints, bool border)
+BoxLines textBoxLines(bool border)
+{
+    const BorderLine line =
+        border ? BorderLine{kTextBoxLinePoints, QTextFrameFormat::BorderStyle_Solid, Qt::black} : BorderLine{};
+    return {line, line, line, line};
+}
+
+void RichTextBuilder::beginTextBox(double widthPoints, const BoxLines& lines)
 {
     TableLook look;
-    for (auto& edge : look.whole.borders)
-        edge = border ? BorderLine{kTextBoxLinePoints, QTextFrameFormat::BorderStyle_Solid, Qt::black} : BorderLine{};
+    for (int edge = 0; edge < 4; ++edge)
+        look.whole.borders[edge] = lines[edge];
     beginTable(widthPoints > 0 ? QList<double>{widthPoints} : QList<double>{}, look);
     beginRow();
     beginCell();

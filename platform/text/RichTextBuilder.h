@@ -22,6 +22,7 @@
 #include <QTextBlock>
 #include <QTextListFormat>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -38,7 +39,7 @@ inline constexpr int kMaxTableDepth = 5;
 // Text boxes inside text boxes past this depth are read as plain text: each
 // level is a table in a table cell, which the layout draws over again.
 inline constexpr int kMaxTextBoxDepth = 3;
-// The line drawn around a text box that has one.
+// The line drawn around a text box that has one of no look of its own.
 inline constexpr double kTextBoxLinePoints = 0.75;
 // A table grows to at most this many columns; cells past them flow into the
 // last cell.
@@ -64,6 +65,12 @@ inline constexpr int kParagraphStyleProperty = QTextFormat::UserProperty + 0x58;
 inline constexpr int kContextualSpacingProperty = QTextFormat::UserProperty + 0x59;
 
 class RichTextBuilder;
+
+// The lines around a text box, by Edge.
+using BoxLines = std::array<BorderLine, 4>;
+// The lines of a text box whose file gives them no look: a thin black line
+// all round, or none.
+BoxLines textBoxLines(bool border);
 
 // Tab stops measured from the text's left edge plus origin (word processors
 // measure from the edge, or from the paragraph's indent) made into stops
@@ -136,9 +143,10 @@ public:
     void endTable();
     bool inTable() const { return !m_tables.isEmpty(); }
     // A text box or frame: a one-cell table of the box's width in points
-    // (none: the text's), with a line around it when border is set; its
-    // paragraphs go into the cell until endTextBox.
-    void beginTextBox(double widthPoints, bool border);
+    // (none: the text's) with lines around it; its paragraphs go into the
+    // cell until endTextBox.
+    void beginTextBox(double widthPoints, const BoxLines& lines);
+    void beginTextBox(double widthPoints, bool border) { beginTextBox(widthPoints, textBoxLines(border)); }
     void endTextBox();
 
     // Closes the tables still open.

@@ -41,8 +41,10 @@ const TextReader* readerForType(const QString& type)
 constexpr qint64 kSniffedBytes = 4096;
 
 // The reader a file's first bytes point to: zip packages (DOCX, then ODT),
-// compound files (Word 97), RTF, and the one-file XML documents.
-QList<bool (*)(const QString&, QTextDocument&)> readersForContent(const QString& path)
+// compound files (Word 97), RTF, and the one-file XML documents. A file
+// named as RTF that is none of them is shown as the text it is, as word
+// processors show it.
+QList<bool (*)(const QString&, QTextDocument&)> readersForContent(const QString& path, const TextReader& named)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -52,12 +54,14 @@ QList<bool (*)(const QString&, QTextDocument&)> readersForContent(const QString&
         return {readDocx, readOdt};
     if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
         return {readDoc};
-    if (head.startsWith("{\\rtf") || head.startsWith("\xEF\xBB\xBF{\\rtf"))
+    if (startsAsRtf(head))
         return {readRtf};
     if (head.contains("wordDocument"))
         return {readWordML};
     if (head.contains("office:document"))
         return {readFlatOdt};
+    if (named.read == readRtf)
+        return {readPlainText};
     return {};
 }
 
@@ -115,8 +119,8 @@ std::unique_ptr<QTextDocument> readDocumentFromPath(const QString& path)
     if (reader->read(path, *document))
         return document;
     // A word-processing file under another format's name (a Word 97 file
-    // named .docm, RTF saved as .doc) is read as what it is.
-    for (const auto read : readersForContent(path)) {
+    // named .docm, RTF saved as .doc, text named .rtf) is read as what it is.
+    for (const auto read : readersForContent(path, *reader)) {
         if (read == reader->read)
             continue;
         document = std::make_unique<QTextDocument>();

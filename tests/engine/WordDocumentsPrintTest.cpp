@@ -196,12 +196,12 @@ TEST(WordDocumentsPrintXmlTest, Word2003XmlNamedXmlPrints)
 
 namespace {
 
-// The text of a flat OpenDocument printed to PDF, white space folded; empty
+// The text of a file of the name printed to PDF, white space folded; empty
 // when it did not print.
-QString printedFlatOdtText(const QByteArray& bytes)
+QString printedText(const QByteArray& bytes, const QString& fileName = QStringLiteral("document.fodt"))
 {
     QTemporaryDir dir;
-    const QString source = dir.filePath("document.fodt");
+    const QString source = dir.filePath(fileName);
     testsupport::writeFile(source, bytes);
     const QString pdf = dir.filePath("document.pdf");
     TextDocumentPDFConverter converter = makeConverter(0);
@@ -220,7 +220,7 @@ TEST(WordDocumentsPrintListTest, ListNumbersPrintAsTheDocumentCountsThem)
 <text:p>between</text:p>
 <text:list text:style-name="N" text:continue-list="a"><text:list-item><text:p>two</text:p></text:list-item>
 <text:list-item text:start-value="7"><text:p>seven</text:p></text:list-item><text:list-item><text:p>eight</text:p></text:list-item></text:list>)";
-    EXPECT_EQ(printedFlatOdtText(testsupport::flatOdtWithBody(body, styles)),
+    EXPECT_EQ(printedText(testsupport::flatOdtWithBody(body, styles)),
               "1. one between 2. two 7. seven 8. eight");
 }
 
@@ -235,7 +235,7 @@ TEST(WordDocumentsPrintListTest, LongListsKeepCounting)
         expected << QStringLiteral("%1. item%1").arg(item);
     }
     body += "</text:list>";
-    EXPECT_EQ(printedFlatOdtText(testsupport::flatOdtWithBody(body, styles)), expected.join(' '));
+    EXPECT_EQ(printedText(testsupport::flatOdtWithBody(body, styles)), expected.join(' '));
 }
 
 // Headers with their page number on every page and a footnote on the page
@@ -263,4 +263,14 @@ TEST(WordDocumentsFurniturePrintTest, HeaderOnEveryPageFootnoteOnItsPage)
         EXPECT_TRUE(facts->pageTexts[0].contains("Footnote words")) << extension;
         EXPECT_FALSE(facts->pageTexts[1].contains("Footnote words")) << extension;
     }
+}
+
+// A file named .rtf that does not start as RTF prints as the text it is; one
+// that does after white space prints as RTF.
+TEST(WordDocumentsPrintRtfTest, RtfWithoutItsHeaderPrintsItsText)
+{
+    EXPECT_EQ(printedText("Notes kept as text,\nnot as {rich} text.\n", "no header.rtf"),
+              "Notes kept as text, not as {rich} text.");
+    EXPECT_EQ(printedText("\xEF\xBB\xBF\r\n {\\rtf1\\ansi Rich \\b words\\b0.\\par}", "white space first.rtf"),
+              "Rich words.");
 }

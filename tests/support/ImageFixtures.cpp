@@ -292,3 +292,84 @@ QByteArray webpBytes(QSize size, bool alpha, bool lossless)
 }
 
 } // namespace testsupport
+
+namespace testsupport {
+
+namespace {
+
+void metafileRecord(QByteArray& to, quint16 function, const QList<quint16>& parameters)
+{
+    put32(to, quint32(3 + parameters.size()), false);
+    put16(to, function, false);
+    for (quint16 p : parameters)
+        put16(to, p, false);
+}
+
+} // namespace
+
+QByteArray wmfBytes(QSize units, int unitsPerInch, bool placeable)
+{
+    const quint16 w = quint16(units.width()), h = quint16(units.height());
+    QByteArray records;
+    metafileRecord(records, 0x020B, {0, 0}); // window origin
+    metafileRecord(records, 0x020C, {h, w}); // window extent
+    put32(records, 7, false);                // a solid red brush
+    put16(records, 0x02FC, false);
+    put16(records, 0, false);
+    put32(records, 0x000000FF, false);
+    put16(records, 0, false);
+    metafileRecord(records, 0x012D, {0});          // selected
+    metafileRecord(records, 0x041B, {h, w, 0, 0}); // the rectangle, bottom right first
+    metafileRecord(records, 0x0000, {});           // end
+    QByteArray metafile;
+    put16(metafile, 1, false); // in memory
+    put16(metafile, 9, false); // header words
+    put16(metafile, 0x0300, false);
+    put32(metafile, quint32((18 + records.size()) / 2), false);
+    put16(metafile, 1, false); // objects
+    put32(metafile, 7, false); // largest record
+    put16(metafile, 0, false);
+    metafile += records;
+    if (!placeable)
+        return metafile;
+    QByteArray header;
+    put32(header, 0x9AC6CDD7, false);
+    for (quint16 v : {quint16(0), quint16(0), quint16(0), w, h, quint16(unitsPerInch)})
+        put16(header, v, false);
+    put32(header, 0, false);
+    quint16 checksum = 0;
+    for (int i = 0; i < 10; ++i)
+        checksum ^= qFromLittleEndian<quint16>(header.constData() + 2 * i);
+    put16(header, checksum, false);
+    return header + metafile;
+}
+
+QByteArray emfBytes(QSize size)
+{
+    QByteArray emf;
+    put32(emf, 1, false);  // the header record
+    put32(emf, 88, false); // its size
+    for (qint32 v : {0, 0, size.width() - 1, size.height() - 1})
+        put32(emf, quint32(v), false); // bounds in device units
+    for (qint32 v : {0, 0, size.width() * 26, size.height() * 26})
+        put32(emf, quint32(v), false); // frame in hundredths of a millimetre
+    put32(emf, 0x464D4520, false);     // " EMF"
+    put32(emf, 0x00010000, false);     // version
+    put32(emf, 88 + 20, false);        // file size
+    put32(emf, 2, false);              // records
+    put16(emf, 1, false);              // handles
+    put16(emf, 0, false);
+    put32(emf, 0, false); // description
+    put32(emf, 0, false);
+    put32(emf, 0, false); // palette entries
+    for (qint32 v : {1024, 768, 320, 240})
+        put32(emf, quint32(v), false); // reference device: pixels, millimetres
+    put32(emf, 14, false);             // end of file
+    put32(emf, 20, false);
+    put32(emf, 0, false);
+    put32(emf, 16, false);
+    put32(emf, 20, false);
+    return emf;
+}
+
+} // namespace testsupport

@@ -1,6 +1,8 @@
 #pragma once
-// Image files made by the codec libraries themselves, for tests of the image
-// layer and the engine: every fixture is a small image of known pixels.
+// Image files made by the codec libraries themselves (or written by hand
+// where no library here writes the type), for tests of the image layer, the
+// text readers and the engine: every fixture is a small image of known
+// pixels.
 #include <QByteArray>
 #include <QList>
 #include <QSize>
@@ -24,6 +26,11 @@ QByteArray gifBytes(QSize size);
 QByteArray bmpBytes(QSize size);
 // An uncompressed RGB SGI file filled with (r, g, b) = (1, 2, 3).
 QByteArray sgiBytes(QSize size);
+// A Windows metafile filling its window of units with red; with its
+// placeable header, whose units per inch give its size, or without.
+QByteArray wmfBytes(QSize units, int unitsPerInch = 1440, bool placeable = true);
+// An enhanced metafile of size pixels that draws nothing.
+QByteArray emfBytes(QSize size);
 // WebP, lossless or lossy, of a solid (200, 100, 50) with alpha 128 or opaque.
 QByteArray webpBytes(QSize size, bool alpha, bool lossless);
 

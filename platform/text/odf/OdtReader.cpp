@@ -7,6 +7,7 @@
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
 #include "platform/text/ZipPackage.h"
+#include "platform/text/odf/OdfFrameLines_p.h"
 
 #include <QColor>
 #include <QHash>
@@ -64,6 +65,7 @@ struct Style {
     QString listStyle;
     double columnWidth = 0; // points, table columns
     CellLook cell;          // table cells
+    FrameLines frame;       // frames and shapes
     std::optional<Qt::Alignment> tableAlignment;
     QString masterPage; // the page style a paragraph or table starts
 };
@@ -74,31 +76,9 @@ struct ResolvedStyle {
     QString listStyle;
     double columnWidth = 0;
     CellLook cell;
+    FrameLines frame;
     Qt::Alignment tableAlignment = Qt::AlignLeft;
 };
-
-// A border ("0.5pt solid #000000", "none"); none when the value is empty.
-std::optional<BorderLine> border(QStringView value)
-{
-    if (value.trimmed().isEmpty())
-        return std::nullopt;
-    BorderLine line{0.75, QTextFrameFormat::BorderStyle_Solid, Qt::black};
-    for (QStringView token : value.split(u' ', Qt::SkipEmptyParts)) {
-        if (token == u"none" || token == u"hidden")
-            return BorderLine();
-        if (token.startsWith(u'#') && QColor(token.toString()).isValid())
-            line.color = QColor(token.toString());
-        else if (const auto width = lengthPoints(token))
-            line.width = std::clamp(*width, 0.0, 12.0);
-        else if (token == u"dotted")
-            line.style = QTextFrameFormat::BorderStyle_Dotted;
-        else if (token == u"dashed")
-            line.style = QTextFrameFormat::BorderStyle_Dashed;
-        else if (token == u"double")
-            line.style = QTextFrameFormat::BorderStyle_Double;
-    }
-    return line;
-}
 
 // A master page's margins, which place its header and footer.
 struct PageLayout {
@@ -159,7 +139,9 @@ private:
     // What floats is placed after the paragraph anchoring it, or at once
     // outside paragraphs.
     void placeFloating();
-    void placeBox(const QByteArray& content, double width);
+    void placeBox(const QByteArray& content, double width, const BoxLines& lines);
+    // The lines around a frame or shape, by the graphic style it names.
+    BoxLines frameLines(const QXmlStreamReader& xml);
     void readUnframedImage(QXmlStreamReader& xml);
     bool placePart(QString href, const QSizeF& size);
     void readColumn(QXmlStreamReader& xml);
@@ -223,6 +205,7 @@ private:
     struct Floating {
         QByteArray box;
         double width = 0; // points
+        BoxLines lines;
         QString picture;
         QSizeF size;
     };
@@ -306,13 +289,7 @@ void OdtParser::readTextAttributes(const QXmlStreamReader& xml, QTextCharFormat&
 
 void OdtParser::readCellProperties(QXmlStreamReader& xml, CellLook& look)
 {
-    const std::optional<BorderLine> all = border(attr(xml, QLatin1StringView("border")));
-    const char* const edges[4] = {"border-top", "border-left", "border-bottom", "border-right"};
-    for (int edge = 0; edge < 4; ++edge) {
-        const std::optional<BorderLine> own = border(attr(xml, QLatin1StringView(edges[edge])));
-        if (own || all)
-            look.borders[edge] = own ? own : all;
-    }
+    readOdfBorders(xml, look.borders);
     const QStringView background = attr(xml, QLatin1StringView("background-color"));
     if (background.startsWith(u'#') && QColor(background.toString()).isValid())
         look.shading = QColor(background.toString());
@@ -390,6 +367,10 @@ void OdtParser::readStyle(QXmlStreamReader& xml, const QString& family, bool isD
             readParagraphProperties(xml, style.block);
         else if (n == u"table-cell-properties")
             readCellProperties(xml, style.cell);
+        else if (n == u"graphic-properties") {
+            style.frame.read(xml);
+            xml.skipCurrentElement();
+        }
         else if (n == u"table-properties") {
             const QStringView align = attr(xml, QLatin1StringView("align"));
             if (align == u"center")
@@ -509,6 +490,7 @@ ResolvedStyle OdtParser::resolve(const QString& family, const QString& name)
     if (root != m_styles.constEnd()) {
         r.chars = root->chars;
         r.block = root->block;
+        r.frame = root->frame;
     }
     const auto chain = styleChain(name, [&](const QString& n) -> const Style* {
         const auto it = m_styles.constFind(prefix + n);
@@ -522,6 +504,7 @@ ResolvedStyle OdtParser::resolve(const QString& family, const QString& name)
             r.listStyle = style.listStyle;
         r.columnWidth = style.columnWidth;
         r.cell.merge(style.cell);
+        r.frame.merge(style.frame);
         if (style.tableAlignment)
             r.tableAlignment = *style.tableAlignment;
     }
@@ -664,6 +647,7 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
                       lengthPoints(attr(xml, QLatin1StringView("height"))).value_or(0));
     const QStringView anchor = attr(xml, QLatin1StringView("anchor-type"));
     const bool floats = !anchor.isEmpty() && anchor != u"as-char";
+    const BoxLines lines = frameLines(xml);
     bool placed = false;
     QString text;
     const auto visit = [&](QXmlStreamReader& x) {
@@ -672,7 +656,7 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
             return true;
         }
         if (x.name() == u"text-box" && m_boxDepth < kMaxTextBoxDepth) {
-            m_floating.append({captureElement(x), size.width(), {}, {}});
+            m_floating.append({captureElement(x), size.width(), lines, {}, {}});
             return true;
         }
         if (x.name() == u"object") {
@@ -691,7 +675,7 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
         }
         const QString href = attr(x, QLatin1StringView("href")).toString();
         if (floats && !href.isEmpty()) {
-            m_floating.append({{}, 0, href, size});
+            m_floating.append({{}, 0, {}, href, size});
             placed = true;
             x.skipCurrentElement();
             return true;
@@ -761,11 +745,12 @@ void OdtParser::readShape(QXmlStreamReader& xml)
         addRun(xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified());
         return;
     }
+    const BoxLines lines = frameLines(xml);
     // Read again as a text box, not as the shape it is.
     const QByteArray content = captureElement(xml, QStringLiteral("text-box"));
     static const QRegularExpression paragraph(QStringLiteral("<(p|h)[ >]"));
     if (paragraph.match(QString::fromUtf8(content)).hasMatch())
-        m_floating.append({content, width, {}, {}});
+        m_floating.append({content, width, lines, {}, {}});
 }
 
 void OdtParser::placeFloating()
@@ -775,7 +760,7 @@ void OdtParser::placeFloating()
         if (!m_builder.isComplete())
             return;
         if (!f.box.isEmpty()) {
-            placeBox(f.box, f.width);
+            placeBox(f.box, f.width, f.lines);
         } else {
             m_inParagraph = false;
             placePart(f.picture, f.size);
@@ -784,11 +769,16 @@ void OdtParser::placeFloating()
     }
 }
 
-// A one-cell table with a line around it, the box's content read into it
-// as the body is.
-void OdtParser::placeBox(const QByteArray& content, double width)
+BoxLines OdtParser::frameLines(const QXmlStreamReader& xml)
 {
-    m_builder.beginTextBox(width, true);
+    return resolve(QStringLiteral("graphic"), attr(xml, QLatin1StringView("style-name")).toString()).frame.lines();
+}
+
+// A one-cell table with the frame's lines around it, the box's content read
+// into it as the body is.
+void OdtParser::placeBox(const QByteArray& content, double width, const BoxLines& lines)
+{
+    m_builder.beginTextBox(width, lines);
     const QList<ListState> lists = std::exchange(m_lists, {});
     const QList<QTextCharFormat> spans = std::exchange(m_spans, {});
     const qsizetype stack = m_stack.size();

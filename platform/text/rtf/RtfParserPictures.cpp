@@ -1,9 +1,10 @@
-// The parser's pictures: embedded PNG and JPEG data and RTFD attachments.
+// The parser's pictures: embedded pictures of any type the image readers
+// take (PNG, JPEG, metafiles, bitmaps...) and RTFD attachments.
 #include "platform/text/rtf/RtfParser_p.h"
 
-#include <QBuffer>
+#include "platform/text/TextFileBytes.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QTextDocument>
@@ -82,12 +83,10 @@ void RtfParser::finishPicture()
     if ((parent.dest != Dest::Text && parent.dest != Dest::Story) || parent.chr.hidden)
         return;
     const Picture& p = m_picture;
-    if ((p.type != Picture::Png && p.type != Picture::Jpeg) || p.tooLarge || p.data.isEmpty())
+    // Pictures of other types are told by their bytes.
+    if (p.type == Picture::None || p.tooLarge || p.data.isEmpty())
         return;
-    QBuffer buffer;
-    buffer.setData(p.data);
-    buffer.open(QIODevice::ReadOnly);
-    const QImage image = m_images.decode(buffer);
+    const QImage image = m_images.decode(p.data);
     if (image.isNull())
         return;
     double width = p.goalWidth > 0 ? p.goalWidth / 20.0 : image.width();
@@ -117,10 +116,10 @@ void RtfParser::finishAttachment()
     if (folder.isEmpty() || path.isEmpty() || !path.startsWith(folder + QLatin1Char('/'))
         || !QFileInfo(path).isFile())
         return;
-    QFile device(path);
-    if (!device.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = readBoundedFile(path, kMaxImageBytes);
+    if (!bytes)
         return;
-    const QImage image = m_images.decode(device);
+    const QImage image = m_images.decode(*bytes);
     if (image.isNull())
         return;
     const double width = m_attachment.width > 0 ? m_attachment.width / 20.0 : image.width();

@@ -23,6 +23,11 @@ qsizetype rtfStart(const QByteArray& data)
 
 } // namespace
 
+bool startsAsRtf(const QByteArray& data)
+{
+    return rtfStart(data) >= 0;
+}
+
 bool readRtfData(const QByteArray& data, QTextDocument& document, const QString& attachmentFolder)
 {
     const qsizetype start = rtfStart(data);

@@ -1,6 +1,6 @@
 #pragma once
-// Rich Text Format: character and paragraph formatting, tables, embedded PNG
-// and JPEG pictures and the attachments of an RTFD folder.
+// Rich Text Format: character and paragraph formatting, tables, embedded
+// pictures and the attachments of an RTFD folder.
 #include <QByteArray>
 #include <QString>
 
@@ -11,6 +11,9 @@ namespace platform::text {
 // Larger RTF files are refused: pictures inflate RTF, so it may be larger
 // than plain text, but not without bound.
 inline constexpr qint64 kMaxRtfFileBytes = 256LL * 1024 * 1024;
+
+// Whether data starts as RTF does, after a byte-order mark and white space.
+bool startsAsRtf(const QByteArray& data);
 
 // Reads an RTF file into document, replacing its content. False when the file
 // cannot be read or is no RTF; damaged RTF gives what could be read.

@@ -7,6 +7,7 @@
 #include "platform/text/ParagraphDecorations.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/SymbolFonts.h"
+#include "platform/text/word/WordDiagram_p.h"
 
 #include <QColor>
 #include <QRegularExpression>
@@ -527,6 +528,7 @@ void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
     QSizeF size;
     QString embed;
     QString text;
+    QString diagram;
     bool anchored = false;
     bool border = true;
     bool boxed = false;
@@ -534,6 +536,8 @@ void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
         const QStringView n = x.name();
         if (n == u"anchor") {
             anchored = true;
+        } else if (n == u"relIds") {
+            diagram = attr(x, QLatin1StringView("dm")).toString();
         } else if (n == u"extent" && size.isEmpty()) {
             size = QSizeF(attr(x, QLatin1StringView("cx")).toDouble() / kEmuPerPoint,
                           attr(x, QLatin1StringView("cy")).toDouble() / kEmuPerPoint);
@@ -568,6 +572,27 @@ void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
     }
     if (!boxed && !text.trimmed().isEmpty())
         emitText(text.trimmed());
+    if (!diagram.isEmpty())
+        addDiagram(diagram);
+}
+
+void WordprocessingParser::addDiagram(const QString& dataRelationshipId)
+{
+    if (!m_partName || !m_readPart)
+        return;
+    const QList<DiagramBox> boxes = readDiagram(dataRelationshipId, [&](const QString& id) -> std::optional<QByteArray> {
+        const QString part = m_partName(id);
+        return part.isEmpty() ? std::nullopt : m_readPart(part);
+    });
+    for (const DiagramBox& box : boxes) {
+        if (m_boxDepth < kMaxTextBoxDepth) {
+            m_floating.append({box.content, box.width, box.border, {}, {}});
+            continue;
+        }
+        QXmlStreamReader content(box.content);
+        if (content.readNextStartElement())
+            emitText(content.readElementText(QXmlStreamReader::IncludeChildElements).simplified());
+    }
 }
 
 void WordprocessingParser::readPicture(QXmlStreamReader& xml)

@@ -112,6 +112,9 @@ private:
         QSizeF size;
     };
     void readDrawing(QXmlStreamReader& xml);
+    // A SmartArt diagram, by its data part's relationship: its boxes float
+    // after the paragraph.
+    void addDiagram(const QString& dataRelationshipId);
     void readPicture(QXmlStreamReader& xml);
     static void appendBoxText(QXmlStreamReader& xml, QString& text);
     // The picture of a package part, else of a binary kept in the document.

@@ -2,6 +2,7 @@
 // anchored pictures, equations, fallback pictures of charts) placed in the
 // flow after its anchor and printed.
 #include "platform/text/RichTextBuilder.h"
+#include "platform/text/TextDefaults.h"
 #include "platform/text/TextPrinter.h"
 #include "platform/text/odf/OdtReader.h"
 #include "platform/text/word/DocxReader.h"
@@ -104,6 +105,18 @@ protected:
             return std::nullopt;
         return testsupport::inspectPdf(path(name));
     }
+    // Red pixels of the first page of a PDF rendered at 72 dpi, by Poppler.
+    int redPixels(const QString& name)
+    {
+        const QImage page = testsupport::renderPdfPage(path(name), 0, 72);
+        int red = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                red += c.red() > 200 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
+            }
+        return red;
+    }
     // Image objects drawn on the pages of a PDF, by qpdf.
     int imagesOnPages(const QString& name)
     {
@@ -202,6 +215,9 @@ TEST_F(FloatingContentTest, AnchoredPicturesFollowTheirParagraphInAnyReadableFor
         {"png", testsupport::pngBytes(QSize(40, 20)), 1},
         {"gif", testsupport::gifBytes(QSize(40, 20)), 1},
         {"bmp", testsupport::bmpBytes(QSize(40, 20)), 1},
+        {"tiff", testsupport::tiffPagesBytes({QSize(40, 20)}), 1},
+        {"wmf", testsupport::wmfBytes(QSize(1440, 720)), 1},
+        {"emf, which no reader here takes", testsupport::emfBytes(QSize(40, 20)), 0},
         {"broken", QByteArray("\x89PNG\r\n\x1a\n broken beyond repair", 30), 0},
     };
     const struct {
@@ -243,6 +259,232 @@ TEST_F(FloatingContentTest, AnchoredPicturesFollowTheirParagraphInAnyReadableFor
             testsupport::expectInOrder(pdf->pageTexts.join(' '), {"Anchor words", "Closing words"});
             EXPECT_EQ(imagesOnPages(file), c.images);
         }
+}
+
+TEST_F(FloatingContentTest, MetafilePicturesPrintTheirDrawing)
+{
+    // The metafile fills its window with red; the document shows it 100
+    // points square.
+    QTextDocument document;
+    ASSERT_TRUE(readDocxData(docx(paragraph("Anchor words", anchoredPicture()), testsupport::wmfBytes(QSize(1440, 720))),
+                             document));
+    ASSERT_TRUE(print(document, "metafile.pdf"));
+    const int red = redPixels("metafile.pdf");
+    EXPECT_GT(red, 90 * 90);
+    EXPECT_LT(red, 110 * 110);
+}
+
+namespace {
+
+const QByteArray kDiagramNamespaces = R"( xmlns:dgm="http://schemas.openxmlformats.org/drawingml/2006/diagram" xmlns:dsp="http://schemas.microsoft.com/office/drawing/2008/diagram" xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main")";
+
+QByteArray diagramDrawing(const char* dataRelationship = "rId20")
+{
+    return QByteArray(R"(<w:r><w:drawing><wp:inline><wp:extent cx="3810000" cy="2540000"/><a:graphic><a:graphicData uri="http://schemas.openxmlformats.org/drawingml/2006/diagram"><dgm:relIds xmlns:dgm="http://schemas.openxmlformats.org/drawingml/2006/diagram" r:dm=")")
+           + dataRelationship + R"(" r:lo="rId21" r:qs="rId22" r:cs="rId23"/></a:graphicData></a:graphic></wp:inline></w:drawing></w:r>)";
+}
+
+QByteArray diagramText(const char* words)
+{
+    return QByteArray("<a:bodyPr/><a:lstStyle/><a:p><a:r><a:rPr lang=\"en-US\"/><a:t>") + words + "</a:t></a:r></a:p>";
+}
+
+// A data part of three nodes listed out of their order, a transition and a
+// presentation point; drawingRelationship names the drawing saved beside it.
+QByteArray diagramData(const QByteArray& drawingRelationship)
+{
+    QByteArray data = "<dgm:dataModel" + kDiagramNamespaces + "><dgm:ptLst>"
+                      + R"(<dgm:pt modelId="{0}" type="doc"><dgm:t><a:bodyPr/><a:p><a:endParaRPr/></a:p></dgm:t></dgm:pt>)"
+                      + "<dgm:pt modelId=\"{2}\"><dgm:prSet phldrT=\"[Text]\"/><dgm:t>" + diagramText("Second step") + "</dgm:t></dgm:pt>"
+                      + "<dgm:pt modelId=\"{1}\"><dgm:t>" + diagramText("First step") + "</dgm:t></dgm:pt>"
+                      + "<dgm:pt modelId=\"{5}\" type=\"node\"><dgm:t>" + diagramText("Sub point") + "</dgm:t></dgm:pt>"
+                      + "<dgm:pt modelId=\"{3}\" type=\"parTrans\"><dgm:t>" + diagramText("transition") + "</dgm:t></dgm:pt>"
+                      + "<dgm:pt modelId=\"{4}\" type=\"pres\"><dgm:prSet presName=\"box\"/></dgm:pt>"
+                      + R"(</dgm:ptLst><dgm:cxnLst>
+<dgm:cxn modelId="{9}" srcId="{0}" destId="{2}" srcOrd="1" destOrd="0"/>
+<dgm:cxn modelId="{8}" srcId="{0}" destId="{1}" srcOrd="0" destOrd="0"/>
+<dgm:cxn modelId="{7}" srcId="{1}" destId="{5}" srcOrd="0" destOrd="0"/>
+<dgm:cxn modelId="{6}" type="presOf" srcId="{5}" destId="{4}" srcOrd="0" destOrd="0"/>
+<dgm:cxn modelId="{10}" srcId="{5}" destId="{0}" srcOrd="0" destOrd="0"/>
+</dgm:cxnLst>)";
+    if (!drawingRelationship.isEmpty())
+        data += R"(<dgm:extLst><a:ext uri="http://schemas.microsoft.com/office/drawing/2008/diagram"><dsp:dataModelExt relId=")"
+                + drawingRelationship + R"(" minVer="http://schemas.openxmlformats.org/drawingml/2006/diagram"/></a:ext></dgm:extLst>)";
+    return data + "</dgm:dataModel>";
+}
+
+QByteArray diagramShape(int x, int y, const QByteArray& text)
+{
+    return R"(<dsp:sp><dsp:nvSpPr><dsp:cNvPr id="1" name=""/></dsp:nvSpPr><dsp:spPr><a:xfrm><a:off x=")" + QByteArray::number(x)
+           + "\" y=\"" + QByteArray::number(y) + R"("/><a:ext cx="1270000" cy="635000"/></a:xfrm><a:prstGeom prst="rect"/></dsp:spPr>)"
+           + (text.isEmpty() ? QByteArray() : "<dsp:txBody>" + text + "</dsp:txBody>")
+           + R"(<dsp:txXfrm><a:off x="9" y="9"/><a:ext cx="9" cy="9"/></dsp:txXfrm></dsp:sp>)";
+}
+
+// Shapes listed out of reading order, and an arrow without text.
+QByteArray diagramShapes()
+{
+    const QByteArray centredBold
+        = R"(<a:bodyPr/><a:p><a:pPr algn="ctr"/><a:r><a:rPr lang="en-US" sz="1800" b="1"/><a:t>Right box</a:t></a:r></a:p>)";
+    return "<dsp:drawing" + kDiagramNamespaces + "><dsp:spTree><dsp:nvGrpSpPr/><dsp:grpSpPr/>"
+           + diagramShape(1905000, 0, centredBold) + diagramShape(0, 1270000, diagramText("Lower box"))
+           + diagramShape(1270000, 0, {}) + diagramShape(0, 0, diagramText("Left box")) + "</dsp:spTree></dsp:drawing>";
+}
+
+// A DOCX holding body, whose document relates to the diagram parts given
+// (by their relationship id, rId20 being the data part).
+QByteArray diagramDocx(const QByteArray& body, const QList<QPair<QByteArray, QByteArray>>& parts)
+{
+    Entries entries = testsupport::docxEntriesWithBody(body);
+    QByteArray relationships;
+    for (const auto& [id, bytes] : parts) {
+        const QString name = QStringLiteral("word/diagrams/%1.xml").arg(QString::fromLatin1(id));
+        entries.append({name, bytes});
+        relationships += R"(<Relationship Id=")" + id + R"(" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/diagramData" Target="diagrams/)"
+                         + id + R"(.xml"/>)";
+    }
+    for (auto& entry : entries)
+        if (entry.first == "word/_rels/document.xml.rels")
+            entry.second.replace("</Relationships>", relationships + "</Relationships>");
+    return zipBytes(entries);
+}
+
+} // namespace
+
+TEST_F(FloatingContentTest, DiagramsPrintTheirShapesElseTheTextOfTheirNodes)
+{
+    const QByteArray closing = "<w:p><w:r><w:t>Closing words</w:t></w:r></w:p>";
+    const QByteArray body = paragraph("Anchor words", diagramDrawing()) + closing;
+    const QByteArray withFallback
+        = paragraph("Anchor words", "<mc:AlternateContent><mc:Choice Requires=\"dgm\">" + diagramDrawing()
+                                        + "</mc:Choice><mc:Fallback>" + anchoredPicture() + "</mc:Fallback></mc:AlternateContent>")
+          + closing;
+    const struct {
+        const char* name;
+        QByteArray file;
+        QStringList boxes; // each box's paragraphs, in order
+        int images;
+    } cases[] = {
+        {"drawing saved beside the diagram",
+         diagramDocx(body, {{"rId20", diagramData("rId24")}, {"rId24", diagramShapes()}}),
+         {"Left box", "Right box", "Lower box"}, 0},
+        {"no drawing", diagramDocx(body, {{"rId20", diagramData({})}}), {"First step\nSub point\nSecond step"}, 0},
+        {"drawing part missing", diagramDocx(body, {{"rId20", diagramData("rId24")}}),
+         {"First step\nSub point\nSecond step"}, 0},
+        {"markup-compatibility fallback picture",
+         diagramDocx(withFallback, {{"rId20", diagramData("rId24")}, {"rId24", diagramShapes()}}), {}, 1},
+        {"data part missing", diagramDocx(body, {}), {}, 0},
+        {"damaged data part", diagramDocx(body, {{"rId20", "<dgm:dataModel><dgm:ptLst><dgm:pt"}}), {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(readDocxData(c.file, document));
+        const QList<QTextTable*> tables = tablesOf(document);
+        ASSERT_EQ(tables.size(), c.boxes.size()) << qPrintable(textOf(document));
+        for (int i = 0; i < tables.size(); ++i) {
+            QTextCursor cell = tables[i]->cellAt(0, 0).firstCursorPosition();
+            cell.setPosition(tables[i]->cellAt(0, 0).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+            EXPECT_EQ(cell.selectedText().replace(QChar::ParagraphSeparator, '\n'), c.boxes[i]);
+        }
+        EXPECT_EQ(testsupport::imageFormatsOf(document).size(), c.images);
+        testsupport::expectInOrder(textOf(document), QStringList{"anchor end"} + c.boxes + QStringList{"Closing words"});
+    }
+
+    // Shapes keep their width, alignment and type; nodes stand without a line.
+    QTextDocument shapes;
+    ASSERT_TRUE(readDocxData(cases[0].file, shapes));
+    const QTextTable* left = tablesOf(shapes).value(0);
+    ASSERT_TRUE(left);
+    EXPECT_NEAR(left->format().columnWidthConstraints().value(0).rawValue(), 100 * layoutUnitsPerPoint(), 0.5);
+    EXPECT_GT(left->cellAt(0, 0).format().toTableCellFormat().topBorder(), 0);
+    const QTextCursor right = shapes.find("Right box");
+    EXPECT_EQ(right.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    EXPECT_EQ(right.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_DOUBLE_EQ(right.charFormat().fontPointSize(), 18);
+    QTextDocument nodes;
+    ASSERT_TRUE(readDocxData(cases[1].file, nodes));
+    ASSERT_EQ(tablesOf(nodes).size(), 1);
+    EXPECT_EQ(tablesOf(nodes)[0]->cellAt(0, 0).format().toTableCellFormat().topBorder(), 0);
+
+    const auto pdf = print(nodes, "diagram.pdf");
+    ASSERT_TRUE(pdf);
+    testsupport::expectInOrder(pdf->pageTexts.join(' '), {"Anchor words", "First step", "Sub point", "Second step", "Closing words"});
+    EXPECT_FALSE(pdf->pageTexts.join(' ').contains("transition"));
+}
+
+TEST_F(FloatingContentTest, OdtFrameLinesFollowTheirGraphicStyle)
+{
+    const QByteArray styles = R"(<style:style style:name="red" style:family="graphic"><style:graphic-properties fo:border="2pt solid #ff0000" fo:padding="0pt"/></style:style>
+<style:style style:name="unstroked" style:family="graphic"><style:graphic-properties draw:stroke="none"/></style:style>
+<style:style style:name="top only" style:family="graphic"><style:graphic-properties fo:border="none" fo:border-top="1pt dashed #0000ff"/></style:style>
+<style:style style:name="inherits" style:family="graphic" style:parent-style-name="red"><style:graphic-properties fo:padding="1pt"/></style:style>
+<style:style style:name="bordered, stroke ignored" style:family="graphic"><style:graphic-properties fo:border="1pt solid #000000" draw:stroke="none"/></style:style>
+<style:style style:name="green stroke" style:family="graphic"><style:graphic-properties draw:stroke="solid" svg:stroke-width="1.5pt" svg:stroke-color="#00ff00"/></style:style>
+<style:style style:name="hairline" style:family="graphic"><style:graphic-properties svg:stroke-width="0cm"/></style:style>)";
+    const auto frame = [](const char* style) {
+        return QByteArray(R"(<draw:frame draw:style-name=")") + style
+               + R"(" text:anchor-type="paragraph" svg:width="200pt"><draw:text-box><text:p>Box words</text:p></draw:text-box></draw:frame>)";
+    };
+    const auto shape = [](const char* style) {
+        return QByteArray(R"(<draw:custom-shape draw:style-name=")") + style
+               + R"(" text:anchor-type="paragraph" svg:width="200pt"><text:p>Box words</text:p><draw:enhanced-geometry/></draw:custom-shape>)";
+    };
+    const BorderLine none;
+    const BorderLine red{2, QTextFrameFormat::BorderStyle_Solid, QColor(255, 0, 0)};
+    const BorderLine black{1, QTextFrameFormat::BorderStyle_Solid, Qt::black};
+    const BorderLine standard{kTextBoxLinePoints, QTextFrameFormat::BorderStyle_Solid, Qt::black};
+    const BorderLine blueDashed{1, QTextFrameFormat::BorderStyle_Dashed, QColor(0, 0, 255)};
+    const BorderLine green{1.5, QTextFrameFormat::BorderStyle_Solid, QColor(0, 255, 0)};
+    const BorderLine hairline{0.5, QTextFrameFormat::BorderStyle_Solid, Qt::black};
+    const struct {
+        const char* name;
+        QByteArray floating;
+        BoxLines lines; // by Edge
+    } cases[] = {
+        {"2pt red border", frame("red"), {red, red, red, red}},
+        {"no stroke", frame("unstroked"), {none, none, none, none}},
+        {"top edge only", frame("top only"), {blueDashed, none, none, none}},
+        {"inherited from the parent style", frame("inherits"), {red, red, red, red}},
+        {"borders over the stroke", frame("bordered, stroke ignored"), {black, black, black, black}},
+        {"no style", frame("missing"), {standard, standard, standard, standard}},
+        {"shape's stroke", shape("green stroke"), {green, green, green, green}},
+        {"shape without stroke", shape("unstroked"), {none, none, none, none}},
+        {"stroke of no width", shape("hairline"), {hairline, hairline, hairline, hairline}},
+    };
+    const double unit = layoutUnitsPerPoint();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(readOdtData(zipBytes(testsupport::odtEntriesWithBody(odtParagraph("Anchor words", c.floating), styles)),
+                                document));
+        const QList<QTextTable*> tables = tablesOf(document);
+        ASSERT_EQ(tables.size(), 1);
+        const QTextTableCellFormat cell = tables[0]->cellAt(0, 0).format().toTableCellFormat();
+        const double widths[4] = {cell.topBorder(), cell.leftBorder(), cell.bottomBorder(), cell.rightBorder()};
+        const QBrush brushes[4] = {cell.topBorderBrush(), cell.leftBorderBrush(), cell.bottomBorderBrush(), cell.rightBorderBrush()};
+        const QTextFrameFormat::BorderStyle kinds[4] = {cell.topBorderStyle(), cell.leftBorderStyle(), cell.bottomBorderStyle(),
+                                                        cell.rightBorderStyle()};
+        for (int edge = 0; edge < 4; ++edge) {
+            SCOPED_TRACE(edge);
+            const BorderLine& line = c.lines[edge];
+            if (!line.visible()) {
+                EXPECT_TRUE(widths[edge] == 0 || kinds[edge] == QTextFrameFormat::BorderStyle_None);
+                continue;
+            }
+            EXPECT_NEAR(widths[edge], line.width * unit, 0.01);
+            EXPECT_EQ(kinds[edge], line.style);
+            EXPECT_EQ(brushes[edge].color(), line.color);
+        }
+    }
+
+    // The red frame prints its line.
+    QTextDocument document;
+    ASSERT_TRUE(readOdtData(zipBytes(testsupport::odtEntriesWithBody(odtParagraph("Anchor words", frame("red")), styles)),
+                            document));
+    ASSERT_TRUE(print(document, "red frame.pdf"));
+    // Two edges of some 200 points, two of a line or so, two points thick.
+    EXPECT_GT(redPixels("red frame.pdf"), 2 * 2 * 190);
 }
 
 TEST_F(FloatingContentTest, OdtObjectsPrintTheirFormulaElseTheirReplacementPicture)

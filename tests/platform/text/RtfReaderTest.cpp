@@ -1,5 +1,6 @@
 #include "platform/text/TextDefaults.h"
 #include "platform/text/rtf/RtfReader.h"
+#include "tests/support/ImageFixtures.h"
 #include "tests/support/TestSupport.h"
 
 #include <QBuffer>
@@ -203,7 +204,7 @@ TEST(RtfReader, SkipsDestinationsThatAreNoText)
         {"field keeps its result",
          "{\\field{\\*\\fldinst{HYPERLINK \"http://x\"}}{\\fldrslt{link}}}", "link"},
         {"field instruction not starred", "{\\field{\\fldinst PAGE}{\\fldrslt 3}}", "3"},
-        {"picture kinds not read", "a{\\pict\\wmetafile8\\picw10\\pich10 0102ff}b", "ab"},
+        {"picture data no reader takes", "a{\\pict\\wmetafile8\\picw10\\pich10 0102ff}b", "ab"},
         {"shape picture alternatives", "a{\\*\\shppict{\\pict\\emfblip 00}}{\\nonshppict{\\pict x}}b",
          "ab"},
         {"unicode pair keeps the unicode half", "{\\upr{ansi}{\\*\\ud{uni}}}", "uni"},
@@ -475,6 +476,12 @@ TEST(RtfReader, EmbeddedPictures)
         {"inside a shape picture", "{\\*\\shppict{\\pict{\\*\\picprop{\\sp{\\sn a}{\\sv b}}}"
                                    "\\pngblip " + png.toHex() + "}}{\\nonshppict{\\pict\\wmetafile8 00}}",
          40, 20},
+        // Metafiles and bitmaps as RTF keeps them, without their file headers.
+        {"metafile", "{\\pict\\wmetafile8\\picw2540\\pich1270\\picwgoal1440\\pichgoal720 "
+                         + testsupport::wmfBytes(QSize(1440, 720), 1440, false).toHex() + "}",
+         72, 36},
+        {"bitmap", "{\\pict\\dibitmap0\\picwgoal800\\pichgoal400 " + testsupport::bmpBytes(QSize(40, 20)).mid(14).toHex() + "}",
+         40, 20},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -550,6 +557,7 @@ TEST(RtfReader, DamagedOrOversizedPicturesAreLeftOut)
         {"no data", "{\\pict\\pngblip}"},
         {"binary count past the end", "{\\pict\\jpegblip\\bin99999999 abc}"},
         {"negative binary count", "{\\pict\\pngblip\\bin-5 abc}"},
+        {"enhanced metafile, which no reader here takes", "{\\pict\\emfblip " + testsupport::emfBytes(QSize(8, 8)).toHex() + "}"},
     };
     for (const auto& c : cases) {
         bool ok = false;

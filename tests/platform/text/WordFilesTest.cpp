@@ -53,6 +53,10 @@ TEST(WordFilesTest, TheReaderFollowsTheContentWhenTheNameMisleads)
         {"older.doc", testsupport::sampleDocx()},
         {"saved-as.doc", QByteArray("{\\rtf1\\ansi Report Title\\par}")},
         {"flat.odt", testsupport::sampleFlatOdt()},
+        {"mark and white space first.doc", QByteArray("\xEF\xBB\xBF \r\n{\\rtf1\\ansi \\b Report Title\\b0\\par}")},
+        {"white space first.rtf", QByteArray(" \r\n\t{\\rtf1\\ansi Report Title\\par}")},
+        // Shown as the text it is, as word processors show it.
+        {"no header.rtf", QByteArray("Report Title, written without RTF\n")},
     };
     QTemporaryDir dir;
     for (const auto& c : cases) {
@@ -61,6 +65,7 @@ TEST(WordFilesTest, TheReaderFollowsTheContentWhenTheNameMisleads)
         const std::unique_ptr<QTextDocument> document = readDocumentFromPath(dir.filePath(c.name));
         ASSERT_NE(document, nullptr);
         EXPECT_TRUE(document->toPlainText().contains("Report Title"));
+        EXPECT_FALSE(document->toPlainText().contains("rtf1"));
     }
     // What no reader takes stays refused.
     testsupport::writeFile(dir.filePath("junk.docx"), QByteArray(100, 'x'));

@@ -9,6 +9,7 @@
 #include "platform/text/TextReader.h"
 #include "platform/text/word/WordMLReader.h"
 #include "platform/text/ZipPackage.h"
+#include "tests/support/ImageFixtures.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
@@ -637,6 +638,102 @@ TEST(WordReadersTest, ImageBudgetRefusesPicturesPastItsLimit)
     EXPECT_TRUE(budget.decode(png).isNull());
     EXPECT_FALSE(budget.decode(testsupport::pngBytes(QSize(1, 1), Qt::red)).isNull()) << "what is left still serves";
     EXPECT_TRUE(ImageBudget().decode(QByteArray("not a picture")).isNull());
+}
+
+namespace {
+
+// A bare 1-bit bitmap with a two-colour palette, as clipboards keep it:
+// black with a white column on the left; headerBytes 40 or the core header's
+// 12.
+QByteArray bareBitmap(QSize size, int headerBytes)
+{
+    QByteArray dib;
+    const auto put = [&](quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            dib.append(char(value >> (8 * i)));
+    };
+    put(quint32(headerBytes), 4);
+    if (headerBytes == 12) {
+        put(quint32(size.width()), 2);
+        put(quint32(size.height()), 2);
+        put(1, 2);
+        put(1, 2);
+        dib.append("\0\0\0\xff\xff\xff", 6); // black, white
+    } else {
+        put(quint32(size.width()), 4);
+        put(quint32(size.height()), 4);
+        put(1, 2);
+        put(1, 2);
+        for (int i = 0; i < 6; ++i)
+            put(0, 4); // no compression, size, resolution, colours
+        dib.append("\0\0\0\0\xff\xff\xff\0", 8);
+    }
+    const int rowBytes = ((size.width() + 31) / 32) * 4;
+    for (int y = 0; y < size.height(); ++y) {
+        dib.append('\x80');
+        dib.append(QByteArray(rowBytes - 1, '\0'));
+    }
+    return dib;
+}
+
+} // namespace
+
+TEST(WordReadersTest, ImageBudgetDecodesEveryPictureTypeTheReadersHandIt)
+{
+    const QByteArray bmp = testsupport::bmpBytes(QSize(40, 20));
+    QByteArray absurdPalette = bareBitmap(QSize(8, 8), 40);
+    qToLittleEndian<quint32>(0x7FFFFFFF, absurdPalette.data() + 32);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        QSize pixels; // empty: refused
+    } cases[] = {
+        {"png", testsupport::pngBytes(QSize(40, 20)), QSize(40, 20)},
+        {"jpeg", testsupport::jpegBytes(QSize(40, 20), 3), QSize(40, 20)},
+        {"cmyk jpeg", testsupport::jpegBytes(QSize(40, 20), 4), QSize(40, 20)},
+        {"gif", testsupport::gifBytes(QSize(40, 20)), QSize(40, 20)},
+        {"bmp", bmp, QSize(40, 20)},
+        {"bitmap without its file header", bmp.mid(14), QSize(40, 20)},
+        {"1-bit bitmap without its file header", bareBitmap(QSize(9, 3), 40), QSize(9, 3)},
+        {"core bitmap without its file header", bareBitmap(QSize(9, 3), 12), QSize(9, 3)},
+        {"tiff, first page", testsupport::tiffPagesBytes({QSize(40, 20), QSize(5, 5)}), QSize(40, 20)},
+        // 150 dpi: one inch by half an inch.
+        {"placeable metafile", testsupport::wmfBytes(QSize(1440, 720)), QSize(150, 75)},
+        // Units counted as points; the last row and column are drawn too.
+        {"metafile without its placeable header", testsupport::wmfBytes(QSize(144, 72), 1440, false), QSize(303, 153)},
+        {"svg", R"(<svg xmlns="http://www.w3.org/2000/svg" width="30" height="10"><rect width="30" height="10" fill="red"/></svg>)",
+         QSize(30, 10)},
+        {"emf", testsupport::emfBytes(QSize(40, 20)), {}},
+        {"header of a picture too large", testsupport::pngHeaderOnly(QSize(30000, 30000)), {}},
+        {"bitmap header without pixels", bmp.mid(14, 40), {}},
+        {"bitmap with an absurd palette", absurdPalette, {}},
+        {"truncated metafile", testsupport::wmfBytes(QSize(1440, 720)).left(40), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QImage image = ImageBudget().decode(c.bytes);
+        EXPECT_EQ(image.isNull() ? QSize() : image.size(), c.pixels);
+    }
+    // 300 by 150 inches, drawn at less than its resolution to stay within
+    // bounds, not refused.
+    const QImage huge = ImageBudget().decode(testsupport::wmfBytes(QSize(30000, 15000), 100));
+    EXPECT_LE(huge.width(), kMaxImageSide);
+    EXPECT_GT(huge.width(), 2000);
+    EXPECT_EQ(huge.width(), 2 * huge.height());
+    // The bitmaps keep their pixels, bottom row first as stored.
+    const QImage bitmap = ImageBudget().decode(bareBitmap(QSize(9, 3), 40));
+    ASSERT_FALSE(bitmap.isNull());
+    EXPECT_EQ(bitmap.pixelColor(0, 0), QColor(Qt::white));
+    EXPECT_EQ(bitmap.pixelColor(1, 0), QColor(Qt::black));
+    const QImage metafile = ImageBudget().decode(testsupport::wmfBytes(QSize(1440, 720)));
+    ASSERT_FALSE(metafile.isNull());
+    EXPECT_EQ(metafile.pixelColor(75, 37), QColor(Qt::red));
+
+    // Pictures of every type take their share of the budget.
+    const QByteArray tiff = testsupport::tiffPagesBytes({QSize(100, 100)});
+    ImageBudget budget(100 * 100 * 4 * 3 / 2);
+    EXPECT_FALSE(budget.decode(tiff).isNull());
+    EXPECT_TRUE(budget.decode(tiff).isNull());
 }
 
 TEST(WordReadersTest, PictureSizesThatAreNoNumbersFallBackToPixels)
