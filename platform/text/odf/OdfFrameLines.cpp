@@ -90,15 +90,17 @@ void FrameLines::merge(const FrameLines& over)
     mergeValue(strokeColor, over.strokeColor);
 }
 
-BoxLines FrameLines::lines() const
+BoxLines FrameLines::lines(bool shape) const
 {
-    if (std::any_of(borders.begin(), borders.end(), [](const auto& edge) { return edge.has_value(); })) {
+    const bool bordered = std::any_of(borders.begin(), borders.end(), [](const auto& edge) { return edge.has_value(); });
+    const bool stroked = stroke || strokeWidth || strokeColor;
+    if (bordered && !(shape && stroked)) {
         BoxLines lines;
         for (int edge = 0; edge < 4; ++edge)
             lines[edge] = borders[edge].value_or(BorderLine());
         return lines;
     }
-    if (!stroke && !strokeWidth && !strokeColor)
+    if (!stroked)
         return textBoxLines(true);
     if (stroke == QTextFrameFormat::BorderStyle_None)
         return textBoxLines(false);

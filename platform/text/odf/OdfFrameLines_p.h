@@ -1,7 +1,7 @@
 #pragma once
 // The lines of OpenDocument borders, and those around a frame or shape as
-// its graphic style gives them: the frame's borders (fo:border,
-// fo:border-top...), else the shape's stroke (draw:stroke, svg:stroke-width,
+// its graphic style gives them: a frame draws its borders (fo:border,
+// fo:border-top...), a shape its stroke (draw:stroke, svg:stroke-width,
 // svg:stroke-color), each attribute inherited from the parent style.
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TableLook.h"
@@ -32,9 +32,10 @@ struct FrameLines {
     void read(const QXmlStreamReader& xml);
     // What over sets overrides these.
     void merge(const FrameLines& over);
-    // The lines drawn: the borders where any is set, else the stroke where
-    // anything of it is, else a text box's default line.
-    BoxLines lines() const;
+    // The lines drawn around a frame: its borders where any is set, else
+    // its stroke where anything of it is, else a text box's default line.
+    // Around a shape the stroke comes first.
+    BoxLines lines(bool shape) const;
 };
 
 } // namespace platform::text

@@ -141,7 +141,7 @@ private:
     void placeFloating();
     void placeBox(const QByteArray& content, double width, const BoxLines& lines);
     // The lines around a frame or shape, by the graphic style it names.
-    BoxLines frameLines(const QXmlStreamReader& xml);
+    BoxLines frameLines(const QXmlStreamReader& xml, bool shape);
     void readUnframedImage(QXmlStreamReader& xml);
     bool placePart(QString href, const QSizeF& size);
     void readColumn(QXmlStreamReader& xml);
@@ -647,7 +647,7 @@ void OdtParser::readFrame(QXmlStreamReader& xml)
                       lengthPoints(attr(xml, QLatin1StringView("height"))).value_or(0));
     const QStringView anchor = attr(xml, QLatin1StringView("anchor-type"));
     const bool floats = !anchor.isEmpty() && anchor != u"as-char";
-    const BoxLines lines = frameLines(xml);
+    const BoxLines lines = frameLines(xml, false);
     bool placed = false;
     QString text;
     const auto visit = [&](QXmlStreamReader& x) {
@@ -745,7 +745,7 @@ void OdtParser::readShape(QXmlStreamReader& xml)
         addRun(xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified());
         return;
     }
-    const BoxLines lines = frameLines(xml);
+    const BoxLines lines = frameLines(xml, true);
     // Read again as a text box, not as the shape it is.
     const QByteArray content = captureElement(xml, QStringLiteral("text-box"));
     static const QRegularExpression paragraph(QStringLiteral("<(p|h)[ >]"));
@@ -769,9 +769,10 @@ void OdtParser::placeFloating()
     }
 }
 
-BoxLines OdtParser::frameLines(const QXmlStreamReader& xml)
+BoxLines OdtParser::frameLines(const QXmlStreamReader& xml, bool shape)
 {
-    return resolve(QStringLiteral("graphic"), attr(xml, QLatin1StringView("style-name")).toString()).frame.lines();
+    const QString style = attr(xml, QLatin1StringView("style-name")).toString();
+    return resolve(QStringLiteral("graphic"), style).frame.lines(shape);
 }
 
 // A one-cell table with the frame's lines around it, the box's content read

@@ -421,7 +421,8 @@ TEST_F(FloatingContentTest, OdtFrameLinesFollowTheirGraphicStyle)
 <style:style style:name="inherits" style:family="graphic" style:parent-style-name="red"><style:graphic-properties fo:padding="1pt"/></style:style>
 <style:style style:name="bordered, stroke ignored" style:family="graphic"><style:graphic-properties fo:border="1pt solid #000000" draw:stroke="none"/></style:style>
 <style:style style:name="green stroke" style:family="graphic"><style:graphic-properties draw:stroke="solid" svg:stroke-width="1.5pt" svg:stroke-color="#00ff00"/></style:style>
-<style:style style:name="hairline" style:family="graphic"><style:graphic-properties svg:stroke-width="0cm"/></style:style>)";
+<style:style style:name="hairline" style:family="graphic"><style:graphic-properties svg:stroke-width="0cm"/></style:style>
+<style:style style:name="shape over a frame style" style:family="graphic" style:parent-style-name="red"><style:graphic-properties draw:stroke="solid" svg:stroke-width="1.5pt" svg:stroke-color="#00ff00"/></style:style>)";
     const auto frame = [](const char* style) {
         return QByteArray(R"(<draw:frame draw:style-name=")") + style
                + R"(" text:anchor-type="paragraph" svg:width="200pt"><draw:text-box><text:p>Box words</text:p></draw:text-box></draw:frame>)";
@@ -451,6 +452,8 @@ TEST_F(FloatingContentTest, OdtFrameLinesFollowTheirGraphicStyle)
         {"shape's stroke", shape("green stroke"), {green, green, green, green}},
         {"shape without stroke", shape("unstroked"), {none, none, none, none}},
         {"stroke of no width", shape("hairline"), {hairline, hairline, hairline, hairline}},
+        {"shape's stroke over its frame style's border", shape("shape over a frame style"), {green, green, green, green}},
+        {"frame's border over its stroke", frame("shape over a frame style"), {red, red, red, red}},
     };
     const double unit = layoutUnitsPerPoint();
     for (const auto& c : cases) {
