@@ -190,22 +190,29 @@ void mergePdfInput(MergeState& state, const QVariantMap& entry, const QUrl& file
     state.keepAlive.push_back(std::move(input.document));
 }
 
-// Text and web inputs: printed to a temporary PDF whose non-blank pages join
-// the merged document.
+// Text and web inputs: printed, text in memory and web documents to a
+// temporary PDF, their non-blank pages joining the merged document.
 void mergePrintedInput(MergeState& state, int fileType, const QUrl& file,
                        const AllToPDFConversionOptions& options)
 {
-    const ConvertedPages pages = AppendConvertedPages(
-        *state.merged, state.insertionIndex, BlankPages::Drop, [&](const QUrl& temporary) {
-            if (fileType == FileKindWeb)
-                return convertWebDocument(file, temporary, options, {});
-            TextDocumentPDFConverter converter;
-            configureTextConverter(converter, options, true);
-            return converter.ConvertTextFileToPDF(file, temporary);
-        });
-    if (options.outlinePerInput && pages.firstPage >= 0) {
+    int firstPage = -1;
+    if (fileType == FileKindWeb) {
+        firstPage = AppendConvertedPages(*state.merged, state.insertionIndex, BlankPages::Drop,
+                                         [&](const QUrl& temporary) {
+                                             return convertWebDocument(file, temporary, options, {});
+                                         })
+                        .firstPage;
+    } else {
+        TextDocumentPDFConverter converter;
+        configureTextConverter(converter, options, true);
+        QList<int> printedCharacters;
+        if (const std::shared_ptr<PdfDocument> printed = converter.PrintTextFile(file, &printedCharacters))
+            firstPage = AppendPages(*state.merged, state.insertionIndex, BlankPages::Drop, *printed,
+                                    printedCharacters);
+    }
+    if (options.outlinePerInput && firstPage >= 0) {
         auto item = PdfOutline::create();
-        setItemDestination(*item, state.merged->page(pages.firstPage), file);
+        setItemDestination(*item, state.merged->page(firstPage), file);
         state.addItem(item);
     }
 }

@@ -9,7 +9,6 @@
 #include "platform/text/TextReader.h"
 #include "platform/uti/TypeIdentifier.h"
 
-#include <QFile>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -49,15 +48,13 @@ bool LoadTextDocument(const QString& path, QTextDocument& document)
     return true;
 }
 
-// printedCharacters: what the printer put on each page, when known. A page
-// that got more than five characters has text longer than that: the test
-// would only read it back to say so.
+// printedCharacters: what the printer put on each page, when known.
 void RemoveBlankPages(PdfDocument& document, const QList<int>& printedCharacters)
 {
-    const bool known = printedCharacters.size() == document.pageCount();
+    const QList<int> counts = printedCharacters.size() == document.pageCount() ? printedCharacters : QList<int>();
     for (int index = 0, printed = 0; index < document.pageCount(); ++printed) {
         const PdfPage page = document.page(index);
-        if (!(known && printedCharacters[printed] > 5) && IsBlankPDFPage(&page))
+        if (IsBlankPrintedPage(page, printed, counts))
             document.removePage(index);
         else
             ++index;
@@ -114,14 +111,10 @@ void TextDocumentPDFConverter::SetTextProgress(QObject* object, const char* sele
     progress.selector = selector;
 }
 
-bool TextDocumentPDFConverter::ConvertTextFileToPDF(const QUrl& source, const QUrl& output)
+std::shared_ptr<PdfDocument> TextDocumentPDFConverter::PrintTextFile(const QUrl& source,
+                                                                   QList<int>* printedCharacters)
 {
-    const QUrl printFile = GetTemporaryFileURL();
-    if (printFile.isEmpty())
-        return false;
-    const QString printPath = printFile.toLocalFile();
     const QString sourcePath = source.toLocalFile();
-
     platform::text::PrintSettings settings;
     settings.paperSize = QSizeF(pageWidth, pageHeight);
     settings.landscape = orientation == 1;
@@ -130,39 +123,27 @@ bool TextDocumentPDFConverter::ConvertTextFileToPDF(const QUrl& source, const QU
     settings.topMargin = topMargin;
     settings.bottomMargin = bottomMargin;
 
-    bool printed = false;
+    QTextDocument text;
+    text.setUndoRedoEnabled(false);
+    const bool rich = IsRichTextFile(sourcePath);
+    // A file no reader takes would print as an empty page and pass for a
+    // converted document: report it as the failure it is.
+    if (!LoadTextDocument(sourcePath, text))
+        return nullptr;
+    if (!rich || overrideRichText)
+        platform::text::addAttributes(text, textAttributes, 0, platform::text::characterCount(text));
+    return platform::text::printToPdfDocument(text, settings, printedCharacters);
+}
+
+bool TextDocumentPDFConverter::ConvertTextFileToPDF(const QUrl& source, const QUrl& output)
+{
     QList<int> printedCharacters;
-    {
-        QTextDocument text;
-        text.setUndoRedoEnabled(false);
-        const bool rich = IsRichTextFile(sourcePath);
-        // A file no reader takes would print as an empty page and pass for a
-        // converted document: report it as the failure it is.
-        if (!LoadTextDocument(sourcePath, text))
-            return false;
-        if (!rich || overrideRichText)
-            platform::text::addAttributes(text, textAttributes, 0,
-                                          platform::text::characterCount(text));
-        printed = platform::text::printToPDF(text, settings, printPath, &printedCharacters);
-    }
-
-    struct PrintFileRemover {
-        QString path;
-        ~PrintFileRemover() { QFile::remove(path); }
-    } remover{printPath};
-
-    if (singlePDF) {
-        if (!QFile::exists(printPath))
-            return false;
-        const std::shared_ptr<PdfDocument> document = PdfDocument::open(printFile);
-        return document && WritePDFDocumentToURL(document.get(), output);
-    }
-
-    if (!printed || !QFile::exists(printPath))
-        return false;
-    const std::shared_ptr<PdfDocument> document = PdfDocument::open(printFile);
+    const std::shared_ptr<PdfDocument> document = PrintTextFile(source, &printedCharacters);
     if (!document)
         return false;
+    if (singlePDF)
+        return WritePDFDocumentToURL(document.get(), output);
+
     RemoveBlankPages(*document, printedCharacters);
     // Readers refuse a PDF without pages: an empty document is one empty
     // page of the job's paper.
@@ -192,16 +173,14 @@ bool TextDocumentPDFConverter::ConvertTextFilesToSinglePDF()
         return false;
     int insertionIndex = 0;
     for (const SourceFileEntry& entry : sources) {
-        // Skipped like an entry that got no temporary file.
         if (!entry)
             continue;
+        ReportProgress(progress, ConversionProgressNextInput);
+        QList<int> printedCharacters;
         const QUrl file = entry->value(SourceFileKey::FilePath).toUrl();
-        const ConvertedPages pages = AppendConvertedPages(
-            *merged, insertionIndex, BlankPages::Keep, [&](const QUrl& temporary) {
-                ReportProgress(progress, ConversionProgressNextInput);
-                return ConvertTextFileToPDF(file, temporary);
-            });
-        if (pages.ran && IsConversionCancelled(progress))
+        if (const std::shared_ptr<PdfDocument> printed = PrintTextFile(file, &printedCharacters))
+            AppendPages(*merged, insertionIndex, BlankPages::Keep, *printed, printedCharacters);
+        if (IsConversionCancelled(progress))
             return false;
     }
     if (merged->pageCount() == 0)
@@ -252,6 +231,15 @@ bool IsBlankPDFPage(const PdfPage* page)
     if (drawsWhite(*page, box, kCoarseBlankTestScale) == false)
         return false;
     return drawsWhite(*page, box, kBlankTestScale).value_or(false);
+}
+
+bool IsBlankPrintedPage(const PdfPage& page, int index, const QList<int>& printedCharacters)
+{
+    // A page that got more than five characters has text longer than that:
+    // the test would only read it back to say so.
+    if (index >= 0 && index < printedCharacters.size() && printedCharacters[index] > 5)
+        return false;
+    return IsBlankPDFPage(&page);
 }
 
 bool WritePDFDocumentToURL(const PdfDocument* document, const QUrl& url)

@@ -8,6 +8,7 @@
 #include <QVariantMap>
 
 #include <cstdint>
+#include <memory>
 
 namespace platform::pdf {
 class PdfDocument;
@@ -43,6 +44,11 @@ struct TextDocumentPDFConverter {
                                        unsigned char overrideRichText);
     void SetTextProgress(QObject* object, const char* selector);
 
+    // The file printed into a PDF in memory, blank pages and all; null when
+    // no reader takes it or it cannot be printed. printedCharacters: as the
+    // printer counts them.
+    std::shared_ptr<platform::pdf::PdfDocument> PrintTextFile(const QUrl& source,
+                                                              QList<int>* printedCharacters = nullptr);
     bool ConvertTextFileToPDF(const QUrl& source, const QUrl& destination);
     bool ConvertTextFilesToSeparatePDFs();
     bool ConvertTextFilesToSinglePDF();
@@ -51,6 +57,11 @@ struct TextDocumentPDFConverter {
 // A page is blank when it has at most 5 characters of text and draws nothing
 // at half scale. False for a null page.
 bool IsBlankPDFPage(const platform::pdf::PdfPage* page);
+
+// The same for the page at index of a printed document, answered at once
+// where printedCharacters (a count per printed page, or empty) counts more
+// than five characters on it.
+bool IsBlankPrintedPage(const platform::pdf::PdfPage& page, int index, const QList<int>& printedCharacters);
 
 // Writes the document as it is, without write options.
 bool WritePDFDocumentToURL(const platform::pdf::PdfDocument* document, const QUrl& url);

@@ -5,6 +5,7 @@
 #include "platform/pdf/PdfLog_p.h"
 #include "platform/pdf/PdfPageBoxes_p.h"
 
+#include <qpdf/Buffer.hh>
 #include <qpdf/BufferInputSource.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -37,9 +38,11 @@ void logWarnings(QPDF& qpdf)
 }
 
 // qpdf decides itself whether a password is the user or the owner one.
-std::shared_ptr<QPDF> newQpdf()
+// bytes: what the objects are read from, kept as long as they live (other
+// documents may hold on to them after this one has gone).
+std::shared_ptr<QPDF> newQpdf(const QByteArray& bytes = {})
 {
-    auto qpdf = std::make_shared<QPDF>();
+    std::shared_ptr<QPDF> qpdf(new QPDF, [bytes](QPDF* pdf) { delete pdf; });
     qpdf->setSuppressWarnings(true);
     return qpdf;
 }
@@ -54,14 +57,16 @@ struct Opened {
 // Reads the document's objects from its file or data with a password.
 Opened readObjects(const PdfDocument::Impl& impl, const std::string& password)
 {
-    auto qpdf = newQpdf();
+    auto qpdf = newQpdf(impl.data);
     try {
         if (!impl.path.isEmpty()) {
             const QByteArray path = QFile::encodeName(impl.path);
             qpdf->processFile(path.constData(), password.c_str());
         } else {
-            auto source = std::make_shared<BufferInputSource>(
-                "memory", std::string(impl.data.constData(), size_t(impl.data.size())));
+            // Read where they are: the bytes live as long as the objects.
+            auto* bytes = new Buffer(reinterpret_cast<unsigned char*>(const_cast<char*>(impl.data.constData())),
+                                     size_t(impl.data.size()));
+            auto source = std::make_shared<BufferInputSource>("memory", bytes, true);
             qpdf->processInputSource(source, password.c_str());
         }
         // Parsing the page tree up front turns a file without one into a

@@ -1,5 +1,7 @@
 #include "platform/pdf/PdfTextMapping.h"
 
+#include "platform/pdf/PdfDocument_p.h"
+
 #include <QFile>
 
 #include <qpdf/QPDF.hh>
@@ -91,6 +93,34 @@ QByteArray plainTextCharacterMap(const QByteArray& characterMap)
     return out;
 }
 
+namespace {
+
+// Rewrites the maps of pdf's fonts; answers whether any changed. Throws what
+// qpdf throws.
+bool rewriteCharacterMaps(QPDF& pdf)
+{
+    bool changed = false;
+    for (QPDFObjectHandle object : pdf.getAllObjects()) {
+        if (!object.isDictionary() || !object.hasKey("/ToUnicode"))
+            continue;
+        QPDFObjectHandle map = object.getKey("/ToUnicode");
+        if (!map.isStream())
+            continue;
+        const std::shared_ptr<Buffer> data = map.getStreamData(qpdf_dl_generalized);
+        const QByteArray original(reinterpret_cast<const char*>(data->getBuffer()),
+                                  qsizetype(data->getSize()));
+        const QByteArray plain = plainTextCharacterMap(original);
+        if (plain == original)
+            continue;
+        map.replaceStreamData(plain.toStdString(), QPDFObjectHandle::newNull(),
+                              QPDFObjectHandle::newNull());
+        changed = true;
+    }
+    return changed;
+}
+
+} // namespace
+
 bool makePdfTextPlain(const QString& path)
 {
     const std::string file = QFile::encodeName(path).toStdString();
@@ -99,24 +129,7 @@ bool makePdfTextPlain(const QString& path)
         QPDF pdf;
         pdf.setSuppressWarnings(true);
         pdf.processFile(file.c_str());
-        bool changed = false;
-        for (QPDFObjectHandle object : pdf.getAllObjects()) {
-            if (!object.isDictionary() || !object.hasKey("/ToUnicode"))
-                continue;
-            QPDFObjectHandle map = object.getKey("/ToUnicode");
-            if (!map.isStream())
-                continue;
-            const std::shared_ptr<Buffer> data = map.getStreamData(qpdf_dl_generalized);
-            const QByteArray original(reinterpret_cast<const char*>(data->getBuffer()),
-                                      qsizetype(data->getSize()));
-            const QByteArray plain = plainTextCharacterMap(original);
-            if (plain == original)
-                continue;
-            map.replaceStreamData(plain.toStdString(), QPDFObjectHandle::newNull(),
-                                  QPDFObjectHandle::newNull());
-            changed = true;
-        }
-        if (!changed)
+        if (!rewriteCharacterMaps(pdf))
             return true;
         QPDFWriter writer(pdf, rewritten.c_str());
         writer.write();
@@ -125,6 +138,21 @@ bool makePdfTextPlain(const QString& path)
         return false;
     }
     return std::rename(rewritten.c_str(), file.c_str()) == 0;
+}
+
+bool makePdfTextPlain(PdfDocument& document)
+{
+    PdfDocument::Impl& impl = document.impl();
+    if (!impl.qpdf)
+        return false;
+    try {
+        if (rewriteCharacterMaps(*impl.qpdf))
+            impl.markModified(false, true);
+    } catch (const std::exception&) {
+        impl.markModified();
+        return false;
+    }
+    return true;
 }
 
 } // namespace platform::pdf

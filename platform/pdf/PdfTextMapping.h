@@ -8,6 +8,8 @@
 
 namespace platform::pdf {
 
+class PdfDocument;
+
 // A ToUnicode character map with ligature destinations spelled out as their
 // letters and tab destinations as spaces; other entries unchanged.
 QByteArray plainTextCharacterMap(const QByteArray& characterMap);
@@ -16,5 +18,9 @@ QByteArray plainTextCharacterMap(const QByteArray& characterMap);
 // file is replaced only when something changed. False when it cannot be read
 // or written.
 bool makePdfTextPlain(const QString& path);
+
+// The same for a document in memory: its maps rewritten in place. False when
+// it is locked or its objects cannot be read.
+bool makePdfTextPlain(PdfDocument& document);
 
 } // namespace platform::pdf

@@ -2,20 +2,17 @@
 
 #include "platform/DictionaryKeys.h"
 #include "platform/pdf/PdfDocument.h"
-#include "platform/pdf/PdfTextMapping.h"
 #include "platform/text/PageFurniture.h"
 #include "platform/text/ParagraphDecorations.h"
 #include "platform/text/PrintLayout_p.h"
+#include "platform/text/PrintedPdf_p.h"
 #include "platform/text/PrintedFurniture_p.h"
 #include "platform/text/TextDefaults.h"
 #include "platform/text/TextLog_p.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QFile>
 #include <QFont>
-#include <QPageLayout>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -32,9 +29,6 @@ namespace platform::text {
 
 namespace {
 
-// Device resolution of the PDF: fine enough that fractional margins land
-// where they are asked for.
-constexpr int kPdfResolution = 1200;
 // Largest page side a PDF reader is required to show, in points.
 constexpr double kMaxPaperSide = 14400.0;
 // A text view's default tab interval, in points.
@@ -48,6 +42,8 @@ constexpr double kMaxShrink = 64.0;
 constexpr double kMaxLayoutHeight = double(1 << 24);
 // Characters whose shaped glyphs are kept for drawing (some 30 bytes each).
 constexpr qint64 kCachedCharacters = 2 * 1024 * 1024;
+// Steps of a unit in the layout's fixed-point positions.
+constexpr double kLayoutFraction = 64.0;
 // Qt's own default tab distance, which no reader sets on purpose.
 constexpr double kQtDefaultTabDistance = 80.0;
 
@@ -134,7 +130,7 @@ struct Pagination {
 Pagination paginate(QTextDocument& document, const QSizeF& area, double pointsPerUnit)
 {
     const QSizeF fitted = area / pointsPerUnit;
-    Pagination result{fitted, 1, 0};
+    Pagination result{layoutPageSize(fitted), 1, 0};
     document.setPageSize(result.page);
     for (int pass = 0; pass < 4; ++pass) {
         const double needed = std::min(document.documentLayout()->documentSize().width(),
@@ -142,7 +138,7 @@ Pagination paginate(QTextDocument& document, const QSizeF& area, double pointsPe
         if (!(needed > result.page.width() * (1 + 1e-9)))
             break;
         result.scale = fitted.width() / needed;
-        result.page = fitted / result.scale;
+        result.page = layoutPageSize(fitted / result.scale);
         document.setPageSize(result.page);
     }
     result.pageCount = document.pageCount();
@@ -240,21 +236,12 @@ QList<int> charactersPerPage(const QTextDocument& document, double pageHeight, i
     return counts;
 }
 
-// The writer rounds the paper to whole points; the pages get their exact
-// size back, with the text where it was below the top-left corner.
-bool resizePagesToPaper(const QString& pdfPath, const QSizeF& paper)
-{
-    const QUrl url = QUrl::fromLocalFile(pdfPath);
-    const std::shared_ptr<pdf::PdfDocument> document = pdf::PdfDocument::open(url);
-    if (!document)
-        return false;
-    for (int index = 0; index < document->pageCount(); ++index)
-        if (!document->resizePageKeepingTopLeft(index, paper))
-            return false;
-    return document->write(url);
-}
-
 } // namespace
+
+QSizeF layoutPageSize(const QSizeF& area)
+{
+    return {area.width(), std::floor(area.height() * kLayoutFraction) / kLayoutFraction};
+}
 
 // Resolution of the units the document is laid out in: its layout's paint
 // device, else the default resolution.
@@ -318,8 +305,8 @@ QSizeF textArea(const PrintSettings& settings)
             paper.height() - settings.topMargin - settings.bottomMargin};
 }
 
-bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QString& pdfPath,
-                QList<int>* printedCharacters)
+std::shared_ptr<pdf::PdfDocument> printToPdfDocument(QTextDocument& document, const PrintSettings& settings,
+                                                     QList<int>* printedCharacters)
 {
     if (printedCharacters)
         printedCharacters->clear();
@@ -328,15 +315,15 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
     // Comparisons written so that NaN fails them.
     if (!(area.width() > 0 && area.height() > 0)) {
         qCInfo(lcText) << "not printed: the margins leave no room on the paper" << paper;
-        return false;
+        return nullptr;
     }
     if (!(paper.width() > 0 && paper.height() > 0 && paper.width() <= kMaxPaperSide
           && paper.height() <= kMaxPaperSide)) {
         qCInfo(lcText) << "not printed: no paper of size" << paper;
-        return false;
+        return nullptr;
     }
     if (!(std::isfinite(settings.leftMargin) && std::isfinite(settings.topMargin)))
-        return false;
+        return nullptr;
 
     // Headers and footers take their room from the body's area.
     PrintedFurniture furniture(document, area.width());
@@ -355,19 +342,13 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
     }
     if (!fitsLayoutRange(document)) {
         qCInfo(lcText) << "not printed: the document is longer than" << kMaxLayoutHeight << "layout units";
-        return false;
+        return nullptr;
     }
 
-    QPdfWriter writer(pdfPath);
-    writer.setResolution(kPdfResolution);
-    const QPageLayout pageLayout(QPageSize(paper, QPageSize::Point, QString(), QPageSize::ExactMatch),
-                                 QPageLayout::Portrait, QMarginsF());
-    if (!pageLayout.isValid() || !writer.setPageLayout(pageLayout))
-        return false;
-
+    PrintedPdf output(paper);
     QPainter painter;
-    if (!painter.begin(&writer))
-        return false;
+    if (!output.isValid() || !painter.begin(&output.device()))
+        return nullptr;
     const double devicePerPoint = kPdfResolution / kPointsPerInch;
     const double devicePerUnit = devicePerPoint * pointsPerUnit * pages.scale;
     painter.translate(settings.leftMargin * devicePerPoint, frame.bodyTop * devicePerPoint);
@@ -385,7 +366,7 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
     ParagraphDecorations decorations(document);
     bool ok = true;
     for (int index = 0; index < pages.pageCount && ok; ++index) {
-        if (index > 0 && !writer.newPage()) {
+        if (index > 0 && !output.newPage()) {
             ok = false;
             break;
         }
@@ -419,19 +400,23 @@ bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QS
         furniture.drawPage(painter, index, pages.pageCount, frame, devicePerPoint);
     }
     ok = painter.end() && ok;
-    if (ok)
-        ok = pdf::makePdfTextPlain(pdfPath) && resizePagesToPaper(pdfPath, paper);
-    if (!ok) {
-        QFile::remove(pdfPath);
-        return false;
-    }
+    const std::shared_ptr<pdf::PdfDocument> printed = ok ? output.finish() : nullptr;
+    if (!printed)
+        return nullptr;
     // Text cut off at the right edge is in no page's text: no counts then.
     if (printedCharacters && pages.fitsWidth) {
         *printedCharacters = charactersPerPage(document, pageHeight, pages.pageCount);
         for (int index = 0; index < printedCharacters->size(); ++index)
             (*printedCharacters)[index] += furniture.charactersOn(index);
     }
-    return true;
+    return printed;
+}
+
+bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QString& pdfPath,
+                QList<int>* printedCharacters)
+{
+    const std::shared_ptr<pdf::PdfDocument> printed = printToPdfDocument(document, settings, printedCharacters);
+    return printed && printed->write(QUrl::fromLocalFile(pdfPath));
 }
 
 void addAttributes(QTextDocument& document, const QVariantMap& attributes, int from, int length)

@@ -8,7 +8,13 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <memory>
+
 class QTextDocument;
+
+namespace platform::pdf {
+class PdfDocument;
+}
 
 namespace platform::text {
 
@@ -33,6 +39,11 @@ QSizeF textArea(const PrintSettings& settings);
 // not counted); it stays empty when that is not known.
 bool printToPDF(QTextDocument& document, const PrintSettings& settings, const QString& pdfPath,
                 QList<int>* printedCharacters = nullptr);
+
+// The same printed into a document in memory; null where printToPDF fails
+// before writing.
+std::shared_ptr<pdf::PdfDocument> printToPdfDocument(QTextDocument& document, const PrintSettings& settings,
+                                                     QList<int>* printedCharacters = nullptr);
 
 // Lays attributes over characters [from, from + length): "NSFontAttributeName"
 // (QFont) and "NSForegroundColorAttributeName" (QColor); others are ignored

@@ -12,6 +12,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTextDocument>
 #include <QTextTable>
 #include <gtest/gtest.h>
@@ -245,6 +246,18 @@ TEST_F(TextPrinterTest, AMegabyteOfTextPrintsEveryLine)
     EXPECT_GT(facts->pageCount, 250);
     EXPECT_TRUE(facts->pageTexts.first().contains(QLatin1String("Line 0:")));
     EXPECT_TRUE(facts->pageTexts.last().contains(QStringLiteral("Line %1:").arg(lines - 1)));
+    // Pages far into the document start where the layout put them: the
+    // first line of a page is not also in the text of the page before.
+    QList<int> seen(lines, 0);
+    static const QRegularExpression number(QStringLiteral("Line (\\d+):"));
+    for (const QString& page : facts->pageTexts)
+        for (const QRegularExpressionMatch& match : number.globalMatch(page))
+            ++seen[std::clamp(match.captured(1).toInt(), 0, lines - 1)];
+    QStringList wrong;
+    for (int line = 0; line < lines; ++line)
+        if (seen[line] != 1)
+            wrong << QStringLiteral("line %1 printed %2 times").arg(line).arg(seen[line]);
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.size() << " wrong, " << wrong.mid(0, 3).join(", ").toStdString();
 }
 
 TEST_F(TextPrinterTest, FontAndColourFromAttributesReachThePdf)
