@@ -1,12 +1,15 @@
 #include "platform/text/PageFurniture.h"
 
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
 
 #include <algorithm>
 
 namespace platform::text {
 
-PageFurniture::PageFurniture(QTextDocument& body) : QObject(&body), m_body(&body) {}
+PageFurniture::PageFurniture(QTextDocument& body) : QObject(&body), m_body(&body), m_sections(1) {}
 
 PageFurniture::~PageFurniture() = default;
 
@@ -22,6 +25,14 @@ PageFurniture* PageFurniture::find(const QTextDocument& body)
     return body.findChild<PageFurniture*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
+int PageFurniture::addSection()
+{
+    if (m_sections.size() >= std::size_t(kMaxSections))
+        return -1;
+    m_sections.emplace_back();
+    return int(m_sections.size()) - 1;
+}
+
 std::unique_ptr<QTextDocument> PageFurniture::makeDocument() const
 {
     auto document = std::make_unique<QTextDocument>();
@@ -30,29 +41,72 @@ std::unique_ptr<QTextDocument> PageFurniture::makeDocument() const
     return document;
 }
 
+std::shared_ptr<QTextDocument> PageFurniture::makeStory() const
+{
+    return makeDocument();
+}
+
 QTextDocument& PageFurniture::makeHeader(PageKind kind)
 {
-    auto& slot = m_headers[index(kind)];
+    auto& slot = lastSection().headers[index(kind)];
     if (!slot)
-        slot = makeDocument();
+        slot = makeStory();
     return *slot;
 }
 
 QTextDocument& PageFurniture::makeFooter(PageKind kind)
 {
-    auto& slot = m_footers[index(kind)];
+    auto& slot = lastSection().footers[index(kind)];
     if (!slot)
-        slot = makeDocument();
+        slot = makeStory();
     return *slot;
 }
 
-PageKind PageFurniture::kindOfPage(int page) const
+std::vector<QTextDocument*> PageFurniture::storiesOf(bool footers, PageKind kind) const
 {
-    if (page == 1 && titlePage)
+    std::vector<QTextDocument*> stories;
+    stories.reserve(m_sections.size());
+    for (const PageSection& section : m_sections) {
+        QTextDocument* own = (footers ? section.footers : section.headers)[index(kind)].get();
+        const bool inherited = !own && section.inheritsStories && !stories.empty();
+        stories.push_back(inherited ? stories.back() : own);
+    }
+    return stories;
+}
+
+PageKind PageFurniture::kindOf(const PagePlace& place) const
+{
+    if (place.first && section(place.section).titlePage)
         return PageKind::First;
-    if (page % 2 == 0 && evenAndOddHeaders)
+    if (place.number % 2 == 0 && evenAndOddHeaders)
         return PageKind::Even;
     return PageKind::Default;
+}
+
+void PageFurniture::breakPagesAtSections()
+{
+    if (m_sections.size() < 2)
+        return;
+    QTextFrame* root = m_body->rootFrame();
+    for (QTextBlock block = m_body->begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        const int index = format.intProperty(kSectionProperty);
+        if (index <= 0 || index >= sectionCount() || section(index).start == SectionStart::Continuous)
+            continue;
+        // A section starting with a table starts the table on the new page.
+        QTextFrame* frame = m_body->frameAt(block.position());
+        while (frame && frame != root && frame->parentFrame() != root)
+            frame = frame->parentFrame();
+        if (frame && frame != root) {
+            QTextFrameFormat frameFormat = frame->frameFormat();
+            frameFormat.setPageBreakPolicy(frameFormat.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+            frame->setFrameFormat(frameFormat);
+        } else {
+            QTextBlockFormat broken = format;
+            broken.setPageBreakPolicy(format.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+            QTextCursor(block).setBlockFormat(broken);
+        }
+    }
 }
 
 int PageFurniture::addNote(Note::Kind kind, const QString& mark)
@@ -72,7 +126,9 @@ bool PageFurniture::isEmpty() const
     const auto none = [](const auto& documents) {
         return std::none_of(documents.begin(), documents.end(), [](const auto& slot) { return slot != nullptr; });
     };
-    return none(m_headers) && none(m_footers) && m_notes.empty();
+    const PageSection& first = m_sections.front();
+    return m_sections.size() == 1 && !first.firstPageNumber && none(first.headers) && none(first.footers)
+           && m_notes.empty();
 }
 
 } // namespace platform::text

@@ -1,14 +1,15 @@
 #pragma once
-// What a word-processing document prints around its body: headers and footers
-// by kind of page, and its footnotes and endnotes. A reader attaches it to the
-// body document it fills; the printer places it on each page. A body without
-// it prints bare pages.
+// What a word-processing document prints around its body: its sections with
+// their headers and footers by kind of page, and its footnotes and endnotes.
+// A reader attaches it to the body document it fills; the printer places it
+// on each page. A body without it prints bare pages.
 #include <QObject>
 #include <QString>
 #include <QTextFormat>
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTextDocument;
@@ -24,10 +25,46 @@ enum class PageField { PageNumber = 1, PageCount = 2 };
 // the note's index in PageFurniture::notes().
 inline constexpr int kNoteReferenceProperty = QTextFormat::UserProperty + 0x5D;
 
-// Which header or footer a page takes: the first page its own when the
-// document asks (titlePage), even pages theirs when it asks
+// Block format property of the body's paragraph that starts a section (the
+// first of a table's first cell, for a section starting with a table);
+// value: the section's index, 1 or more. The first section starts with the
+// body.
+inline constexpr int kSectionProperty = QTextFormat::UserProperty + 0x5E;
+
+// Sections of a document: a mail merge puts each of some thousand letters
+// in a section of its own. Sections past this go on in the last one.
+inline constexpr int kMaxSections = 10000;
+
+// Which header or footer a page takes: a section's first page its own when
+// the section asks (titlePage), even pages theirs when the document asks
 // (evenAndOddHeaders), every other page the default one.
 enum class PageKind { Default, First, Even };
+
+// How a section's text begins: on a new page, on the next odd or even page
+// (a blank page put before it when needed), or right after the text before.
+enum class SectionStart { NewPage, OddPage, EvenPage, Continuous };
+
+struct PageSection {
+    SectionStart start = SectionStart::NewPage;
+    // Its first page takes the first-page header and footer.
+    bool titlePage = false;
+    // The number its first page prints, when it numbers its pages anew.
+    std::optional<int> firstPageNumber;
+    // A kind of page it gives no header or footer for prints the section
+    // before's; off, it prints none.
+    bool inheritsStories = true;
+    // Its own headers and footers by PageKind, null where it gives none;
+    // sections may share one.
+    std::array<std::shared_ptr<QTextDocument>, 3> headers;
+    std::array<std::shared_ptr<QTextDocument>, 3> footers;
+};
+
+// Where a printed page stands in its document.
+struct PagePlace {
+    int section = 0;
+    int number = 1;     // as printed
+    bool first = true;  // the section's first page
+};
 
 struct Note {
     enum class Kind { Footnote, Endnote };
@@ -47,24 +84,40 @@ public:
     static PageFurniture* find(const QTextDocument& body);
     ~PageFurniture() override;
 
-    // Null when the document gives none for that kind of page.
-    QTextDocument* header(PageKind kind) const { return m_headers[index(kind)].get(); }
-    QTextDocument* footer(PageKind kind) const { return m_footers[index(kind)].get(); }
-    // Made empty when absent; same default font as the body.
+    // The sections in the order of the body; there is always one.
+    int sectionCount() const { return int(m_sections.size()); }
+    PageSection& section(int index) { return m_sections.at(std::size_t(index)); }
+    const PageSection& section(int index) const { return m_sections.at(std::size_t(index)); }
+    // The section being read: the last one.
+    PageSection& lastSection() { return m_sections.back(); }
+    // Adds a section after the others and answers its index, which the
+    // paragraph starting it carries as kSectionProperty; -1 past
+    // kMaxSections, when the text goes on in the last section.
+    int addSection();
+
+    // The header and footer the last section prints on a kind of page, its
+    // own or inherited; null when it prints none.
+    QTextDocument* header(PageKind kind) const { return storiesOf(false, kind).back(); }
+    QTextDocument* footer(PageKind kind) const { return storiesOf(true, kind).back(); }
+    // The last section's own, made empty when it has none.
     QTextDocument& makeHeader(PageKind kind);
     QTextDocument& makeFooter(PageKind kind);
+    // An empty story with the same default font as the body.
+    std::shared_ptr<QTextDocument> makeStory() const;
+    // The header (or footer) of a kind that each section prints, by section.
+    std::vector<QTextDocument*> storiesOf(bool footers, PageKind kind) const;
+    // The kind of header and footer a page takes.
+    PageKind kindOf(const PagePlace& place) const;
 
-    // The header and footer a page prints (1-based), following the rules of
-    // PageKind; null where it has none.
-    QTextDocument* headerForPage(int page) const { return m_headers[index(kindOfPage(page))].get(); }
-    QTextDocument* footerForPage(int page) const { return m_footers[index(kindOfPage(page))].get(); }
-
-    bool titlePage = false;
     bool evenAndOddHeaders = false;
     // From the paper's top and bottom edge to the header and footer, in
     // points; negative when the document does not say.
     double headerDistance = -1;
     double footerDistance = -1;
+
+    // Puts the paragraph (or table) starting each section that starts on a
+    // new page there; readers call it once the sections are known.
+    void breakPagesAtSections();
 
     const std::vector<Note>& notes() const { return m_notes; }
     // Adds a note with an empty text document; answers its index, which the
@@ -72,6 +125,8 @@ public:
     int addNote(Note::Kind kind, const QString& mark);
     QTextDocument& noteText(int index) { return *m_notes.at(index).text; }
 
+    // No headers, footers, notes or sections after the first, and the
+    // first numbers its pages from 1.
     bool isEmpty() const;
 
     // Hands the furniture over to another body, which has none, when that
@@ -81,12 +136,10 @@ public:
 private:
     explicit PageFurniture(QTextDocument& body);
     static std::size_t index(PageKind kind) { return static_cast<std::size_t>(kind); }
-    PageKind kindOfPage(int page) const;
     std::unique_ptr<QTextDocument> makeDocument() const;
 
     QTextDocument* m_body;
-    std::array<std::unique_ptr<QTextDocument>, 3> m_headers;
-    std::array<std::unique_ptr<QTextDocument>, 3> m_footers;
+    std::vector<PageSection> m_sections;
     std::vector<Note> m_notes;
 };
 

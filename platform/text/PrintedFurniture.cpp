@@ -36,6 +36,8 @@ constexpr double kSeparatorSpace = 9.0;
 constexpr double kSeparatorLength = 0.25;
 // Layout units by which positions may differ after rounding.
 constexpr double kTolerance = 0.1;
+// Page numbers a section may start from; more is damage.
+constexpr int kMaxPageNumber = 1000000;
 
 double pointsPerUnitOf(const QTextDocument& document)
 {
@@ -71,8 +73,8 @@ bool hasPageFields(const QTextDocument& document)
     return false;
 }
 
-// Puts this page's number and the page count in the field texts.
-void fillPageFields(QTextDocument& document, int page, int pageCount)
+// Puts the page's number and the page count in the field texts.
+void fillPageFields(QTextDocument& document, int number, int pageCount)
 {
     struct Field {
         int start, length;
@@ -89,7 +91,7 @@ void fillPageFields(QTextDocument& document, int page, int pageCount)
         QTextCursor cursor(&document);
         cursor.setPosition(field->start);
         cursor.setPosition(field->start + field->length, QTextCursor::KeepAnchor);
-        cursor.insertText(QString::number(count ? pageCount : page + 1), field->format);
+        cursor.insertText(QString::number(count ? pageCount : number), field->format);
     }
 }
 
@@ -106,14 +108,17 @@ void drawDocument(QPainter& painter, QTextDocument& document, QPointF at, double
     painter.restore();
 }
 
-// The headers or footers a document gives, each once.
-std::vector<QTextDocument*> documentsOf(const PageFurniture& furniture, bool headers)
+constexpr PageKind kPageKinds[] = {PageKind::Default, PageKind::First, PageKind::Even};
+
+// The stories that sections print, each once.
+std::vector<QTextDocument*> eachOnce(const std::array<std::vector<QTextDocument*>, 3>& bySection)
 {
-    std::vector<QTextDocument*> documents;
-    for (PageKind kind : {PageKind::Default, PageKind::First, PageKind::Even})
-        if (QTextDocument* document = headers ? furniture.header(kind) : furniture.footer(kind))
-            documents.push_back(document);
-    return documents;
+    std::set<QTextDocument*> seen;
+    for (const auto& stories : bySection)
+        for (QTextDocument* story : stories)
+            if (story)
+                seen.insert(story);
+    return {seen.begin(), seen.end()};
 }
 
 double tallest(const std::vector<QTextDocument*>& documents)
@@ -146,8 +151,14 @@ PrintedFurniture::PrintedFurniture(QTextDocument& body, double textWidth)
         m_furniture = nullptr;
     if (!m_furniture)
         return;
-    for (bool headers : {true, false})
-        for (QTextDocument* document : documentsOf(*m_furniture, headers))
+    for (PageKind kind : kPageKinds) {
+        m_headers[std::size_t(kind)] = m_furniture->storiesOf(false, kind);
+        m_footers[std::size_t(kind)] = m_furniture->storiesOf(true, kind);
+    }
+    m_allHeaders = eachOnce(m_headers);
+    m_allFooters = eachOnce(m_footers);
+    for (const auto* stories : {&m_allHeaders, &m_allFooters})
+        for (QTextDocument* document : *stories)
             layOut(*document, textWidth);
     for (const Note& note : m_furniture->notes()) {
         m_atFoot.push_back(note.kind == Note::Kind::Footnote);
@@ -169,14 +180,14 @@ void PrintedFurniture::frameBody(PageFrame& frame, double topMargin, double bott
     if (!m_furniture)
         return;
     const double area = frame.bodyBottom - frame.bodyTop;
-    const double header = tallest(documentsOf(*m_furniture, true));
+    const double header = tallest(m_allHeaders);
     if (header > 0) {
         const double distance = m_furniture->headerDistance >= 0
             ? m_furniture->headerDistance
             : std::min(kDefaultFurnitureDistance, topMargin / 2);
         frame.bodyTop = std::max(frame.bodyTop, distance + header + kFurnitureGap);
     }
-    const double footer = tallest(documentsOf(*m_furniture, false));
+    const double footer = tallest(m_allFooters);
     if (footer > 0) {
         const double distance = m_furniture->footerDistance >= 0
             ? m_furniture->footerDistance
@@ -329,28 +340,113 @@ void PrintedFurniture::placeNotes(double pageHeight, double pointsPerUnit)
     m_notesOnPage = footnotesByPage(pageHeight);
 }
 
-void PrintedFurniture::drawPage(QPainter& painter, int page, int pageCount, const PageFrame& frame,
-                                double devicePerPoint)
+// Each page shows the furniture of the section it starts in: a section
+// starting on a page that the text before it goes on on prints from the
+// next page.
+std::vector<int> PrintedFurniture::sectionsOfPages(double pageHeight, int bodyPages) const
+{
+    std::vector<int> sections(std::size_t(std::max(bodyPages, 0)), 0);
+    const int count = m_furniture->sectionCount();
+    if (count < 2)
+        return sections;
+    std::vector<std::pair<int, int>> starts; // page, section
+    const QAbstractTextDocumentLayout* layout = m_body.documentLayout();
+    int reached = -1; // the last page the text so far reaches
+    int pending = 0;  // a section starting at a paragraph that prints no line
+    for (QTextBlock block = m_body.begin(); block.isValid(); block = block.next()) {
+        const int index = block.blockFormat().intProperty(kSectionProperty);
+        if (index > 0 && index < count)
+            pending = index;
+        const QTextLayout* lines = block.layout();
+        if (!lines || !block.isVisible() || lines->lineCount() == 0)
+            continue;
+        const double top = layout->blockBoundingRect(block).top();
+        const auto pageOf = [&](const QTextLine& line) {
+            return int(std::floor((top + line.y() + line.height() / 2) / pageHeight));
+        };
+        if (pending > 0) {
+            const int page = pageOf(lines->lineAt(0));
+            starts.emplace_back(page > reached ? page : page + 1, pending);
+            pending = 0;
+        }
+        reached = std::max(reached, pageOf(lines->lineAt(lines->lineCount() - 1)));
+    }
+    std::stable_sort(starts.begin(), starts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::size_t next = 0;
+    int current = 0;
+    for (int page = 0; page < bodyPages; ++page) {
+        while (next < starts.size() && starts[next].first <= page)
+            current = starts[next++].second;
+        sections[std::size_t(page)] = current;
+    }
+    return sections;
+}
+
+int PrintedFurniture::planPages(double pageHeight, int bodyPages)
+{
+    m_places.clear();
+    m_bodyPages.clear();
+    if (!m_furniture)
+        return bodyPages;
+    const std::vector<int> sections = sectionsOfPages(pageHeight, bodyPages);
+    int number = 0;
+    for (int page = 0; page < bodyPages; ++page) {
+        const int index = sections[std::size_t(page)];
+        const PageSection& section = m_furniture->section(index);
+        const bool first = page == 0 || sections[std::size_t(page) - 1] != index;
+        std::optional<int> restart;
+        if (first && section.firstPageNumber)
+            restart = std::clamp(*section.firstPageNumber, 0, kMaxPageNumber);
+        // A section starting on an odd (or even) page whose number would
+        // not be one has a blank page of the section before put before it.
+        const bool odd = section.start == SectionStart::OddPage;
+        if (first && page > 0 && (odd || section.start == SectionStart::EvenPage)
+            && (restart.value_or(number + 1) % 2 != 0) != odd) {
+            m_places.push_back({sections[std::size_t(page) - 1], ++number, false});
+            m_bodyPages.push_back(-1);
+        }
+        number = restart.value_or(number + 1);
+        m_places.push_back({index, number, first});
+        m_bodyPages.push_back(page);
+    }
+    return int(m_places.size());
+}
+
+int PrintedFurniture::bodyPageOf(int page) const
+{
+    return m_bodyPages.empty() ? page : m_bodyPages.at(std::size_t(page));
+}
+
+QTextDocument* PrintedFurniture::storyOf(int page, bool footer) const
+{
+    const PagePlace& place = m_places.at(std::size_t(page));
+    const auto kind = std::size_t(m_furniture->kindOf(place));
+    return (footer ? m_footers : m_headers)[kind][std::size_t(place.section)];
+}
+
+void PrintedFurniture::drawPage(QPainter& painter, int page, const PageFrame& frame, double devicePerPoint)
 {
     if (!m_furniture)
         return;
-    if (QTextDocument* header = m_furniture->headerForPage(page + 1)) {
+    const int number = m_places.at(std::size_t(page)).number;
+    const int pageCount = int(m_places.size());
+    if (QTextDocument* header = storyOf(page, false)) {
         if (hasPageFields(*header))
-            fillPageFields(*header, page, pageCount);
+            fillPageFields(*header, number, pageCount);
         const double distance = m_furniture->headerDistance >= 0
             ? m_furniture->headerDistance
             : frame.bodyTop - kFurnitureGap - heightOf(*header);
         drawDocument(painter, *header, QPointF(frame.left, std::max(0.0, distance)), devicePerPoint);
     }
-    if (QTextDocument* footer = m_furniture->footerForPage(page + 1)) {
+    if (QTextDocument* footer = storyOf(page, true)) {
         if (hasPageFields(*footer))
-            fillPageFields(*footer, page, pageCount);
+            fillPageFields(*footer, number, pageCount);
         const double top = m_furniture->footerDistance >= 0
             ? frame.paperHeight - m_furniture->footerDistance - heightOf(*footer)
             : frame.bodyBottom + kFurnitureGap;
         drawDocument(painter, *footer, QPointF(frame.left, top), devicePerPoint);
     }
-    const auto notes = m_notesOnPage.find(page);
+    const auto notes = m_notesOnPage.find(bodyPageOf(page));
     if (notes == m_notesOnPage.end() || notes->second.empty())
         return;
     double y = frame.bodyBottom - notesHeight(notes->second);
@@ -373,11 +469,11 @@ int PrintedFurniture::charactersOn(int page) const
     if (!m_furniture)
         return 0;
     int count = 0;
-    if (const QTextDocument* header = m_furniture->headerForPage(page + 1))
+    if (const QTextDocument* header = storyOf(page, false))
         count += visibleCharacters(*header);
-    if (const QTextDocument* footer = m_furniture->footerForPage(page + 1))
+    if (const QTextDocument* footer = storyOf(page, true))
         count += visibleCharacters(*footer);
-    const auto notes = m_notesOnPage.find(page);
+    const auto notes = m_notesOnPage.find(bodyPageOf(page));
     if (notes != m_notesOnPage.end())
         for (int note : notes->second)
             count += visibleCharacters(*m_printedNotes[note]);

@@ -1,10 +1,15 @@
 #pragma once
-// Printing a document's page furniture: headers and footers in the margins
-// with their page fields filled in, footnotes at the foot of the page that
-// holds their mark, endnotes and footnotes that find no room after the text.
+// Printing a document's page furniture: headers and footers in the margins,
+// each page its section's with its page fields filled in, blank pages where
+// a section starts on an odd or even page, footnotes at the foot of the page
+// that holds their mark, endnotes and footnotes that find no room after the
+// text.
+#include "platform/text/PageFurniture.h"
+
 #include <QList>
 #include <QRectF>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <vector>
@@ -44,13 +49,25 @@ public:
     // endnotes, are added after the text.
     void placeNotes(double pageHeight, double pointsPerUnit);
 
-    // Draws page (0-based) of pageCount: its header, footer and footnotes.
-    void drawPage(QPainter& painter, int page, int pageCount, const PageFrame& frame, double devicePerPoint);
+    // With the body laid out in bodyPages pages pageHeight layout units
+    // high, after its notes are placed: the pages as printed, each in the
+    // section it starts in and numbered as that section numbers it, and the
+    // blank pages put before a section that starts on an odd or even page.
+    // Answers how many pages are printed.
+    int planPages(double pageHeight, int bodyPages);
+    // The body's page a printed page (0-based) shows; -1 for a blank page.
+    int bodyPageOf(int page) const;
+
+    // Draws printed page (0-based): its header, footer and footnotes.
+    void drawPage(QPainter& painter, int page, const PageFrame& frame, double devicePerPoint);
 
     // Characters other than white space the furniture prints on that page.
     int charactersOn(int page) const;
 
 private:
+    // The section each of the body's pages starts in.
+    std::vector<int> sectionsOfPages(double pageHeight, int bodyPages) const;
+    QTextDocument* storyOf(int page, bool footer) const;
     std::map<int, std::vector<int>> footnotesByPage(double pageHeight) const;
     bool makeRoom(int page, const std::vector<int>& notes, double pageHeight, double pointsPerUnit,
                   std::vector<int>& deferred);
@@ -60,6 +77,12 @@ private:
     QTextDocument& m_body;
     PageFurniture* m_furniture = nullptr;
     double m_textWidth = 0;
+    // The headers and footers by PageKind that each section prints, and
+    // each of them once.
+    std::array<std::vector<QTextDocument*>, 3> m_headers, m_footers;
+    std::vector<QTextDocument*> m_allHeaders, m_allFooters;
+    std::vector<PagePlace> m_places; // of the printed pages
+    std::vector<int> m_bodyPages;    // by printed page; empty: one to one
     // Footnotes as printed (mark and text) by note index; null for endnotes.
     std::vector<std::unique_ptr<QTextDocument>> m_printedNotes;
     std::map<int, std::vector<int>> m_notesOnPage;

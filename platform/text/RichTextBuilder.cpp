@@ -1,5 +1,6 @@
 #include "platform/text/RichTextBuilder.h"
 
+#include "platform/text/PageFurniture.h"
 #include "platform/text/ParagraphDecorations.h"
 #include "platform/text/SymbolFonts.h"
 #include "platform/text/TextDefaults.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace platform::text {
 
@@ -184,6 +186,8 @@ void RichTextBuilder::startParagraph(const QTextBlockFormat& format, const QText
         if (sameStyle && block.boolProperty(kContextualSpacingProperty))
             block.setTopMargin(0);
     }
+    if (m_sectionStart > 0)
+        block.setProperty(kSectionProperty, std::exchange(m_sectionStart, 0));
     spaceLinesByFont(block, markFormat);
     insertFreshBlock(block, markFormat);
     m_paragraphOpen = true;
@@ -313,8 +317,10 @@ void RichTextBuilder::addPageBreak()
     }
     if (!take(1))
         return;
-    // The rest of the paragraph is no list item of its own.
+    // The rest of the paragraph is no list item of its own, nor does it
+    // start a section.
     format.clearProperty(QTextFormat::ObjectIndex);
+    format.clearProperty(kSectionProperty);
     m_cursor.insertBlock(format, m_cursor.blockCharFormat());
 }
 

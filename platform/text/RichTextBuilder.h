@@ -111,6 +111,9 @@ public:
     void addLineBreak(const QTextCharFormat& format);
     // Continues the paragraph on a new page.
     void addPageBreak();
+    // The next paragraph starts the section of the body's page furniture
+    // with this index (kSectionProperty).
+    void startSection(int index) { m_sectionStart = index; }
     // A picture at its display size in points (empty or absurd: its pixel
     // size). source names where its bytes are (a package part, a named
     // binary): a source met before is the same picture, and load is not
@@ -198,6 +201,7 @@ private:
     double m_unitsPerPoint;
     bool m_fresh = true; // the cursor's block is empty and still unclaimed
     bool m_paragraphOpen = false;
+    int m_sectionStart = 0; // the section the next paragraph starts, if any
     // The paragraph before in the same flow, whose spacing meets the next's.
     QTextBlock m_previous;
     int m_skippedTables = 0;

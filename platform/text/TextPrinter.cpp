@@ -364,13 +364,21 @@ std::shared_ptr<pdf::PdfDocument> printToPdfDocument(QTextDocument& document, co
     const double clipWidth = paper.width() / (pointsPerUnit * pages.scale);
     PageEdges edges(document);
     ParagraphDecorations decorations(document);
+    const int printedPages = furniture.planPages(pageHeight, pages.pageCount);
     bool ok = true;
-    for (int index = 0; index < pages.pageCount && ok; ++index) {
+    for (int index = 0; index < printedPages && ok; ++index) {
         if (index > 0 && !output.newPage()) {
             ok = false;
             break;
         }
-        const double top = index * pageHeight;
+        // A blank page before a section that starts on an odd or even page
+        // has its furniture only.
+        const int page = furniture.bodyPageOf(index);
+        if (page < 0) {
+            furniture.drawPage(painter, index, frame, devicePerPoint);
+            continue;
+        }
+        const double top = page * pageHeight;
         const double bottom = top + pageHeight;
         painter.save();
         painter.translate(0, -top);
@@ -397,7 +405,7 @@ std::shared_ptr<pdf::PdfDocument> printToPdfDocument(QTextDocument& document, co
         }
         decorations.draw(painter, top, bottom, 1 / pointsPerUnit);
         painter.restore();
-        furniture.drawPage(painter, index, pages.pageCount, frame, devicePerPoint);
+        furniture.drawPage(painter, index, frame, devicePerPoint);
     }
     ok = painter.end() && ok;
     const std::shared_ptr<pdf::PdfDocument> printed = ok ? output.finish() : nullptr;
@@ -405,9 +413,11 @@ std::shared_ptr<pdf::PdfDocument> printToPdfDocument(QTextDocument& document, co
         return nullptr;
     // Text cut off at the right edge is in no page's text: no counts then.
     if (printedCharacters && pages.fitsWidth) {
-        *printedCharacters = charactersPerPage(document, pageHeight, pages.pageCount);
-        for (int index = 0; index < printedCharacters->size(); ++index)
-            (*printedCharacters)[index] += furniture.charactersOn(index);
+        const QList<int> body = charactersPerPage(document, pageHeight, pages.pageCount);
+        for (int index = 0; index < printedPages; ++index) {
+            const int page = furniture.bodyPageOf(index);
+            printedCharacters->append((page < 0 ? 0 : body[page]) + furniture.charactersOn(index));
+        }
     }
     return printed;
 }

@@ -148,6 +148,28 @@ TEST(WordDocumentsPrintBombTest, AZipEntryInflatingPastTheLimitWritesNothing)
     EXPECT_FALSE(QFile::exists(pdf));
 }
 
+namespace {
+
+// The text of each page of a file of the name printed to PDF, white space
+// folded; empty when it did not print.
+QStringList printedPages(const QString& fileName, const QByteArray& bytes)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(fileName);
+    testsupport::writeFile(source, bytes);
+    const QString pdf = dir.filePath("document.pdf");
+    TextDocumentPDFConverter converter = makeConverter(0);
+    if (!converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)))
+        return {};
+    const auto facts = testsupport::inspectPdf(pdf);
+    QStringList pages;
+    for (const QString& text : facts ? facts->pageTexts : QStringList())
+        pages.append(text.simplified());
+    return pages;
+}
+
+} // namespace
+
 TEST(WordDocumentsPageBreakTest, BreaksStartNewPages)
 {
     // A break inside a paragraph, and a paragraph that starts on a page of its own.
@@ -165,20 +187,8 @@ TEST(WordDocumentsPageBreakTest, BreaksStartNewPages)
         {"odt", testsupport::zipBytes(testsupport::odtEntriesWithBody(odtBody, odtStyle)), {"first page", "second page"}},
         {"fodt", testsupport::flatOdtWithBody(odtBody, odtStyle), {"first page", "second page"}},
     };
-    QTemporaryDir dir;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.extension);
-        const QString source = dir.filePath(QStringLiteral("breaks.") + c.extension);
-        testsupport::writeFile(source, c.bytes);
-        const QString pdf = dir.filePath(QStringLiteral("breaks-%1.pdf").arg(c.extension));
-        TextDocumentPDFConverter converter = makeConverter(0);
-        ASSERT_TRUE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)));
-        const auto facts = testsupport::inspectPdf(pdf);
-        ASSERT_TRUE(facts.has_value());
-        ASSERT_EQ(facts->pageCount, c.pages.size());
-        for (int page = 0; page < c.pages.size(); ++page)
-            EXPECT_EQ(facts->pageTexts[page].simplified(), c.pages[page]);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(printedPages(QStringLiteral("document.") + c.extension, c.bytes), c.pages) << c.extension;
 }
 
 TEST(WordDocumentsPrintXmlTest, Word2003XmlNamedXmlPrints)
@@ -200,15 +210,7 @@ namespace {
 // when it did not print.
 QString printedText(const QByteArray& bytes, const QString& fileName = QStringLiteral("document.fodt"))
 {
-    QTemporaryDir dir;
-    const QString source = dir.filePath(fileName);
-    testsupport::writeFile(source, bytes);
-    const QString pdf = dir.filePath("document.pdf");
-    TextDocumentPDFConverter converter = makeConverter(0);
-    if (!converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)))
-        return {};
-    const auto facts = testsupport::inspectPdf(pdf);
-    return facts ? facts->pageTexts.join(' ').simplified() : QString();
+    return printedPages(fileName, bytes).join(' ').simplified();
 }
 
 } // namespace
@@ -273,4 +275,33 @@ TEST(WordDocumentsPrintRtfTest, RtfWithoutItsHeaderPrintsItsText)
               "Notes kept as text, not as {rich} text.");
     EXPECT_EQ(printedText("\xEF\xBB\xBF\r\n {\\rtf1\\ansi Rich \\b words\\b0.\\par}", "white space first.rtf"),
               "Rich words.");
+}
+
+namespace {
+
+// The pages of the documents of several sections, as printed.
+const QStringList kSectionPages = {"Alpha 1 of 6 one", "Title 1 two", "Beta 2 three four",
+                                   "Gamma 3 five",     "Gamma 4",     "Gamma 5 six"};
+const QStringList kOdtSectionPages = {"Alpha 1 of 4 one", "Title 1 two", "Beta 2 three", "Alpha 3 of 4 four"};
+
+} // namespace
+
+// Each page prints the header of the section it starts in, numbered as that
+// section numbers it; sections start on new pages, on odd ones after a
+// blank page, or go on on the page; read back page by page.
+TEST(WordDocumentsSectionsPrintTest, EachPagePrintsItsSectionsHeaders)
+{
+    const struct {
+        const char* extension;
+        QByteArray bytes;
+        QStringList pages;
+    } cases[] = {
+        {"docx", testsupport::docxWithSections(), kSectionPages},
+        {"rtf", testsupport::rtfWithSections(), kSectionPages},
+        {"doc", testsupport::docWithSections(), kSectionPages},
+        {"odt", testsupport::odtWithSections(), kOdtSectionPages},
+        {"fodt", testsupport::flatOdtWithSections(), kOdtSectionPages},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(printedPages(QStringLiteral("document.") + c.extension, c.bytes), c.pages) << c.extension;
 }

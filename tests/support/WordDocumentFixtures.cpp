@@ -173,6 +173,26 @@ QList<QPair<QString, QByteArray>> docxEntriesWithBody(const QByteArray& body, co
     return entries;
 }
 
+QByteArray docxWithStories(const QByteArray& body, const QList<DocxStory>& stories)
+{
+    QList<QPair<QString, QByteArray>> entries = docxEntriesWithBody(body);
+    QByteArray relationships;
+    for (const DocxStory& story : stories) {
+        const QByteArray kind = story.footer ? "footer" : "header";
+        const QString part = QStringLiteral("%1-%2.xml").arg(QString::fromLatin1(kind), story.id);
+        relationships += "<Relationship Id=\"" + story.id.toUtf8()
+                         + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" + kind
+                         + "\" Target=\"" + part.toUtf8() + "\"/>";
+        entries.append({QStringLiteral("word/") + part, QByteArray("<w:") + (story.footer ? "ftr" : "hdr")
+                                                            + " xmlns:w=\"" + kW + "\">" + story.paragraphs + "</w:"
+                                                            + (story.footer ? "ftr" : "hdr") + ">"});
+    }
+    for (auto& [name, bytes] : entries)
+        if (name == u"word/_rels/document.xml.rels")
+            bytes.insert(bytes.indexOf("</Relationships>"), relationships);
+    return zipBytes(entries);
+}
+
 QByteArray sampleDocx()
 {
     return zipBytes(sampleDocxEntries());
@@ -733,7 +753,7 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
             plcfSed += le32(section.end);
             quint32 sepx = 0xFFFFFFFF;
             const QByteArray sprms = (section.breakKind >= 0 ? sprm8(0x3009, quint8(section.breakKind)) : QByteArray())
-                                     + (descriptors.isEmpty() ? m_firstSectionSprms : QByteArray());
+                                     + section.sprms + (descriptors.isEmpty() ? m_firstSectionSprms : QByteArray());
             if (!sprms.isEmpty()) {
                 sepx = quint32(word.size());
                 word += le16(quint16(sprms.size())) + sprms;
@@ -874,6 +894,106 @@ QList<QPair<QString, QByteArray>> sampleDocStreams()
     b.paragraph({{"Page ", {}}, {QString(QChar(0x13)) + " PAGE " + QChar(0x14) + "7" + QChar(0x15), {}}, {" end\r", {}}});
     b.paragraph({{"The end\r", {}}});
     return b.streams(docPicture(pngBytes(QSize(40, 40), Qt::blue), 0xF01E, 0x6E0, 800, 800));
+}
+
+// ---------------------------------------------------------------- sections
+
+namespace {
+
+const char kOdtSectionStyles[] = R"(<style:style style:name="P2" style:family="paragraph" style:master-page-name="Second"><style:paragraph-properties style:page-number="1"/></style:style>
+<style:style style:name="Break" style:family="paragraph"><style:paragraph-properties fo:break-before="page"/></style:style>
+<style:style style:name="P4" style:family="paragraph" style:master-page-name="Standard"/>)";
+const char kOdtSectionMasters[] = R"(<style:master-page style:name="Standard"><style:header><text:p>Alpha <text:page-number>9</text:page-number> of <text:page-count>9</text:page-count></text:p></style:header></style:master-page>
+<style:master-page style:name="Second"><style:header><text:p>Beta <text:page-number>9</text:page-number></text:p></style:header><style:header-first><text:p>Title <text:page-number>9</text:page-number></text:p></style:header-first></style:master-page>)";
+const char kOdtSectionBody[] = R"(<text:p>one</text:p><text:p text:style-name="P2">two</text:p><text:p text:style-name="Break">three</text:p><text:p text:style-name="P4">four</text:p>)";
+
+} // namespace
+
+QByteArray docxWithSections()
+{
+    const auto header = [](const char* name, bool count) {
+        return QByteArray(R"(<w:p><w:r><w:t xml:space="preserve">)") + name
+               + R"( </w:t></w:r><w:fldSimple w:instr="PAGE"><w:r><w:t>9</w:t></w:r></w:fldSimple>)"
+               + (count ? R"(<w:r><w:t xml:space="preserve"> of </w:t></w:r><w:fldSimple w:instr=" NUMPAGES "><w:r><w:t>9</w:t></w:r></w:fldSimple>)"
+                        : "")
+               + "</w:p>";
+    };
+    const QByteArray body = R"(<w:p><w:pPr><w:sectPr><w:headerReference w:type="default" r:id="hA"/></w:sectPr></w:pPr><w:r><w:t>one</w:t></w:r></w:p>
+<w:p><w:pPr><w:sectPr><w:headerReference w:type="default" r:id="hB"/><w:headerReference w:type="first" r:id="hT"/><w:pgNumType w:start="1"/><w:titlePg/></w:sectPr></w:pPr><w:r><w:t>two</w:t></w:r><w:r><w:br w:type="page"/></w:r><w:r><w:t>three</w:t></w:r></w:p>
+<w:p><w:r><w:t>four</w:t></w:r></w:p>
+<w:p><w:pPr><w:sectPr><w:type w:val="continuous"/><w:headerReference w:type="default" r:id="hG"/></w:sectPr></w:pPr><w:r><w:br w:type="page"/></w:r><w:r><w:t>five</w:t></w:r></w:p>
+<w:p><w:r><w:t>six</w:t></w:r></w:p>
+<w:sectPr><w:type w:val="oddPage"/></w:sectPr>)";
+    return docxWithStories(body, {{"hA", false, header("Alpha", true)},
+                                  {"hB", false, header("Beta", false)},
+                                  {"hT", false, header("Title", false)},
+                                  {"hG", false, header("Gamma", false)}});
+}
+
+QByteArray rtfWithSections()
+{
+    return R"({\rtf1\ansi\deff0{\fonttbl{\f0 Times;}}
+{\header\pard Alpha {\field{\*\fldinst PAGE}{\fldrslt 9}} of {\field{\*\fldinst NUMPAGES}{\fldrslt 9}}\par}
+\pard one\sect
+\sectd\titlepg\pgnrestart\pgnstarts1{\header\pard Beta {\field{\*\fldinst PAGE}{\fldrslt 9}}\par}
+{\headerf\pard Title {\field{\*\fldinst PAGE}{\fldrslt 9}}\par}
+\pard two\page three\sect
+\sectd\sbknone{\header\pard Gamma {\field{\*\fldinst PAGE}{\fldrslt 9}}\par}
+\pard four\page five\sect
+\sectd\sbkodd
+\pard six\par})";
+}
+
+QByteArray docWithSections()
+{
+    DocBuilder b;
+    b.paragraph({{"one\f", {}}});
+    b.paragraph({{"two\fthree\f", {}}});
+    b.paragraph({{"four\ffive\f", {}}});
+    b.paragraph({{"six\r", {}}});
+    const auto header = [](const char* name, bool count) {
+        return QString::fromLatin1(name) + " \x13 PAGE \x14" "9\x15"
+               + (count ? QStringLiteral(" of \x13 NUMPAGES \x14" "9\x15") : QString()) + "\r";
+    };
+    // Each section's six stories: even, default header; even, default
+    // footer; first-page header and footer. An empty one is inherited.
+    const QList<QStringList> sections = {{"", header("Alpha", true), "", "", "", ""},
+                                         {"", header("Beta", false), "", "", header("Title", false), ""},
+                                         {"", header("Gamma", false), "", "", "", ""},
+                                         {"", "", "", "", "", ""}};
+    QByteArray starts;
+    quint32 at = 0;
+    for (int separator = 0; separator <= 6; ++separator)
+        starts += le32(0); // the notes' separators are empty
+    for (const QStringList& stories : sections) {
+        for (const QString& story : stories) {
+            if (!story.isEmpty())
+                b.paragraph({{story, {}}});
+            at += quint32(story.size());
+            starts += le32(at);
+        }
+    }
+    b.setStoryLengths(0, at, 0);
+    b.addTablePart(11, starts);
+    b.setSections({{4, 2},
+                   {14, 2, sprm8(0x300A, 1) + sprm8(0x3011, 1) + sprm16(0x501C, 1)},
+                   {24, 0},
+                   {28, 4}});
+    return b.build({});
+}
+
+QByteArray odtWithSections()
+{
+    auto entries = odtEntriesWithBody(kOdtSectionBody, kOdtSectionStyles);
+    for (auto& [name, bytes] : entries)
+        if (name == u"styles.xml")
+            bytes = odtStyles({}, kOdtSectionMasters);
+    return zipBytes(entries);
+}
+
+QByteArray flatOdtWithSections()
+{
+    return flatOdtWithBody(kOdtSectionBody, kOdtSectionStyles, kOdtSectionMasters);
 }
 
 QByteArray docPicture(const QByteArray& image, quint16 recordType, quint16 instance, qint16 width, qint16 height,

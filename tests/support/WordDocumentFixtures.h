@@ -41,6 +41,13 @@ QList<QPair<QString, QByteArray>> sampleOdtEntries();
 // numbering replaces the children of the DOCX numbering part, lists those of
 // the Word 2003 XML lists; automaticStyles are added to the ODT's own.
 QList<QPair<QString, QByteArray>> docxEntriesWithBody(const QByteArray& body, const QByteArray& numbering = {});
+// A header or footer part of a DOCX, related to the main part by id.
+struct DocxStory {
+    QString id;
+    bool footer = false;
+    QByteArray paragraphs; // the part's w:p elements
+};
+QByteArray docxWithStories(const QByteArray& body, const QList<DocxStory>& stories);
 QList<QPair<QString, QByteArray>> odtEntriesWithBody(const QByteArray& body, const QByteArray& automaticStyles = {});
 QByteArray flatOdtWithBody(const QByteArray& body, const QByteArray& automaticStyles = {},
                            const QByteArray& masterStyles = {});
@@ -65,6 +72,23 @@ QByteArray compoundFile(const QList<QPair<QString, QByteArray>>& streams, const 
 
 // The streams of sampleDoc, to be laid out by a test.
 QList<QPair<QString, QByteArray>> sampleDocStreams();
+
+// Documents of four sections: the first with header "Alpha", page number
+// and count, and the text "one"; the second on a new page, numbered from 1
+// again, with header "Beta" and a title page with its own header "Title"
+// (each with the page number), and the text "two", a page break, "three";
+// the third continuous with header "Gamma", "four", a page break, "five";
+// the fourth on an odd page, naming no header, "six".
+QByteArray docxWithSections();
+QByteArray rtfWithSections();
+QByteArray docWithSections();
+// OpenDocument has no continuous or odd-page sections: a paragraph naming a
+// master page starts one. "one" on the standard master page ("Alpha", page
+// number and count); "two" on the second ("Beta", first page "Title", each
+// with the page number), numbered from 1 again; "three" after a page
+// break; "four" on the standard master page again.
+QByteArray odtWithSections();
+QByteArray flatOdtWithSections();
 
 // Word 97 property modifiers with 8-, 16- and 32-bit operands.
 QByteArray sprm8(quint16 code, quint8 v);
@@ -100,7 +124,8 @@ public:
     };
     struct Section {
         quint32 end;        // the character position after its mark
-        int breakKind = -1; // how it starts (0 continuous, 2 new page); -1: no properties
+        int breakKind = -1; // how it starts (0 continuous, 2 new page, 4 odd page); -1: not said
+        QByteArray sprms = {}; // more of its properties
     };
 
     // Paragraph text ends with its mark (\r, or \a in tables). Only the

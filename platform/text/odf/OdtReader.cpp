@@ -68,6 +68,7 @@ struct Style {
     FrameLines frame;       // frames and shapes
     std::optional<Qt::Alignment> tableAlignment;
     QString masterPage; // the page style a paragraph or table starts
+    std::optional<int> pageNumber; // the number of the first page it starts
 };
 
 struct ResolvedStyle {
@@ -155,7 +156,11 @@ private:
     // again (the body's may have taken their names), and visit sees each
     // master page.
     bool walkMasterPages(const QByteArray& bytes, const std::function<void(QXmlStreamReader&)>& visit);
-    bool readStories(const QByteArray& bytes, const MasterPage& page, PageKind kind);
+    // The headers and footers of each master page named, by the names of
+    // its elements ("header", "footer-first", ...), those switched off left
+    // out.
+    using MasterStories = QHash<QString, std::shared_ptr<QTextDocument>>;
+    bool readMasterStories(const QByteArray& bytes, QHash<QString, MasterStories>& stories);
 
     ResolvedStyle resolve(const QString& family, const QString& name);
     void startParagraph(const QXmlStreamReader& xml, bool heading);
@@ -171,7 +176,9 @@ private:
     QHash<QString, QHash<int, ListLevel>> m_listStyles;
     QHash<QString, PageLayout> m_pageLayouts;
     const bool m_readsStories;
-    std::optional<QString> m_masterPage; // of the body's first paragraph or table
+    // The master page of each section of the body: the first paragraph's
+    // or table's, then each one's that names one.
+    QStringList m_masterPages;
 
     QList<Kind> m_stack;
     QList<QTextCharFormat> m_spans;
@@ -363,8 +370,13 @@ void OdtParser::readStyle(QXmlStreamReader& xml, const QString& family, bool isD
         const QStringView n = xml.name();
         if (n == u"text-properties")
             readTextProperties(xml, style.chars);
-        else if (n == u"paragraph-properties")
+        else if (n == u"paragraph-properties") {
+            bool numbered = false;
+            const int number = attr(xml, QLatin1StringView("page-number")).toInt(&numbered);
+            if (numbered)
+                style.pageNumber = number;
             readParagraphProperties(xml, style.block);
+        }
         else if (n == u"table-cell-properties")
             readCellProperties(xml, style.cell);
         else if (n == u"graphic-properties") {
@@ -821,12 +833,29 @@ QString OdtParser::outermostListKey(const QXmlStreamReader& xml)
 }
 
 // The page style of the body's first paragraph or table, when its style
-// names one: the master page whose headers the document prints.
+// names one: the master page whose headers the document prints first. A
+// later paragraph or table whose style names one starts a section on a new
+// page with that master page's headers and footers.
 void OdtParser::noteMasterPage(const QString& family, const QString& styleName)
 {
-    if (!m_readsStories || m_masterPage)
+    if (!m_readsStories || !m_tables.isEmpty() || m_boxDepth > 0)
         return;
-    m_masterPage = m_styles.value(family + QLatin1Char(':') + styleName).masterPage;
+    const Style style = m_styles.value(family + QLatin1Char(':') + styleName);
+    if (!m_masterPages.isEmpty() && style.masterPage.isEmpty())
+        return;
+    int index = 0;
+    if (!m_masterPages.isEmpty()) {
+        index = PageFurniture::of(m_builder.document()).addSection();
+        if (index < 0)
+            return;
+        m_builder.startSection(index);
+    }
+    m_masterPages.append(style.masterPage);
+    if (index > 0 || style.pageNumber) {
+        PageSection& section = PageFurniture::of(m_builder.document()).lastSection();
+        section.inheritsStories = false; // a master page gives all it has
+        section.firstPageNumber = style.pageNumber;
+    }
 }
 
 void OdtParser::readPageLayout(QXmlStreamReader& xml)
@@ -929,23 +958,15 @@ bool OdtParser::walkMasterPages(const QByteArray& bytes, const std::function<voi
     return !xml.hasError();
 }
 
-// The header and footer a kind of page prints: its own, else the master
-// page's default ones.
-bool OdtParser::readStories(const QByteArray& bytes, const MasterPage& page, PageKind kind)
+bool OdtParser::readMasterStories(const QByteArray& bytes, QHash<QString, MasterStories>& stories)
 {
-    const QString suffix = kind == PageKind::First  ? QStringLiteral("-first")
-                           : kind == PageKind::Even ? QStringLiteral("-left")
-                                                    : QString();
-    const auto wanted = [&](const QString& story) {
-        return page.parts.contains(story + suffix) ? story + suffix : story;
-    };
-    const QString header = wanted(QStringLiteral("header"));
-    const QString footer = wanted(QStringLiteral("footer"));
-    PageFurniture& furniture = PageFurniture::of(m_builder.document());
+    const PageFurniture& furniture = PageFurniture::of(m_builder.document());
     bool read = true;
     int seen = 0;
     const bool walked = walkMasterPages(bytes, [&](QXmlStreamReader& xml) {
-        if (seen++ >= kMaxMasterPages || attr(xml, QLatin1StringView("name")) != page.name) {
+        const QString name = attr(xml, QLatin1StringView("name")).toString();
+        const auto wanted = stories.find(name);
+        if (seen++ >= kMaxMasterPages || wanted == stories.end() || !wanted->isEmpty()) {
             xml.skipCurrentElement();
             return;
         }
@@ -953,12 +974,14 @@ bool OdtParser::readStories(const QByteArray& bytes, const MasterPage& page, Pag
             const QString n = xml.name().toString();
             // A story switched off prints nothing on its pages.
             const bool shown = attr(xml, QLatin1StringView("display")) != u"false";
-            if (read && shown && n == header)
-                read = readStory(xml, furniture.makeHeader(kind));
-            else if (read && shown && n == footer)
-                read = readStory(xml, furniture.makeFooter(kind));
-            else
+            const bool story = n.startsWith(QLatin1StringView("header")) || n.startsWith(QLatin1StringView("footer"));
+            if (read && shown && story && !wanted->contains(n)) {
+                const std::shared_ptr<QTextDocument> document = furniture.makeStory();
+                read = readStory(xml, *document);
+                wanted->insert(n, document);
+            } else {
                 xml.skipCurrentElement();
+            }
         }
     });
     return walked && read;
@@ -985,34 +1008,62 @@ bool OdtParser::readPageFurniture(const QByteArray& bytes)
     });
     if (!walked)
         return false;
-    // The body's own master page, else the default one, else the first.
-    const auto named = [&](const QString& name) {
-        return std::find_if(pages.cbegin(), pages.cend(), [&](const MasterPage& p) { return p.name == name; });
+    // Each section's own master page, else the default one, else the first.
+    const auto pageOf = [&](const QString& name) -> const MasterPage* {
+        for (const QString& candidate : {name, QStringLiteral("Standard")})
+            for (const MasterPage& page : pages)
+                if (page.name == candidate)
+                    return &page;
+        return pages.isEmpty() ? nullptr : &pages.first();
     };
-    auto page = named(m_masterPage.value_or(QString()));
-    if (page == pages.cend())
-        page = named(QStringLiteral("Standard"));
-    if (page == pages.cend())
-        page = pages.cbegin();
-    if (page == pages.cend())
-        return true;
-    const auto has = [&](const char* story) { return page->parts.contains(QLatin1StringView(story)); };
-    if (std::none_of(page->parts.cbegin(), page->parts.cend(), [](const QString& part) {
-            return part.startsWith(QLatin1StringView("header")) || part.startsWith(QLatin1StringView("footer"));
-        }))
+    const auto hasStories = [](const MasterPage* page) {
+        return page && std::any_of(page->parts.cbegin(), page->parts.cend(), [](const QString& part) {
+                   return part.startsWith(QLatin1StringView("header")) || part.startsWith(QLatin1StringView("footer"));
+               });
+    };
+    PageFurniture* existing = PageFurniture::find(m_builder.document());
+    const int sections = existing ? existing->sectionCount() : 1;
+    QList<const MasterPage*> used;
+    QHash<QString, MasterStories> stories;
+    for (int index = 0; index < sections; ++index) {
+        used.append(pageOf(m_masterPages.value(index)));
+        if (hasStories(used.last()))
+            stories.insert(used.last()->name, {});
+    }
+    if (!existing && stories.isEmpty())
         return true;
     PageFurniture& furniture = PageFurniture::of(m_builder.document());
-    furniture.titlePage = has("header-first") || has("footer-first");
-    furniture.evenAndOddHeaders = has("header-left") || has("footer-left");
-    const PageLayout layout = m_pageLayouts.value(page->layout);
-    furniture.headerDistance = layout.top.value_or(-1);
-    furniture.footerDistance = layout.bottom.value_or(-1);
-    bool read = readStories(bytes, *page, PageKind::Default);
-    if (furniture.titlePage)
-        read = read && readStories(bytes, *page, PageKind::First);
-    if (furniture.evenAndOddHeaders)
-        read = read && readStories(bytes, *page, PageKind::Even);
-    return read;
+    if (!readMasterStories(bytes, stories))
+        return false;
+    if (used.first()) {
+        const PageLayout layout = m_pageLayouts.value(used.first()->layout);
+        furniture.headerDistance = layout.top.value_or(-1);
+        furniture.footerDistance = layout.bottom.value_or(-1);
+    }
+    for (int index = 0; index < sections; ++index) {
+        const MasterPage* page = used[index];
+        if (!hasStories(page))
+            continue;
+        const auto has = [&](const QString& part) { return page->parts.contains(part); };
+        PageSection& section = furniture.section(index);
+        section.titlePage = has(QStringLiteral("header-first")) || has(QStringLiteral("footer-first"));
+        furniture.evenAndOddHeaders = furniture.evenAndOddHeaders || has(QStringLiteral("header-left"))
+                                      || has(QStringLiteral("footer-left"));
+        // A kind of page without a story of its own prints the default one.
+        const MasterStories& read = stories.value(page->name);
+        for (PageKind kind : {PageKind::Default, PageKind::First, PageKind::Even}) {
+            const QString suffix = kind == PageKind::First  ? QStringLiteral("-first")
+                                   : kind == PageKind::Even ? QStringLiteral("-left")
+                                                            : QString();
+            const auto story = [&](const QString& base) {
+                return read.value(has(base + suffix) ? base + suffix : base);
+            };
+            section.headers[std::size_t(kind)] = story(QStringLiteral("header"));
+            section.footers[std::size_t(kind)] = story(QStringLiteral("footer"));
+        }
+    }
+    furniture.breakPagesAtSections();
+    return true;
 }
 
 bool OdtParser::readBody(QXmlStreamReader& xml)
@@ -1116,9 +1167,10 @@ bool OdtParser::readBody(QXmlStreamReader& xml)
             kind = Kind::ListItem;
         } else if (n == u"table") {
             m_inParagraph = false;
+            const QString styleName = attr(xml, QLatin1StringView("style-name")).toString();
+            noteMasterPage(QStringLiteral("table"), styleName);
             m_tables.append(TableState());
-            m_tables.last().styleName = attr(xml, QLatin1StringView("style-name")).toString();
-            noteMasterPage(QStringLiteral("table"), m_tables.last().styleName);
+            m_tables.last().styleName = styleName;
             kind = Kind::Table;
         } else if (n == u"table-column") {
             readColumn(xml);

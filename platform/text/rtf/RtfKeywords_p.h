@@ -16,7 +16,7 @@ enum class Kw : uint8_t {
     // colour table
     Red, Green, Blue,
     // characters
-    Char, U, Uc, Line, Tab, Par, Sect, Sectd, SbkPage, SbkNone, Page,
+    Char, U, Uc, Line, Tab, Par, Sect, Sectd, SbkPage, SbkOdd, SbkEven, SbkNone, Page,
     // character formatting
     Plain, F, Fs, B, I, Ul, UlNone, Strike, Cf, Cb, Super, Sub, NoSuperSub, V, Caps, Scaps,
     // paragraph formatting
@@ -34,8 +34,10 @@ enum class Kw : uint8_t {
     // its PageKind), an endnote's mark, a note's automatic number, the page
     // number, a field's instruction, first-page and facing pages, header
     // and footer distances, note numbering (value: 8 for endnotes, plus
-    // 0 decimal, 1 lower and 2 upper roman, 3 lower and 4 upper letters)
+    // 0 decimal, 1 lower and 2 upper roman, 3 lower and 4 upper letters),
+    // a section's page numbers starting anew and from which
     HeaderFooter, FtnAlt, Chftn, Chpgn, FldInst, TitlePg, FacingP, HeaderY, FooterY, NoteNumbering,
+    PgnRestart, PgnStarts,
 };
 
 struct Keyword {

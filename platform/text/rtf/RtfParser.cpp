@@ -446,10 +446,12 @@ void RtfParser::textKeyword(const Keyword& entry, bool hasParam, int param)
         break;
     case Kw::Sectd:
     case Kw::SbkPage:
-        m_sectionBreaksPage = true;
-        break;
+    case Kw::SbkOdd:
+    case Kw::SbkEven:
     case Kw::SbkNone:
-        m_sectionBreaksPage = false;
+    case Kw::PgnRestart:
+    case Kw::PgnStarts:
+        sectionKeyword(entry.kw, hasParam ? param : 1);
         break;
     case Kw::Page:
         pageBreak();
@@ -813,10 +815,12 @@ void RtfParser::applyBlockFormat()
         return;
     }
     QTextBlockFormat f = blockFormat();
-    if (m_pageBreakPending || (m_sectionPending && m_sectionBreaksPage))
+    if (m_pageBreakPending)
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    if (m_sectionStart > 0)
+        f.setProperty(kSectionProperty, m_sectionStart);
     m_pageBreakPending = false;
-    m_sectionPending = false;
+    m_sectionStart = 0;
     m_cursor.setBlockFormat(f);
 }
 
@@ -844,8 +848,14 @@ void RtfParser::pageBreak()
 void RtfParser::sectionBreak()
 {
     paragraphBreak();
-    if (!m_story && !m_table)
-        m_sectionPending = true;
+    if (m_story || m_table)
+        return;
+    // The section's properties follow its break.
+    const int index = PageFurniture::of(m_document).addSection();
+    if (index > 0)
+        m_sectionStart = index;
+    m_pageNumberRestart = false;
+    m_firstPageNumber = 1;
 }
 
 void RtfParser::commitFont()
@@ -882,6 +892,8 @@ void RtfParser::finish()
         endStory();
     closeTable();
     applyBlockFormat();
+    if (PageFurniture* furniture = PageFurniture::find(m_document))
+        furniture->breakPagesAtSections();
 }
 
 } // namespace platform::text::rtf

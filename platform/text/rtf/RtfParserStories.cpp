@@ -1,5 +1,6 @@
-// The parser's page furniture: headers and footers, footnotes and endnotes
-// with their marks, and the page number and count fields.
+// The parser's page furniture: sections with their headers and footers,
+// footnotes and endnotes with their marks, and the page number and count
+// fields.
 #include "platform/text/ListLabels.h"
 #include "platform/text/PageFieldCode_p.h"
 #include "platform/text/RichTextBuilder.h"
@@ -8,6 +9,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+
+#include <algorithm>
 
 namespace platform::text::rtf {
 
@@ -62,7 +65,7 @@ void RtfParser::furnitureKeyword(const Keyword& entry, int param)
         m_fieldInstruction.clear();
         break;
     case Kw::TitlePg:
-        PageFurniture::of(m_document).titlePage = true;
+        PageFurniture::of(m_document).lastSection().titlePage = true;
         break;
     case Kw::FacingP:
         PageFurniture::of(m_document).evenAndOddHeaders = true;
@@ -86,8 +89,55 @@ void RtfParser::furnitureKeyword(const Keyword& entry, int param)
     }
 }
 
-// Which of the six a group is: its footer bit and its PageKind. The first
-// section's headers are kept; later ones are skipped.
+// Properties of the section being read, which follow its break: how it
+// starts (\sectd: on a new page, with no title page, numbered on) and its
+// page numbers. The first section's come before the text.
+void RtfParser::sectionKeyword(Kw kw, int param)
+{
+    if (kw == Kw::PgnRestart || kw == Kw::PgnStarts) {
+        if (kw == Kw::PgnRestart)
+            m_pageNumberRestart = true;
+        else
+            m_firstPageNumber = std::clamp(param, 0, kMaxControlParameter);
+        PageFurniture* furniture = PageFurniture::find(m_document);
+        const bool first = !furniture || furniture->sectionCount() == 1;
+        // The first section starts from its number without being told to.
+        if (m_pageNumberRestart || (first && m_firstPageNumber != 1))
+            PageFurniture::of(m_document).lastSection().firstPageNumber = m_firstPageNumber;
+        return;
+    }
+    if (kw == Kw::Sectd) {
+        m_pageNumberRestart = false;
+        m_firstPageNumber = 1;
+    }
+    // Nothing to say of a first section that starts with the document.
+    PageFurniture* furniture = PageFurniture::find(m_document);
+    if (!furniture)
+        return;
+    PageSection& section = furniture->lastSection();
+    switch (kw) {
+    case Kw::Sectd:
+        section.start = SectionStart::NewPage;
+        section.titlePage = false;
+        section.firstPageNumber.reset();
+        break;
+    case Kw::SbkOdd:
+        section.start = SectionStart::OddPage;
+        break;
+    case Kw::SbkEven:
+        section.start = SectionStart::EvenPage;
+        break;
+    case Kw::SbkNone:
+        section.start = SectionStart::Continuous;
+        break;
+    default:
+        section.start = SectionStart::NewPage;
+        break;
+    }
+}
+
+// Which of the six a group is: its footer bit and its PageKind; it belongs
+// to the section being read. A section's second story of a kind is skipped.
 void RtfParser::startHeaderOrFooter(int which)
 {
     Group& g = cur();
@@ -96,13 +146,14 @@ void RtfParser::startHeaderOrFooter(int which)
         return;
     }
     PageFurniture& furniture = PageFurniture::of(m_document);
-    const auto kind = static_cast<PageKind>(which & 0xF);
-    QTextDocument* existing = which & 0x10 ? furniture.footer(kind) : furniture.header(kind);
-    if (existing) {
+    const auto kind = static_cast<std::size_t>(which & 0xF);
+    const PageSection& section = furniture.lastSection();
+    if ((which & 0x10 ? section.footers : section.headers)[kind]) {
         g.dest = Dest::Skip;
         return;
     }
-    QTextDocument& story = which & 0x10 ? furniture.makeFooter(kind) : furniture.makeHeader(kind);
+    QTextDocument& story = which & 0x10 ? furniture.makeFooter(static_cast<PageKind>(kind))
+                                        : furniture.makeHeader(static_cast<PageKind>(kind));
     g.dest = Dest::Story;
     m_story = Story{QTextCursor(&story), m_stack.size()};
 }

@@ -172,10 +172,10 @@ void RtfParser::openTable()
         if (!widths.isEmpty())
             format.setColumnWidthConstraints(widths);
     }
-    if (m_pageBreakPending || (m_sectionPending && m_sectionBreaksPage))
+    // A section starting here is marked in the first cell's paragraph.
+    if (m_pageBreakPending)
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     m_pageBreakPending = false;
-    m_sectionPending = false;
     // A table goes before the block it is inserted at; from an empty block
     // that follows another paragraph it goes at that paragraph's end, so that
     // the empty block follows the table instead of standing before it.

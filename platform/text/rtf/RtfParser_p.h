@@ -214,8 +214,9 @@ private:
     void nextCell();
     void closeTable();
 
-    // Headers, footers, notes and page fields.
+    // Headers, footers, notes, page fields and sections.
     void furnitureKeyword(const Keyword& entry, int param);
+    void sectionKeyword(Kw kw, int param);
     void startHeaderOrFooter(int which);
     void startNote();
     void endStory();
@@ -263,8 +264,10 @@ private:
     QTextBlockFormat m_blockFormat;
 
     bool m_pageBreakPending = false;
-    bool m_sectionPending = false;
-    bool m_sectionBreaksPage = true;
+    int m_sectionStart = 0; // the section the next paragraph starts, if any
+    // The section's page numbering: whether it starts anew, and from which.
+    bool m_pageNumberRestart = false;
+    int m_firstPageNumber = 1;
 
     QTextTable* m_table = nullptr;
     int m_row = 0;

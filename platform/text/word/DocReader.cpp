@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace platform::text {
 
@@ -203,8 +204,9 @@ private:
     QList<Style> m_styles;
     int m_defaultFont = -1;
     QHash<quint32, ListLevels> m_lists;
-    // Marks of sections that go on on the same page: paragraph ends, not breaks.
-    QSet<qsizetype> m_continuousSectionMarks;
+    // Section marks, which end paragraphs, by their position: the index of
+    // the section starting after each (0 after the last).
+    QHash<qsizetype, int> m_sectionMarks;
     // Where the main text's characters are in the WordDocument stream, sorted.
     QList<quint32> m_sortedTextFcs;
     // The character formatting runs start from: a paragraph style's with a
@@ -1056,32 +1058,59 @@ void forEachSectionSprm(const Bytes& table, const Bytes& word, quint32 fc, qint6
         forEachSprm(word, qint64(sepx) + 2, qint64(sepx) + 2 + word.u16(sepx), f);
 }
 
+// Each section's mark ends its last paragraph, and the next section starts
+// after it as its properties say: how (unless they say otherwise, on a new
+// page), with a title page or not, and whether its page numbers start anew.
 void DocParser::readSections(quint32 fc, quint32 lcb)
 {
     if (!m_t.has(fc, lcb) || lcb < 4 + 12)
         return;
     const qint64 count = (qint64(lcb) - 4) / 16;
-    // How a section starts: unless its properties say otherwise, on a new page.
-    const auto startsNewPage = [&](qint64 section) {
-        quint8 breakKind = 2;
-        forEachSectionSprm(m_t, m_w, fc, count, section, [&](const Sprm& sprm) {
-            if (sprm.code == 0x3009)
-                breakKind = m_w.u8(sprm.operand);
+    for (qint64 i = 0; i < std::min<qint64>(count, kMaxSections); ++i) {
+        PageSection read;
+        bool restart = false;
+        int firstNumber = 1;
+        forEachSectionSprm(m_t, m_w, fc, count, i, [&](const Sprm& sprm) {
+            switch (sprm.code) {
+            case 0x3009: { // sprmSBkc: continuous, new column, new page, even page, odd page
+                const quint8 kind = m_w.u8(sprm.operand);
+                read.start = kind == 3   ? SectionStart::EvenPage
+                             : kind == 4 ? SectionStart::OddPage
+                             : kind >= 2 ? SectionStart::NewPage
+                                         : SectionStart::Continuous;
+                break;
+            }
+            case 0x300A: // sprmSFTitlePage
+                read.titlePage = m_w.u8(sprm.operand) != 0;
+                break;
+            case 0x3011: // sprmSFPgnRestart
+                restart = m_w.u8(sprm.operand) != 0;
+                break;
+            case 0x501C: // sprmSPgnStart97
+                firstNumber = m_w.u16(sprm.operand);
+                break;
+            case 0x7044: // sprmSPgnStart
+                firstNumber = int(std::min<quint32>(m_w.u32(sprm.operand), std::numeric_limits<int>::max()));
+                break;
+            default:
+                break;
+            }
         });
-        return breakKind >= 2; // not continuous, nor a new column
-    };
-    // A section's mark breaks the page when the next section starts on a new one.
-    for (qint64 i = 0; i < count; ++i) {
+        if (restart)
+            read.firstPageNumber = firstNumber;
+        if (i > 0 || read.titlePage || read.firstPageNumber) {
+            PageFurniture& furniture = PageFurniture::of(m_builder->document());
+            if (i > 0 && furniture.addSection() < 0)
+                break;
+            furniture.lastSection() = read;
+        }
         const qint64 mark = qint64(m_t.u32(fc + 4 * (i + 1))) - 1;
-        if (mark < 0 || mark >= m_text.size() || m_text[mark].c != 0x0C)
-            continue;
-        if (i + 1 == count || !startsNewPage(i + 1))
-            m_continuousSectionMarks.insert(mark);
+        if (mark >= 0 && mark < m_text.size() && m_text[mark].c == 0x0C)
+            m_sectionMarks.insert(mark, i + 1 < count ? int(i + 1) : 0);
     }
 }
 
-// The first section's title page and header and footer distances: its
-// headers are the ones printed.
+// The first section's header and footer distances serve every page.
 void DocParser::readSectionFurniture(quint32 fc, quint32 lcb)
 {
     if (!m_t.has(fc, lcb) || lcb < 4 + 12)
@@ -1089,9 +1118,7 @@ void DocParser::readSectionFurniture(quint32 fc, quint32 lcb)
     const qint64 count = (qint64(lcb) - 4) / 16;
     PageFurniture& furniture = PageFurniture::of(m_builder->document());
     forEachSectionSprm(m_t, m_w, fc, count, 0, [&](const Sprm& sprm) {
-        if (sprm.code == 0x300A) // sprmSFTitlePage
-            furniture.titlePage = m_w.u8(sprm.operand) != 0;
-        else if (sprm.code == 0xB017) // sprmSDyaHdrTop
+        if (sprm.code == 0xB017) // sprmSDyaHdrTop
             furniture.headerDistance = std::clamp(int(m_w.u16(sprm.operand)), 0, 31680) / 20.0;
         else if (sprm.code == 0xB018) // sprmSDyaHdrBottom
             furniture.footerDistance = std::clamp(int(m_w.u16(sprm.operand)), 0, 31680) / 20.0;
@@ -1103,9 +1130,12 @@ void DocParser::emitRange(qsizetype from, qsizetype to)
     qsizetype start = from;
     for (qsizetype i = from; i < to; ++i) {
         const char16_t c = m_text[i].c;
-        if (c == 0x0D || c == 0x07 || (c == 0x0C && m_continuousSectionMarks.contains(i))) {
+        const auto section = c == 0x0C ? m_sectionMarks.constFind(i) : m_sectionMarks.cend();
+        if (c == 0x0D || c == 0x07 || section != m_sectionMarks.cend()) {
             emitParagraph(start, i, i);
             start = i + 1;
+            if (section != m_sectionMarks.cend() && *section > 0)
+                m_builder->startSection(*section);
         }
     }
     if (start < to)
@@ -1139,8 +1169,9 @@ bool DocParser::emitStory(qsizetype from, qsizetype to, QTextDocument& document,
     return builder.isComplete();
 }
 
-// The header stories of the first section, from the header document that
-// starts at start; an empty story is none.
+// The header stories of each section, six a section, from the header
+// document that starts at start. An empty story is the section before's; a
+// lone paragraph mark prints nothing.
 void DocParser::readHeaders(quint32 fc, quint32 lcb, qsizetype start, qsizetype length)
 {
     const qint64 positions = lcb / 4;
@@ -1152,14 +1183,19 @@ void DocParser::readHeaders(quint32 fc, quint32 lcb, qsizetype start, qsizetype 
         PageKind kind;
     } stories[kStoriesPerSection] = {{false, PageKind::Even}, {false, PageKind::Default}, {true, PageKind::Even},
                                      {true, PageKind::Default}, {false, PageKind::First}, {true, PageKind::First}};
-    for (int i = 0; i < kStoriesPerSection; ++i) {
-        const qint64 at = fc + 4 * qint64(kNoteSeparatorStories + i);
-        const quint32 from = m_t.u32(at), to = m_t.u32(at + 4);
-        if (to <= from + 1 || to > length) // empty, a lone paragraph mark, or damage
-            continue;
-        QTextDocument& story = stories[i].footer ? furniture.makeFooter(stories[i].kind)
-                                                 : furniture.makeHeader(stories[i].kind);
-        emitStory(start + from, start + to, story, false);
+    const qint64 sections = std::min<qint64>(furniture.sectionCount(),
+                                             (positions - 1 - kNoteSeparatorStories) / kStoriesPerSection);
+    for (qint64 s = 0; s < sections; ++s) {
+        PageSection& section = furniture.section(int(s));
+        for (int i = 0; i < kStoriesPerSection; ++i) {
+            const qint64 at = fc + 4 * (kNoteSeparatorStories + s * kStoriesPerSection + i);
+            const quint32 from = m_t.u32(at), to = m_t.u32(at + 4);
+            if (to <= from || to > length || (s == 0 && to == from + 1)) // inherited, none, or damage
+                continue;
+            auto& slot = (stories[i].footer ? section.footers : section.headers)[std::size_t(stories[i].kind)];
+            slot = furniture.makeStory();
+            emitStory(start + from, start + to, *slot, false);
+        }
     }
 }
 
@@ -1286,6 +1322,8 @@ bool DocParser::parse()
 
     emitRange(0, m_mainLength);
     m_builder->finish();
+    if (PageFurniture* furniture = PageFurniture::find(m_builder->document()))
+        furniture->breakPagesAtSections();
     return true;
 }
 

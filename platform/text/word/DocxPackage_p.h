@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QMap>
 #include <QString>
 
 #include <optional>
@@ -60,15 +61,16 @@ private:
     std::optional<QByteArray> m_numbering;
 };
 
-// Headers, footers and notes of the document beside its body, which the
-// parser reading document.xml (bodyXml) fills.
+// Headers, footers, sections and notes of the document beside its body,
+// which the parser reading document.xml fills.
 class DocxStories {
 public:
     DocxStories(const DocxParts& parts, QTextDocument& body);
     // Gives the parser of the body its note references.
     void attach(WordprocessingParser& parser);
-    // Reads the headers and footers the body's last section names.
-    void readHeadersAndFooters(const QByteArray& bodyXml);
+    // Gives the body's sections their headers and footers, breaks and page
+    // numbers, once the parser has read the body.
+    void readHeadersAndFooters();
     // Whether the body named more notes than a document may have.
     bool tooManyNotes() const { return m_tooManyNotes; }
 
@@ -85,6 +87,9 @@ private:
     bool m_loaded[2] = {false, false};
     int m_count[2] = {0, 0};
     bool m_tooManyNotes = false;
+    // Each section's properties by index, as the parser met them.
+    QMap<int, QByteArray> m_sections;
+    int m_sectionCount = 1;
 };
 
 } // namespace platform::text

@@ -44,7 +44,7 @@ bool readPackage(ZipPackage& zip, QTextDocument& document)
         return !stories.tooManyNotes();
     });
     if (read)
-        stories.readHeadersAndFooters(*body);
+        stories.readHeadersAndFooters();
     return read;
 }
 

@@ -21,9 +21,11 @@ struct StoryReference {
     QString id;
 };
 
-struct Section {
+struct DocxSection {
     QList<StoryReference> stories;
+    SectionStart start = SectionStart::NewPage;
     bool titlePage = false;
+    std::optional<int> firstPageNumber;
     double headerDistance = -1;
     double footerDistance = -1;
 };
@@ -37,40 +39,53 @@ PageKind kindOf(QStringView type)
     return PageKind::Default;
 }
 
-// The last section's properties: the body's own, which come at its end,
-// with the headers and footers it inherits from the sections before it.
-Section lastSection(const QByteArray& bodyXml)
+SectionStart startOf(QStringView type)
 {
-    Section section;
-    QXmlStreamReader xml(bodyXml);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"sectPr")
-            continue;
-        // A section without a header or footer of some kind keeps the one
-        // the section before it had: only its other properties start anew.
-        section = Section{section.stories};
-        while (xml.readNextStartElement()) {
-            const QStringView n = xml.name();
-            if (n == u"headerReference" || n == u"footerReference") {
-                const StoryReference story{n == u"headerReference", kindOf(attr(xml, QLatin1StringView("type"))),
-                                           attr(xml, QLatin1StringView("id")).toString()};
-                section.stories.removeIf([&](const StoryReference& earlier) {
-                    return earlier.header == story.header && earlier.kind == story.kind;
-                });
-                section.stories.append(story);
-            } else if (n == u"titlePg")
-                section.titlePage = onOff(xml);
-            else if (n == u"pgMar") {
-                bool ok = false;
-                const double header = attr(xml, QLatin1StringView("header")).toDouble(&ok);
-                if (ok && header >= 0 && header / 20 < kMaxLengthPoints)
-                    section.headerDistance = header / 20;
-                const double footer = attr(xml, QLatin1StringView("footer")).toDouble(&ok);
-                if (ok && footer >= 0 && footer / 20 < kMaxLengthPoints)
-                    section.footerDistance = footer / 20;
-            }
-            xml.skipCurrentElement();
+    // A new column goes on on the page: the text is laid out in one.
+    if (type == u"continuous" || type == u"nextColumn")
+        return SectionStart::Continuous;
+    if (type == u"oddPage")
+        return SectionStart::OddPage;
+    if (type == u"evenPage")
+        return SectionStart::EvenPage;
+    return SectionStart::NewPage;
+}
+
+// A section's properties, which come at its end (a captured w:sectPr).
+DocxSection readSection(const QByteArray& properties)
+{
+    DocxSection section;
+    QXmlStreamReader xml(properties);
+    if (!xml.readNextStartElement())
+        return section;
+    while (xml.readNextStartElement()) {
+        const QStringView n = xml.name();
+        if (n == u"headerReference" || n == u"footerReference") {
+            const StoryReference story{n == u"headerReference", kindOf(attr(xml, QLatin1StringView("type"))),
+                                       attr(xml, QLatin1StringView("id")).toString()};
+            section.stories.removeIf([&](const StoryReference& earlier) {
+                return earlier.header == story.header && earlier.kind == story.kind;
+            });
+            section.stories.append(story);
+        } else if (n == u"type") {
+            section.start = startOf(attr(xml, QLatin1StringView("val")));
+        } else if (n == u"titlePg") {
+            section.titlePage = onOff(xml);
+        } else if (n == u"pgNumType") {
+            bool ok = false;
+            const int start = attr(xml, QLatin1StringView("start")).toInt(&ok);
+            if (ok)
+                section.firstPageNumber = start;
+        } else if (n == u"pgMar") {
+            bool ok = false;
+            const double header = attr(xml, QLatin1StringView("header")).toDouble(&ok);
+            if (ok && header >= 0 && header / 20 < kMaxLengthPoints)
+                section.headerDistance = header / 20;
+            const double footer = attr(xml, QLatin1StringView("footer")).toDouble(&ok);
+            if (ok && footer >= 0 && footer / 20 < kMaxLengthPoints)
+                section.footerDistance = footer / 20;
         }
+        xml.skipCurrentElement();
     }
     return section;
 }
@@ -134,6 +149,29 @@ QHash<QString, QByteArray> splitNotes(const QByteArray& bytes)
     return notes;
 }
 
+// The story a header or footer reference names, read once for all the
+// sections naming its part; null when there is no such part.
+std::shared_ptr<QTextDocument> readStoryPart(const DocxParts& parts, const PageFurniture& furniture,
+                                             const StoryReference& story,
+                                             QHash<QString, std::shared_ptr<QTextDocument>>& read)
+{
+    const auto relationship = parts.relationships().constFind(story.id);
+    if (relationship == parts.relationships().constEnd() || relationship->external)
+        return nullptr;
+    const QString part = resolvePart(parts.base(), relationship->target);
+    const auto known = read.constFind(part);
+    if (known != read.constEnd())
+        return *known;
+    const std::optional<QByteArray> bytes = parts.zip().contains(part) ? parts.zip().read(part) : std::nullopt;
+    std::shared_ptr<QTextDocument> document;
+    if (bytes) {
+        document = furniture.makeStory();
+        readStory(parts, part, *bytes, story.header ? QStringLiteral("hdr") : QStringLiteral("ftr"), *document);
+    }
+    read.insert(part, document);
+    return document;
+}
+
 } // namespace
 
 DocxStories::DocxStories(const DocxParts& parts, QTextDocument& body) : m_parts(parts), m_body(body) {}
@@ -142,6 +180,12 @@ void DocxStories::attach(WordprocessingParser& parser)
 {
     parser.setNoteReference([this](bool endnote, const QString& id, const QString& customMark) {
         return reference(endnote, id, customMark);
+    });
+    parser.setSectionEnd([this](int index, const QByteArray& properties, bool followed) {
+        if (index >= kMaxSections)
+            return;
+        m_sections[index] = properties;
+        m_sectionCount = std::max(m_sectionCount, index + (followed ? 2 : 1));
     });
 }
 
@@ -180,28 +224,32 @@ WordprocessingParser::NoteMark DocxStories::reference(bool endnote, const QStrin
     return {index, mark};
 }
 
-void DocxStories::readHeadersAndFooters(const QByteArray& bodyXml)
+void DocxStories::readHeadersAndFooters()
 {
-    const Section section = lastSection(bodyXml);
-    if (section.stories.isEmpty())
+    QList<DocxSection> sections;
+    for (int index = 0; index < std::min(m_sectionCount, kMaxSections); ++index)
+        sections.append(readSection(m_sections.value(index)));
+    if (sections.size() == 1 && sections[0].stories.isEmpty() && !sections[0].firstPageNumber)
         return;
     PageFurniture& furniture = PageFurniture::of(m_body);
-    furniture.titlePage = section.titlePage;
     furniture.evenAndOddHeaders = evenAndOddHeaders(m_parts.partOfType(u"/settings"));
-    furniture.headerDistance = section.headerDistance;
-    furniture.footerDistance = section.footerDistance;
-    for (const StoryReference& story : section.stories) {
-        const auto relationship = m_parts.relationships().constFind(story.id);
-        if (relationship == m_parts.relationships().constEnd() || relationship->external)
-            continue;
-        const QString part = resolvePart(m_parts.base(), relationship->target);
-        const std::optional<QByteArray> bytes =
-            m_parts.zip().contains(part) ? m_parts.zip().read(part) : std::nullopt;
-        if (!bytes)
-            continue;
-        QTextDocument& document = story.header ? furniture.makeHeader(story.kind) : furniture.makeFooter(story.kind);
-        readStory(m_parts, part, *bytes, story.header ? QStringLiteral("hdr") : QStringLiteral("ftr"), document);
+    furniture.headerDistance = sections[0].headerDistance;
+    furniture.footerDistance = sections[0].footerDistance;
+    // Sections naming one part share what is read of it.
+    QHash<QString, std::shared_ptr<QTextDocument>> read;
+    for (qsizetype index = 0; index < sections.size(); ++index) {
+        if (index > 0 && furniture.addSection() < 0)
+            break;
+        const DocxSection& section = sections[index];
+        PageSection& target = furniture.lastSection();
+        target.start = section.start;
+        target.titlePage = section.titlePage;
+        target.firstPageNumber = section.firstPageNumber;
+        for (const StoryReference& story : section.stories)
+            (story.header ? target.headers : target.footers)[std::size_t(story.kind)] =
+                readStoryPart(m_parts, furniture, story, read);
     }
+    furniture.breakPagesAtSections();
 }
 
 } // namespace platform::text

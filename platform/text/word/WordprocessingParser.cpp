@@ -258,6 +258,9 @@ void WordprocessingParser::readParagraphProperties(QXmlStreamReader& xml, Paragr
         } else if (n == u"rPr") {
             readRunProperties(xml, p.mark, nullptr);
             continue;
+        } else if (n == u"sectPr") {
+            p.section = captureElement(xml);
+            continue;
         }
         xml.skipCurrentElement();
     }
@@ -738,6 +741,8 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                     Paragraph joined;
                     readParagraphProperties(xml, joined);
                     m_paragraph.mark.setProperty(kHiddenTextProperty, joined.mark.boolProperty(kHiddenTextProperty));
+                    if (!joined.section.isEmpty())
+                        m_paragraph.section = joined.section;
                 } else {
                     xml.skipCurrentElement();
                 }
@@ -840,6 +845,8 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                 const QStringView type = attr(xml, QLatin1StringView("type"));
                 if (type == u"Word.Comment" || type == u"Word.Deletion")
                     xml.skipCurrentElement();
+            } else if (n == u"sectPr" && m_sectionEnd) {
+                endSection(captureElement(xml), false);
             } else if (readFieldOrNote(xml)) {
             } else if (n == u"instrText" || n == u"delText" || n == u"delInstrText" || n == u"del"
                        || n == u"moveFrom" || n == u"sectPr" || n == u"trPr"
@@ -859,6 +866,7 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                 // the next, as a word processor prints it.
                 if (m_paragraph.mark.boolProperty(kHiddenTextProperty)) {
                     m_joinNext = true;
+                    endSection(std::exchange(m_paragraph.section, {}), true);
                     continue;
                 }
                 if (m_inParagraph)
@@ -866,6 +874,7 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
                 m_inParagraph = false;
                 m_paragraphStarted = false;
                 placeFloating();
+                endSection(std::exchange(m_paragraph.section, {}), true);
             } else if (n == u"AlternateContent") {
                 if (!m_alternateTaken.isEmpty())
                     m_alternateTaken.removeLast();
@@ -896,6 +905,16 @@ bool WordprocessingParser::readBody(QXmlStreamReader& xml)
         }
     }
     return !xml.hasError();
+}
+
+void WordprocessingParser::endSection(const QByteArray& properties, bool atParagraph)
+{
+    // Sections end in the body's own flow, never inside a table or box.
+    if (properties.isEmpty() || !m_sectionEnd || !m_tables.isEmpty() || m_boxDepth > 0)
+        return;
+    m_sectionEnd(m_section, properties, atParagraph);
+    if (atParagraph)
+        m_builder.startSection(++m_section);
 }
 
 bool WordprocessingParser::readDocument(const QByteArray& bytes, const QString& rootName)

@@ -58,6 +58,12 @@ public:
     bool readDocument(const QByteArray& xml, const QString& rootName);
     // Note references print their marks through this; without it, none.
     void setNoteReference(NoteReference reference) { m_noteReference = std::move(reference); }
+    // The properties (a captured w:sectPr) of the body's section of that
+    // index (0 for the first), which end it; followed when it ends at a
+    // paragraph, after which the next section starts. Without it sections
+    // are not told apart.
+    using SectionEnd = std::function<void(int index, const QByteArray& properties, bool followed)>;
+    void setSectionEnd(SectionEnd end) { m_sectionEnd = std::move(end); }
 
 private:
     struct Paragraph {
@@ -67,6 +73,7 @@ private:
         QString numId;
         int level = -1;
         bool hasNumbering = false;
+        QByteArray section; // the properties of the section it ends
     };
     struct Style {
         QString parent;
@@ -133,6 +140,8 @@ private:
     void endFieldOrNote(QStringView name);
     // The text after a reference that writes its own mark, printed as it.
     void emitCustomNoteMark(const QString& text);
+    // A section of the body ends; after a paragraph, the next one starts.
+    void endSection(const QByteArray& properties, bool atParagraph);
 
     ResolvedStyle resolve(const QString& styleId);
     void ensureParagraph();
@@ -168,6 +177,8 @@ private:
     int m_boxDepth = 0;
     QList<bool> m_alternateTaken; // of the mc:AlternateContent elements open
     NoteReference m_noteReference;
+    SectionEnd m_sectionEnd;
+    int m_section = 0; // of the body's text being read
     int m_fieldDepth = 0;        // complex fields open
     QString m_fieldInstruction;  // of the outermost one
     int m_pageField = 0;         // PageField of the result being read, or 0

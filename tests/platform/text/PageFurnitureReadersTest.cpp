@@ -232,7 +232,8 @@ TEST_P(PageFurnitureReaderTest, HeadersAndFootersByKindOfPage)
     ASSERT_TRUE(GetParam().read(GetParam().build(), body));
     const PageFurniture* furniture = PageFurniture::find(body);
     ASSERT_NE(furniture, nullptr);
-    EXPECT_TRUE(furniture->titlePage);
+    ASSERT_EQ(furniture->sectionCount(), 1);
+    EXPECT_TRUE(furniture->section(0).titlePage);
     EXPECT_TRUE(furniture->evenAndOddHeaders);
     EXPECT_TRUE(textOf(furniture->header(PageKind::Default)).startsWith("Header words"));
     EXPECT_EQ(textOf(furniture->header(PageKind::First)), "First words");
@@ -264,7 +265,9 @@ TEST(DocxPageFurniture, LastSectionInheritsHeadersAndFooters)
     EXPECT_EQ(textOf(furniture->header(PageKind::First)), "First words");
     EXPECT_EQ(textOf(furniture->header(PageKind::Even)), "First words");
     EXPECT_EQ(textOf(furniture->footer(PageKind::Default)), "Footer words");
-    EXPECT_TRUE(furniture->titlePage);
+    ASSERT_EQ(furniture->sectionCount(), 2);
+    EXPECT_FALSE(furniture->section(0).titlePage);
+    EXPECT_TRUE(furniture->section(1).titlePage);
 }
 
 TEST_P(PageFurnitureReaderTest, NotesWithTheirMarks)
@@ -312,7 +315,7 @@ TEST(OdtPageFurniture, MasterPageOfTheFirstParagraphAndNotesOutOfPlace)
     PageFurniture* furniture = PageFurniture::find(document);
     ASSERT_NE(furniture, nullptr);
     EXPECT_EQ(textOf(furniture->header(PageKind::Default)), "Other words");
-    EXPECT_FALSE(furniture->titlePage);
+    EXPECT_FALSE(furniture->section(0).titlePage);
     EXPECT_EQ(furniture->footer(PageKind::Default), nullptr);
     ASSERT_EQ(furniture->notes().size(), 2u);
     EXPECT_EQ(furniture->noteText(0).toPlainText(), "outer");
@@ -341,7 +344,7 @@ TEST(RtfPageFurniture, MarksStoriesAndDamage)
         {"mark followed by text has no note", R"(A{\super\chftn}B{\footnote\pard x})", "A1B1", {"1"}, "<none>"},
         {"page number character", R"({\header\pard p\chpgn\par}body)", "body", {}, "p1"},
         {"note in header left out", R"({\header\pard H{\footnote N}\par}body)", "body", {}, "H"},
-        {"first section's header kept", R"({\header\pard One\par}a\sect{\header\pard Two\par}b)", "a\nb", {}, "One"},
+        {"a later section's own header", R"({\header\pard One\par}a\sect{\header\pard Two\par}b)", "a\nb", {}, "Two"},
         {"cut inside a note", R"(Body{\super\chftn}{\footnote\pard{\super\chftn} cut)", "Body1", {"1"}, "<none>"},
         {"cut inside a header", R"(Body{\header\pard cut)", "Body", {}, "cut"},
     };
@@ -527,3 +530,93 @@ TEST(DocxPageFurniture, DamagedStoriesKeepTheBody)
 }
 
 } // namespace
+
+namespace {
+
+const char* startName(SectionStart start)
+{
+    switch (start) {
+    case SectionStart::NewPage: return "new page";
+    case SectionStart::OddPage: return "odd page";
+    case SectionStart::EvenPage: return "even page";
+    case SectionStart::Continuous: return "continuous";
+    }
+    return "?";
+}
+
+// Each section as read: how it starts, its title page, first page number,
+// and the default and first-page headers it prints.
+QStringList sectionsOf(const PageFurniture* furniture)
+{
+    QStringList sections;
+    if (!furniture)
+        return sections;
+    const auto headers = furniture->storiesOf(false, PageKind::Default);
+    const auto firsts = furniture->storiesOf(false, PageKind::First);
+    for (int index = 0; index < furniture->sectionCount(); ++index) {
+        const PageSection& section = furniture->section(index);
+        sections.append(QStringLiteral("%1%2%3 [%4] [%5]")
+                            .arg(startName(section.start), section.titlePage ? ", title page" : "",
+                                 section.firstPageNumber ? QStringLiteral(", from %1").arg(*section.firstPageNumber)
+                                                         : QString(),
+                                 textOf(headers[index]), textOf(firsts[index])));
+    }
+    return sections;
+}
+
+// The body's paragraphs with the section each starts and a mark where a
+// page breaks before it.
+QStringList paragraphsOf(const QTextDocument& body)
+{
+    QStringList paragraphs;
+    for (QTextBlock block = body.begin(); block.isValid(); block = block.next()) {
+        if (block.text().isEmpty())
+            continue;
+        const QTextBlockFormat format = block.blockFormat();
+        QString paragraph = block.text();
+        if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            paragraph.prepend(QLatin1String("| "));
+        if (format.hasProperty(kSectionProperty))
+            paragraph += QStringLiteral(" (%1)").arg(format.intProperty(kSectionProperty));
+        paragraphs.append(paragraph);
+    }
+    return paragraphs;
+}
+
+} // namespace
+
+// The documents of several sections as each reader gives them to the
+// printer: the sections' properties and headers, their first paragraphs
+// marked, and the pages broken where they start on one.
+TEST(PageFurnitureSections, EachReaderMarksItsSections)
+{
+    const QStringList wordSections = {
+        "new page [Alpha 9 of 9] [<none>]", "new page, title page, from 1 [Beta 9] [Title 9]",
+        "continuous [Gamma 9] [Title 9]", "odd page [Gamma 9] [Title 9]"};
+    const QStringList wordParagraphs = {"one", "| two (1)", "| three", "four (2)", "| five", "| six (3)"};
+    const QStringList odtSections = {"new page [Alpha 9 of 9] [Alpha 9 of 9]",
+                                     "new page, title page, from 1 [Beta 9] [Title 9]",
+                                     "new page [Alpha 9 of 9] [Alpha 9 of 9]"};
+    const QStringList odtParagraphs = {"one", "| two (1)", "| three", "| four (2)"};
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        std::function<bool(const QByteArray&, QTextDocument&)> read;
+        QStringList sections;
+        QStringList paragraphs;
+    } cases[] = {
+        {"docx", testsupport::docxWithSections(), readDocxData, wordSections, wordParagraphs},
+        {"rtf", testsupport::rtfWithSections(),
+         [](const QByteArray& bytes, QTextDocument& document) { return readRtfData(bytes, document, QString()); },
+         wordSections, wordParagraphs},
+        {"doc", testsupport::docWithSections(), readDocData, wordSections, wordParagraphs},
+        {"odt", testsupport::odtWithSections(), readOdtData, odtSections, odtParagraphs},
+        {"fodt", testsupport::flatOdtWithSections(), readFlatOdtData, odtSections, odtParagraphs},
+    };
+    for (const auto& c : cases) {
+        QTextDocument body;
+        ASSERT_TRUE(c.read(c.bytes, body)) << c.name;
+        EXPECT_EQ(sectionsOf(PageFurniture::find(body)), c.sections) << c.name;
+        EXPECT_EQ(paragraphsOf(body), c.paragraphs) << c.name;
+    }
+}

@@ -5,11 +5,13 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
 #include <gtest/gtest.h>
 
 #include <poppler-qt6.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 using platform::text::PageFurniture;
@@ -27,7 +29,7 @@ TEST(PageFurniture, belongsToItsBody)
 
 // Which header each page takes, for every combination of the two switches,
 // when the document gives all three.
-TEST(PageFurniture, headerForPage)
+TEST(PageFurniture, kindOfPage)
 {
     struct Case {
         bool titlePage, evenAndOdd;
@@ -44,12 +46,12 @@ TEST(PageFurniture, headerForPage)
         PageFurniture& furniture = PageFurniture::of(body);
         for (PageKind kind : {PageKind::Default, PageKind::First, PageKind::Even})
             furniture.makeHeader(kind);
-        furniture.titlePage = c.titlePage;
+        furniture.lastSection().titlePage = c.titlePage;
         furniture.evenAndOddHeaders = c.evenAndOdd;
-        EXPECT_EQ(furniture.headerForPage(1), furniture.header(c.page1)) << c.titlePage << c.evenAndOdd;
-        EXPECT_EQ(furniture.headerForPage(2), furniture.header(c.page2)) << c.titlePage << c.evenAndOdd;
-        EXPECT_EQ(furniture.headerForPage(3), furniture.header(c.page3)) << c.titlePage << c.evenAndOdd;
-        EXPECT_EQ(furniture.footerForPage(1), nullptr);
+        EXPECT_EQ(furniture.kindOf({0, 1, true}), c.page1) << c.titlePage << c.evenAndOdd;
+        EXPECT_EQ(furniture.kindOf({0, 2, false}), c.page2) << c.titlePage << c.evenAndOdd;
+        EXPECT_EQ(furniture.kindOf({0, 3, false}), c.page3) << c.titlePage << c.evenAndOdd;
+        EXPECT_EQ(furniture.footer(c.page1), nullptr);
     }
 }
 
@@ -60,9 +62,9 @@ TEST(PageFurniture, titlePageWithoutItsOwnHeaderPrintsNone)
     QTextDocument body;
     PageFurniture& furniture = PageFurniture::of(body);
     furniture.makeHeader(PageKind::Default);
-    furniture.titlePage = true;
-    EXPECT_EQ(furniture.headerForPage(1), nullptr);
-    EXPECT_NE(furniture.headerForPage(2), nullptr);
+    furniture.lastSection().titlePage = true;
+    EXPECT_EQ(furniture.header(furniture.kindOf({0, 1, true})), nullptr);
+    EXPECT_NE(furniture.header(furniture.kindOf({0, 2, false})), nullptr);
 }
 
 namespace {
@@ -153,7 +155,7 @@ TEST(PageFurniture, headersAndFootersPrintOnEveryPage)
     QTextCursor cursor(&body);
     addLines(cursor, 0, 110);
     PageFurniture& furniture = PageFurniture::of(body);
-    furniture.titlePage = true;
+    furniture.lastSection().titlePage = true;
     QTextCursor first(&furniture.makeHeader(PageKind::First));
     first.insertText(QStringLiteral("Letterhead"));
     QTextCursor header(&furniture.makeHeader(PageKind::Default));
@@ -237,4 +239,130 @@ TEST(PageFurniture, followsTheTextIntoAnotherDocument)
     ASSERT_NE(PageFurniture::find(target), nullptr);
     EXPECT_NE(PageFurniture::find(target)->header(PageKind::Default), nullptr);
     EXPECT_EQ(PageFurniture::find(read), nullptr);
+}
+
+namespace {
+
+using platform::text::kSectionProperty;
+using platform::text::PageSection;
+using platform::text::SectionStart;
+
+// A paragraph of the body; section > 0 starts that section.
+void addParagraph(QTextCursor& cursor, const QString& text, int section = 0)
+{
+    QTextBlockFormat format;
+    if (section > 0)
+        format.setProperty(kSectionProperty, section);
+    if (cursor.atStart())
+        cursor.setBlockFormat(format);
+    else
+        cursor.insertBlock(format);
+    cursor.insertText(text);
+}
+
+// A section's default header: its name and the page number.
+void setHeader(PageFurniture& furniture, PageSection& section, const QString& name)
+{
+    section.headers[0] = furniture.makeStory();
+    QTextCursor header(section.headers[0].get());
+    header.insertText(name + QLatin1Char(' '));
+    addField(header, PageField::PageNumber);
+}
+
+QStringList printedPages(QTextDocument& body)
+{
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath("sections.pdf");
+    if (!platform::text::printToPDF(body, a4(), pdf))
+        return {"<not printed>"};
+    const auto facts = testsupport::inspectPdf(pdf);
+    QStringList pages;
+    for (const QString& text : facts ? facts->pageTexts : QStringList())
+        pages.append(text.simplified());
+    return pages;
+}
+
+} // namespace
+
+// Where sections start and which header each page prints: blank pages only
+// where the number would have the wrong parity, a continuous section that
+// starts a page taking it, a section starting with a table, headers
+// inherited unless a section says not.
+TEST(PageFurniture, sectionsOfPages)
+{
+    const struct {
+        const char* name;
+        std::function<void(QTextCursor&, PageFurniture&)> build;
+        QStringList pages;
+    } cases[] = {
+        {"even page after an odd one: no blank page",
+         [](QTextCursor& body, PageFurniture& f) {
+             setHeader(f, f.lastSection(), "Alpha");
+             f.addSection();
+             f.lastSection().start = SectionStart::EvenPage;
+             setHeader(f, f.lastSection(), "Beta");
+             addParagraph(body, "one");
+             addParagraph(body, "two", 1);
+         },
+         {"Alpha 1 one", "Beta 2 two"}},
+        {"odd page numbered 2 again: a blank page of the section before",
+         [](QTextCursor& body, PageFurniture& f) {
+             setHeader(f, f.lastSection(), "Alpha");
+             f.addSection();
+             f.lastSection().start = SectionStart::OddPage;
+             f.lastSection().firstPageNumber = 2;
+             setHeader(f, f.lastSection(), "Beta");
+             addParagraph(body, "one");
+             addParagraph(body, "two", 1);
+         },
+         {"Alpha 1 one", "Alpha 2", "Beta 2 two"}},
+        {"continuous section at the top of a page takes it",
+         [](QTextCursor& body, PageFurniture& f) {
+             setHeader(f, f.lastSection(), "Alpha");
+             f.addSection();
+             f.lastSection().start = SectionStart::Continuous;
+             setHeader(f, f.lastSection(), "Beta");
+             addParagraph(body, "one");
+             addParagraph(body, "two", 1);
+             QTextBlockFormat format = body.blockFormat();
+             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+             body.setBlockFormat(format);
+         },
+         {"Alpha 1 one", "Beta 2 two"}},
+        {"a section starting with a table",
+         [](QTextCursor& body, PageFurniture& f) {
+             setHeader(f, f.lastSection(), "Alpha");
+             f.addSection();
+             setHeader(f, f.lastSection(), "Beta");
+             addParagraph(body, "one");
+             body.insertBlock();
+             QTextTable* table = body.insertTable(1, 1);
+             QTextCursor cell = table->cellAt(0, 0).firstCursorPosition();
+             QTextBlockFormat format;
+             format.setProperty(kSectionProperty, 1);
+             cell.setBlockFormat(format);
+             cell.insertText("cell");
+         },
+         {"Alpha 1 one", "Beta 2 cell"}},
+        {"inherited, then not",
+         [](QTextCursor& body, PageFurniture& f) {
+             setHeader(f, f.lastSection(), "Alpha");
+             f.addSection();
+             f.addSection();
+             f.lastSection().inheritsStories = false;
+             addParagraph(body, "one");
+             addParagraph(body, "two", 1);
+             addParagraph(body, "three", 2);
+         },
+         {"Alpha 1 one", "Alpha 2 two", "three"}},
+    };
+    for (const auto& c : cases) {
+        QTextDocument body;
+        setUp(body);
+        QTextCursor cursor(&body);
+        PageFurniture& furniture = PageFurniture::of(body);
+        c.build(cursor, furniture);
+        furniture.breakPagesAtSections();
+        EXPECT_EQ(printedPages(body), c.pages) << c.name;
+    }
 }
