@@ -12,10 +12,6 @@
 
 namespace testsupport {
 
-namespace {
-
-const char kW[] = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
-
 void put16(QByteArray& d, qsizetype at, quint16 v)
 {
     if (d.size() < at + 2)
@@ -43,6 +39,10 @@ QByteArray le32(quint32 v)
     put32(d, 0, v);
     return d;
 }
+
+namespace {
+
+const char kW[] = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 
 } // namespace
 
@@ -665,7 +665,8 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
     // The text, then the formatting pages.
     const quint32 firstPage = std::max<quint32>(8, (k16 + quint32(m_text16.size()) + 511) / 512);
     QList<quint32> chpxFcs, papxFcs;
-    const QList<QByteArray> pages = fkpPages(m_chpx, false, chpxFcs) + fkpPages(m_papx, true, papxFcs);
+    const QList<QByteArray> pages = formattingPages(m_chpx, FkpKind::Characters, chpxFcs)
+                                    + formattingPages(m_papx, FkpKind::Paragraphs, papxFcs);
     QByteArray word(qsizetype(firstPage + pages.size()) * 512, '\0');
     put16(word, 0, 0xA5EC);
     put16(word, 2, 0xC1);
@@ -822,11 +823,13 @@ void DocBuilder::add(QChar c, bool eightBit)
         m_text16 += le16(c.unicode());
 }
 
-QList<QByteArray> DocBuilder::fkpPages(const QList<Range>& ranges, bool paragraphs, QList<quint32>& firstFcs)
+QList<QByteArray> formattingPages(const QList<PropertyRange>& ranges, FkpKind kind, QList<quint32>& firstFcs)
 {
     // Each page takes the ranges that fit: their bounds and offsets from the
     // front, their modifiers from the back.
-    const int entrySize = paragraphs ? 4 + 13 : 4 + 1;
+    const bool paragraphs = kind != FkpKind::Characters;
+    const int offsetEntry = kind == FkpKind::Paragraphs ? 13 : kind == FkpKind::Word6Paragraphs ? 7 : 1;
+    const int entrySize = 4 + offsetEntry;
     QList<QByteArray> pages;
     for (qsizetype next = 0; next < ranges.size() || pages.isEmpty();) {
         QByteArray page(512, '\0');
@@ -836,7 +839,9 @@ QList<QByteArray> DocBuilder::fkpPages(const QList<Range>& ranges, bool paragrap
         for (; next + n < ranges.size(); ++n) {
             const QByteArray& g = ranges[next + n].grpprl;
             QByteArray blob;
-            if (paragraphs)
+            if (kind == FkpKind::Word6Paragraphs)
+                blob = char((g.size() + 1) / 2) + g + QByteArray(g.size() % 2, '\0');
+            else if (paragraphs)
                 blob = g.size() % 2 == 1 ? char((g.size() + 1) / 2) + g : QByteArray(1, '\0') + char(g.size() / 2) + g;
             else if (!g.isEmpty())
                 blob = char(g.size()) + g;
@@ -849,7 +854,7 @@ QList<QByteArray> DocBuilder::fkpPages(const QList<Range>& ranges, bool paragrap
         }
         for (int i = 0; i < n; ++i) {
             put32(page, 4 * i, ranges[next + i].from);
-            page[4 * (n + 1) + (paragraphs ? 13 : 1) * i] = char(offsets[i] / 2);
+            page[4 * (n + 1) + offsetEntry * i] = char(offsets[i] / 2);
         }
         put32(page, 4 * n, n > 0 ? ranges[next + n - 1].to : 0);
         page[511] = char(n);

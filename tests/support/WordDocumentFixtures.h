@@ -90,6 +90,23 @@ QByteArray docWithSections();
 QByteArray odtWithSections();
 QByteArray flatOdtWithSections();
 
+// Little-endian values put into data (growing it as needed) or made alone.
+void put16(QByteArray& d, qsizetype at, quint16 v);
+void put32(QByteArray& d, qsizetype at, quint32 v);
+QByteArray le16(quint16 v);
+QByteArray le32(quint32 v);
+
+// Property modifiers over a range of the text stream's bytes.
+struct PropertyRange {
+    quint32 from, to;
+    QByteArray grpprl; // a paragraph's starts with its style index
+};
+enum class FkpKind { Characters, Paragraphs, Word6Paragraphs };
+// Formatting pages of 512 bytes for contiguous ranges in order, as many as
+// they need; firstFcs takes each page's first position. Word 6 and 95
+// paragraph pages have shorter entries and count sizes in whole words.
+QList<QByteArray> formattingPages(const QList<PropertyRange>& ranges, FkpKind kind, QList<quint32>& firstFcs);
+
 // Word 97 property modifiers with 8-, 16- and 32-bit operands.
 QByteArray sprm8(quint16 code, quint8 v);
 QByteArray sprm16(quint16 code, quint16 v);
@@ -164,17 +181,12 @@ public:
 private:
     static constexpr quint32 k8 = 1024;
     static constexpr quint32 k16 = 2048;
-    struct Range {
-        quint32 from, to;
-        QByteArray grpprl;
-    };
     quint32 fc() const;
     void add(QChar c, bool eightBit);
-    static QList<QByteArray> fkpPages(const QList<Range>& ranges, bool paragraphs, QList<quint32>& firstFcs);
     QByteArray styleSheet() const;
 
     QByteArray m_text8, m_text16;
-    QList<Range> m_chpx, m_papx;
+    QList<PropertyRange> m_chpx, m_papx;
     QList<Style> m_styles;
     quint16 m_defaultFont = 0;
     QList<List> m_lists{{0x1234, 23}};

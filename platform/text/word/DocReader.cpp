@@ -1,13 +1,15 @@
 #include "platform/text/word/DocReader.h"
 
 #include "platform/text/word/CompoundFile.h"
+#include "platform/text/word/DocFile_p.h"
+#include "platform/text/word/Word6Format_p.h"
 #include "platform/text/FontFamilies.h"
 #include "platform/text/ListLabels.h"
 #include "platform/text/PageFieldCode_p.h"
 #include "platform/text/PageFurniture.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
-#include "platform/text/Windows1252.h"
+#include "platform/text/TextLog_p.h"
 
 #include <QColor>
 #include <QHash>
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <limits>
 
 namespace platform::text {
@@ -24,38 +27,20 @@ namespace platform::text {
 namespace {
 
 constexpr qint64 kMaxDocFileBytes = 256LL * 1024 * 1024;
+// Word 97 and later number their file information blocks from here.
+constexpr int kFirstWord97Fib = 0xC0;
 constexpr int kMaxFieldDepth = 64;
 // A field's code is kept this far: its first word names the field.
 constexpr int kMaxFieldCode = 256;
 // The header stories: six separators of the notes, then six for each
 // section (even and odd header, even and odd footer, first header and footer).
-constexpr int kNoteSeparatorStories = 6;
 constexpr int kStoriesPerSection = 6;
+constexpr quint8 kAllStories = 0x3F;
 constexpr int kMaxFonts = 32767;
 constexpr int kMaxLists = 32767;
 constexpr int kMaxStyles = 4095; // style indices are 12 bits
 constexpr int kNoStyle = 0x0FFF;
 constexpr int kMaxStyleDepth = 32;
-
-// Little-endian reads that answer 0 past the end of the data.
-struct Bytes {
-    const QByteArray& d;
-    bool has(qint64 at, qint64 n) const { return at >= 0 && n >= 0 && at <= d.size() && n <= d.size() - at; }
-    quint8 u8(qint64 at) const { return has(at, 1) ? quint8(d[at]) : 0; }
-    quint16 u16(qint64 at) const { return has(at, 2) ? qFromLittleEndian<quint16>(d.constData() + at) : 0; }
-    quint32 u32(qint64 at) const { return has(at, 4) ? qFromLittleEndian<quint32>(d.constData() + at) : 0; }
-    qint16 s16(qint64 at) const { return qint16(u16(at)); }
-};
-
-const QRgb kIcoColors[17] = {0,        0x000000, 0x0000FF, 0x00FFFF, 0x00FF00, 0xFF00FF,
-                             0xFF0000, 0xFFFF00, 0xFFFFFF, 0x000080, 0x008080, 0x008000,
-                             0x800080, 0x800000, 0x808000, 0x808080, 0xC0C0C0};
-
-struct Sprm {
-    quint16 code;
-    qint64 operand; // offset of the operand in the data
-    qint64 size;
-};
 
 // The operand size of a property modifier; -1 when it cannot be walked.
 qint64 operandSize(const Bytes& b, quint16 sprm, qint64 at)
@@ -77,29 +62,29 @@ qint64 operandSize(const Bytes& b, quint16 sprm, qint64 at)
     }
 }
 
-// Walks a list of property modifiers [from, to).
-template <typename F>
-void forEachSprm(const Bytes& b, qint64 from, qint64 to, F&& f)
+} // namespace
+
+std::optional<Sprm> word97SprmAt(const Bytes& b, qint64 at, qint64 to)
 {
-    qint64 at = from;
-    while (at + 2 <= to && b.has(at, 2)) {
-        const quint16 code = b.u16(at);
-        const qint64 size = operandSize(b, code, at + 2);
-        if (size < 0 || at + 2 + size > to)
-            return;
-        qint64 operand = at + 2;
-        qint64 length = size;
-        if ((code >> 13) == 6) { // the size byte(s) precede the operand
-            const qint64 prefix = (code == 0xD608 || code == 0xD606) ? 2 : 1;
-            operand += prefix;
-            length -= prefix;
-            if (operand + length > to)
-                return;
-        }
-        f(Sprm{code, operand, length});
-        at += 2 + size;
+    if (at + 2 > to || !b.has(at, 2))
+        return std::nullopt;
+    const quint16 code = b.u16(at);
+    const qint64 size = operandSize(b, code, at + 2);
+    if (size < 0 || at + 2 + size > to)
+        return std::nullopt;
+    qint64 operand = at + 2;
+    qint64 length = size;
+    if ((code >> 13) == 6) { // the size byte(s) precede the operand
+        const qint64 prefix = (code == 0xD608 || code == 0xD606) ? 2 : 1;
+        operand += prefix;
+        length -= prefix;
+        if (operand + length > to)
+            return std::nullopt;
     }
+    return Sprm{code, operand, length, at + 2 + size};
 }
+
+namespace {
 
 struct Run {
     quint32 fcStart, fcEnd;
@@ -150,8 +135,10 @@ struct Style {
 
 class DocParser {
 public:
-    DocParser(const QByteArray& word, const QByteArray& table, const QByteArray& data, RichTextBuilder& builder)
-        : m_word(word), m_table(table), m_data(data), m_w{word}, m_t{table}, m_dt{data}, m_builder(&builder)
+    DocParser(const QByteArray& word, const QByteArray& table, const QByteArray& data, const DocFib& fib,
+              RichTextBuilder& builder)
+        : m_word(word), m_table(table), m_data(data), m_w{word}, m_t{table}, m_dt{data}, m_fib(fib),
+          m_builder(&builder)
     {
     }
 
@@ -161,6 +148,10 @@ private:
     // Reads the text, all stories when the pieces hold them; false when
     // they do not hold the body whole.
     bool readPieces(quint32 fcClx, quint32 lcbClx, quint32 bodyLength, quint32 textLength);
+    // The characters of a piece; false when the stream does not hold them.
+    bool addPiece(quint32 fc, qint64 count, bool eightBit);
+    // The pages a bin table names.
+    QList<quint32> binTablePages(quint32 fc, quint32 lcb, bool paragraphs) const;
     void readFkps(quint32 fc, quint32 lcb, bool paragraphs);
     void readSections(quint32 fc, quint32 lcb);
     void readFonts(quint32 fc, quint32 lcb);
@@ -196,6 +187,8 @@ private:
     const QByteArray& m_table;
     const QByteArray& m_data;
     Bytes m_w, m_t, m_dt;
+    const DocFib& m_fib;
+    const std::array<char16_t, 256> m_eightBit = eightBitCharacters(m_fib.legacy ? m_fib.codePage : 1252);
     RichTextBuilder* m_builder; // the body's, or a header's or note's while one is read
     QList<Character> m_text;
     qsizetype m_mainLength = 0; // the body's characters, the first of the text
@@ -207,6 +200,9 @@ private:
     // Section marks, which end paragraphs, by their position: the index of
     // the section starting after each (0 after the last).
     QHash<qsizetype, int> m_sectionMarks;
+    // Word 6 and 95: which header stories each section has, a bit for each
+    // in their order.
+    QList<quint8> m_sectionStories;
     // Where the main text's characters are in the WordDocument stream, sorted.
     QList<quint32> m_sortedTextFcs;
     // The character formatting runs start from: a paragraph style's with a
@@ -251,6 +247,10 @@ private:
 
 bool DocParser::readPieces(quint32 fcClx, quint32 lcbClx, quint32 bodyLength, quint32 textLength)
 {
+    if (m_fib.legacy && lcbClx == 0) { // saved whole: no piece table, the text in one run
+        addPiece(m_fib.textStart, textLength, true);
+        return m_text.size() >= qsizetype(bodyLength);
+    }
     if (!m_t.has(fcClx, lcbClx))
         return false;
     qint64 at = fcClx;
@@ -271,29 +271,53 @@ bool DocParser::readPieces(quint32 fcClx, quint32 lcbClx, quint32 bodyLength, qu
         const quint32 cpEnd = m_t.u32(at + 4 * (i + 1));
         if (cpEnd < cpStart || cpStart != quint32(m_text.size()))
             break;
+        // Word 6 and 95 text is all 8-bit.
         const quint32 raw = m_t.u32(descriptors + 8 * i + 2);
-        const bool compressed = raw & 0x40000000;
-        const quint32 fc = compressed ? (raw & 0x3FFFFFFF) / 2 : raw;
-        const qint64 count = std::min<qint64>(cpEnd - cpStart, qint64(textLength) - m_text.size());
-        if (!m_w.has(fc, count * (compressed ? 1 : 2)))
+        const bool compressed = m_fib.legacy || (raw & 0x40000000);
+        const quint32 fc = m_fib.legacy ? raw : compressed ? (raw & 0x3FFFFFFF) / 2 : raw;
+        if (!addPiece(fc, std::min<qint64>(cpEnd - cpStart, qint64(textLength) - m_text.size()), compressed))
             break;
-        for (qint64 k = 0; k < count; ++k) {
-            if (compressed) {
-                const quint8 byte = m_w.u8(fc + k);
-                m_text.append({windows1252Character(byte), quint32(fc + k)});
-            } else {
-                m_text.append({char16_t(m_w.u16(fc + 2 * k)), quint32(fc + 2 * k)});
-            }
-        }
     }
     return m_text.size() >= qsizetype(bodyLength);
 }
 
+bool DocParser::addPiece(quint32 fc, qint64 count, bool eightBit)
+{
+    if (!m_w.has(fc, count * (eightBit ? 1 : 2)))
+        return false;
+    for (qint64 k = 0; k < count; ++k) {
+        if (eightBit)
+            m_text.append({m_eightBit[m_w.u8(fc + k)], quint32(fc + k)});
+        else
+            m_text.append({char16_t(m_w.u16(fc + 2 * k)), quint32(fc + 2 * k)});
+    }
+    return true;
+}
+
+QList<quint32> DocParser::binTablePages(quint32 fc, quint32 lcb, bool paragraphs) const
+{
+    // Character positions, then page numbers: 16-bit in Word 6 and 95,
+    // whose files saved whole may list fewer pages than they have, the
+    // others following the last one listed.
+    const qint64 numberSize = m_fib.legacy ? 2 : 4;
+    if (lcb < 4 || !m_t.has(fc, lcb) || (lcb - 4) % (4 + numberSize) != 0)
+        return {};
+    const qint64 count = (lcb - 4) / (4 + numberSize);
+    const qint64 numbers = fc + 4 * (count + 1);
+    const qint64 pagesInStream = m_word.size() / 512;
+    QList<quint32> pages;
+    for (qint64 i = 0; i < count; ++i)
+        pages.append(m_fib.legacy ? m_t.u16(numbers + 2 * i) : m_t.u32(numbers + 4 * i) & 0x3FFFFF);
+    const qint64 listed = paragraphs ? m_fib.papxPages : m_fib.chpxPages;
+    if (count > 0)
+        for (qint64 i = count; i < std::min(listed, pagesInStream); ++i)
+            pages.append(pages.last() + 1);
+    return pages;
+}
+
 void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
 {
-    if (lcb < 4 || !m_t.has(fc, lcb) || (lcb - 4) % 8 != 0)
-        return;
-    const qint64 count = (lcb - 4) / 8;
+    const QList<quint32> pages = binTablePages(fc, lcb, paragraphs);
     QList<Run>& runs = paragraphs ? m_papx : m_chpx;
     // Only runs over the main text are kept, each page read once: a damaged
     // bin table naming one page many times cannot multiply the runs, and the
@@ -310,23 +334,27 @@ void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
         return it != textFcs.cend() && *it < run.fcEnd;
     };
     QList<bool> pageRead(m_word.size() / 512 + 1, false);
-    for (qint64 i = 0; i < count && runs.size() < m_text.size(); ++i) {
-        const quint32 page = m_t.u32(fc + 4 * (count + 1) + 4 * i) & 0x3FFFFF;
+    // A paragraph's entry holds its offset and height facts: 13 bytes, 7 in
+    // Word 6 and 95.
+    const int paragraphEntry = m_fib.legacy ? 7 : 13;
+    for (qsizetype i = 0; i < pages.size() && runs.size() < m_text.size(); ++i) {
+        const quint32 page = pages[i];
         const qint64 base = qint64(page) * 512;
         if (!m_w.has(base, 512) || pageRead[page])
             continue;
         pageRead[page] = true;
         const int n = m_w.u8(base + 511);
-        if (n == 0 || (paragraphs ? 4 * (n + 1) + 13 * n : 4 * (n + 1) + n) > 511)
+        if (n == 0 || (paragraphs ? 4 * (n + 1) + paragraphEntry * n : 4 * (n + 1) + n) > 511)
             continue;
         for (int k = 0; k < n && runs.size() < m_text.size(); ++k) {
             Run run{m_w.u32(base + 4 * k), m_w.u32(base + 4 * (k + 1)), 0, 0};
             if (paragraphs) {
-                const qint64 offset = qint64(m_w.u8(base + 4 * (n + 1) + 13 * k)) * 2;
+                const qint64 offset = qint64(m_w.u8(base + 4 * (n + 1) + paragraphEntry * k)) * 2;
                 if (offset == 0)
                     continue;
                 qint64 at = base + offset;
-                qint64 size = qint64(m_w.u8(at)) * 2 - 1;
+                // A count of 16-bit words; Word 97's leaves out a padding byte.
+                qint64 size = qint64(m_w.u8(at)) * 2 - (m_fib.legacy ? 0 : 1);
                 ++at;
                 if (size < 0) { // a zero count: the size follows in the next byte
                     size = qint64(m_w.u8(at)) * 2;
@@ -359,6 +387,11 @@ void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
 
 void DocParser::readFonts(quint32 fc, quint32 lcb)
 {
+    if (m_fib.legacy) {
+        for (const DocFont& font : readWord6Fonts(m_t, fc, lcb, kMaxFonts))
+            m_fonts.append(font.name);
+        return;
+    }
     if (lcb < 4 || !m_t.has(fc, lcb))
         return;
     qint64 at = fc;
@@ -396,7 +429,7 @@ void DocParser::readStyles(quint32 fc, quint32 lcb)
         return;
     const int count = std::min<int>(m_t.u16(header), kMaxStyles);
     const qint64 baseSize = m_t.u16(header + 2);
-    if (baseSize < 10)
+    if (baseSize < (m_fib.legacy ? 8 : 10))
         return;
     m_defaultFont = m_t.u16(header + 12);
     qint64 at = header + headerSize;
@@ -416,7 +449,7 @@ void DocParser::readStyles(quint32 fc, quint32 lcb)
         const int upxCount = m_t.u16(entry + 4) & 0x000F;
         // The name, then the property lists, each padded to an even size.
         qint64 upx = entry + baseSize;
-        upx += 2 + 2 * qint64(m_t.u16(upx)) + 2;
+        upx = m_fib.legacy ? word6StylePropertiesAt(m_t, entry, baseSize) : upx + 2 + 2 * qint64(m_t.u16(upx)) + 2;
         QList<QPair<qint64, qint64>> lists;
         for (int k = 0; k < upxCount && upx + 2 <= entryEnd; ++k) {
             const qint64 length = m_t.u16(upx);
@@ -565,7 +598,7 @@ void DocParser::applyCharacterSprms(const Bytes& b, qint64 from, qint64 to, QTex
         else if (f.fontCapitalization() == mode)
             f.setFontCapitalization(QFont::MixedCase);
     };
-    forEachSprm(b, from, to, [&](const Sprm& s) {
+    forEachSprm(m_fib.legacy, b, from, to, [&](const Sprm& s) {
         switch (s.code) {
         case 0x0835:
             f.setFontWeight(toggle(s.operand, f.fontWeight() >= QFont::Bold) ? QFont::Bold : QFont::Normal);
@@ -633,7 +666,7 @@ void DocParser::applyCharacterSprms(const Bytes& b, qint64 from, qint64 to, QTex
 
 void DocParser::applyParagraphSprms(const Bytes& b, qint64 from, qint64 to, ParagraphProperties& p) const
 {
-    forEachSprm(b, from, to, [&](const Sprm& s) {
+    forEachSprm(m_fib.legacy, b, from, to, [&](const Sprm& s) {
         switch (s.code) {
         case 0x2403:
         case 0x2461: {
@@ -652,6 +685,15 @@ void DocParser::applyParagraphSprms(const Bytes& b, qint64 from, qint64 to, Para
         case 0x8460: p.block.setTextIndent(m_builder->twips(b.s16(s.operand))); break;
         case 0xA413: p.block.setTopMargin(m_builder->twips(b.u16(s.operand))); break;
         case 0xA414: p.block.setBottomMargin(m_builder->twips(b.u16(s.operand))); break;
+        case 0x6412: { // a multiple of 240ths, else at least or (negative) exactly so many twips
+            const int line = b.s16(s.operand);
+            if (b.s16(s.operand + 2) != 0 && line > 0)
+                p.block.setLineHeight(std::clamp(line * 100.0 / 240.0, 50.0, 1000.0), QTextBlockFormat::ProportionalHeight);
+            else if (b.s16(s.operand + 2) == 0 && line != 0)
+                p.block.setLineHeight(m_builder->twips(std::abs(line)), line > 0 ? QTextBlockFormat::MinimumHeight
+                                                                                   : QTextBlockFormat::FixedHeight);
+            break;
+        }
         case 0x2407:
             p.block.setPageBreakPolicy(b.u8(s.operand) ? QTextFormat::PageBreak_AlwaysBefore
                                                        : QTextFormat::PageBreak_Auto);
@@ -681,7 +723,7 @@ QTextCharFormat DocParser::charFormat(const Run* run, const Style* paragraphStyl
         return paragraphStyle ? paragraphStyle->character : QTextCharFormat();
     // The character style goes under the run's own modifiers.
     int characterStyle = -1;
-    forEachSprm(m_w, run->from, run->to, [&](const Sprm& s) {
+    forEachSprm(m_fib.legacy, m_w, run->from, run->to, [&](const Sprm& s) {
         if (s.code == 0x4A30)
             characterStyle = m_w.u16(s.operand);
     });
@@ -980,31 +1022,33 @@ void DocParser::applyRowLook(const Run* papx, bool firstRow)
         else
             table.whole.insideVertical = line;
     };
-    forEachSprm(m_w, papx->from, papx->to, [&](const Sprm& s) {
+    forEachSprm(m_fib.legacy, m_w, papx->from, papx->to, [&](const Sprm& s) {
         switch (s.code) {
         case 0xD608: { // cell edges, then each cell's properties and lines
             const int count = std::min<int>(m_w.u8(s.operand), kMaxTableColumns);
             const qint64 edges = s.operand + 1;
             for (int c = 0; c < count; ++c)
                 widths.append(std::max(0, m_w.s16(edges + 2 * (c + 1)) - m_w.s16(edges + 2 * c)) / 20.0);
+            // Word 6 and 95 cells hold flags and four 16-bit lines.
             const qint64 first = edges + 2 * qint64(count + 1);
-            for (int c = 0; c < count && first + 20 * (c + 1) <= s.operand + s.size; ++c) {
-                const qint64 tc = first + 20 * c;
+            const qint64 cellSize = m_fib.legacy ? 10 : 20;
+            for (int c = 0; c < count && first + cellSize * (c + 1) <= s.operand + s.size; ++c) {
+                const qint64 tc = first + cellSize * c;
                 CellLook* look = cell(c);
-                const int align = (m_w.u16(tc) >> 7) & 3;
+                const int align = m_fib.legacy ? 0 : (m_w.u16(tc) >> 7) & 3;
                 if (align == 1)
                     look->verticalAlignment = QTextCharFormat::AlignMiddle;
                 else if (align == 2)
                     look->verticalAlignment = QTextCharFormat::AlignBottom;
                 for (int edge = 0; edge < 4; ++edge)
-                    if (const auto line = border80(tc + 4 + 4 * edge))
+                    if (const auto line = m_fib.legacy ? word6Border(m_w.u16(tc + 2 + 2 * edge)) : border80(tc + 4 + 4 * edge))
                         look->borders[edge] = line;
             }
             break;
         }
         case 0xD605: // the table's lines: top, left, bottom, right, across, down
-            for (int edge = 0; edge < 6 && 4 * (edge + 1) <= s.size; ++edge)
-                tableLine(edge, border80(s.operand + 4 * edge));
+            for (int edge = 0; edge < 6 && (m_fib.legacy ? 2 : 4) * (edge + 1) <= s.size; ++edge)
+                tableLine(edge, m_fib.legacy ? word6Border(m_w.u16(s.operand + 2 * edge)) : border80(s.operand + 4 * edge));
             break;
         case 0xD613:
             for (int edge = 0; edge < 6 && 8 * (edge + 1) <= s.size; ++edge)
@@ -1051,11 +1095,11 @@ void DocParser::applyRowLook(const Run* papx, bool firstRow)
 // Calls f with each property modifier of a section: the section table
 // holds n + 1 character positions, then n section descriptors of 12 bytes.
 template <typename F>
-void forEachSectionSprm(const Bytes& table, const Bytes& word, quint32 fc, qint64 count, qint64 section, F&& f)
+void forEachSectionSprm(bool legacy, const Bytes& table, const Bytes& word, quint32 fc, qint64 count, qint64 section, F&& f)
 {
     const quint32 sepx = table.u32(fc + 4 * (count + 1) + 12 * section + 2);
     if (sepx != 0xFFFFFFFF && word.has(sepx, 2))
-        forEachSprm(word, qint64(sepx) + 2, qint64(sepx) + 2 + word.u16(sepx), f);
+        forEachSprm(legacy, word, qint64(sepx) + 2, qint64(sepx) + 2 + word.u16(sepx), f);
 }
 
 // Each section's mark ends its last paragraph, and the next section starts
@@ -1070,7 +1114,8 @@ void DocParser::readSections(quint32 fc, quint32 lcb)
         PageSection read;
         bool restart = false;
         int firstNumber = 1;
-        forEachSectionSprm(m_t, m_w, fc, count, i, [&](const Sprm& sprm) {
+        quint8 stories = 0;
+        forEachSectionSprm(m_fib.legacy, m_t, m_w, fc, count, i, [&](const Sprm& sprm) {
             switch (sprm.code) {
             case 0x3009: { // sprmSBkc: continuous, new column, new page, even page, odd page
                 const quint8 kind = m_w.u8(sprm.operand);
@@ -1089,6 +1134,9 @@ void DocParser::readSections(quint32 fc, quint32 lcb)
             case 0x501C: // sprmSPgnStart97
                 firstNumber = m_w.u16(sprm.operand);
                 break;
+            case 0x3014: // the header stories of a Word 6 or 95 section
+                stories = m_w.u8(sprm.operand);
+                break;
             case 0x7044: // sprmSPgnStart
                 firstNumber = int(std::min<quint32>(m_w.u32(sprm.operand), std::numeric_limits<int>::max()));
                 break;
@@ -1096,6 +1144,7 @@ void DocParser::readSections(quint32 fc, quint32 lcb)
                 break;
             }
         });
+        m_sectionStories.append(stories);
         if (restart)
             read.firstPageNumber = firstNumber;
         if (i > 0 || read.titlePage || read.firstPageNumber) {
@@ -1117,7 +1166,7 @@ void DocParser::readSectionFurniture(quint32 fc, quint32 lcb)
         return;
     const qint64 count = (qint64(lcb) - 4) / 16;
     PageFurniture& furniture = PageFurniture::of(m_builder->document());
-    forEachSectionSprm(m_t, m_w, fc, count, 0, [&](const Sprm& sprm) {
+    forEachSectionSprm(m_fib.legacy, m_t, m_w, fc, count, 0, [&](const Sprm& sprm) {
         if (sprm.code == 0xB017) // sprmSDyaHdrTop
             furniture.headerDistance = std::clamp(int(m_w.u16(sprm.operand)), 0, 31680) / 20.0;
         else if (sprm.code == 0xB018) // sprmSDyaHdrBottom
@@ -1169,26 +1218,34 @@ bool DocParser::emitStory(qsizetype from, qsizetype to, QTextDocument& document,
     return builder.isComplete();
 }
 
-// The header stories of each section, six a section, from the header
+// The header stories of each section (six a section in Word 97), from the header
 // document that starts at start. An empty story is the section before's; a
 // lone paragraph mark prints nothing.
 void DocParser::readHeaders(quint32 fc, quint32 lcb, qsizetype start, qsizetype length)
 {
     const qint64 positions = lcb / 4;
-    if (!m_t.has(fc, lcb) || positions < kNoteSeparatorStories + kStoriesPerSection + 1)
+    if (!m_t.has(fc, lcb))
         return;
+    // Word 97 lists all stories; Word 6 and 95 only the separators the
+    // document properties name and the stories each section has, in the
+    // same order.
+    const quint8 separators = m_fib.legacy && m_fib.lcb[31] >= 2 ? m_t.u8(m_fib.fc[31] + 1) : kAllStories;
+    qint64 index = std::popcount(quint8(separators & kAllStories));
     PageFurniture& furniture = PageFurniture::of(m_builder->document());
     const struct {
         bool footer;
         PageKind kind;
     } stories[kStoriesPerSection] = {{false, PageKind::Even}, {false, PageKind::Default}, {true, PageKind::Even},
                                      {true, PageKind::Default}, {false, PageKind::First}, {true, PageKind::First}};
-    const qint64 sections = std::min<qint64>(furniture.sectionCount(),
-                                             (positions - 1 - kNoteSeparatorStories) / kStoriesPerSection);
-    for (qint64 s = 0; s < sections; ++s) {
-        PageSection& section = furniture.section(int(s));
+    for (int s = 0; s < furniture.sectionCount(); ++s) {
+        PageSection& section = furniture.section(s);
+        const quint8 has = m_fib.legacy ? m_sectionStories.value(s) : kAllStories;
         for (int i = 0; i < kStoriesPerSection; ++i) {
-            const qint64 at = fc + 4 * (kNoteSeparatorStories + s * kStoriesPerSection + i);
+            if (!(has & (1 << i)))
+                continue;
+            if (index + 1 >= positions)
+                return;
+            const qint64 at = fc + 4 * index++;
             const quint32 from = m_t.u32(at), to = m_t.u32(at + 4);
             if (to <= from || to > length || (s == 0 && to == from + 1)) // inherited, none, or damage
                 continue;
@@ -1252,38 +1309,18 @@ int DocParser::pageFieldShown() const
 
 bool DocParser::parse()
 {
-    // File information block: a fixed base, then counted arrays of values.
-    if (m_word.size() < 68 || m_w.u16(0) != 0xA5EC || m_w.u16(2) < 0xC0)
-        return false;
-    const quint16 flags = m_w.u16(10);
-    if (flags & 0x0100) // encrypted or obfuscated
-        return false;
-    qint64 at = 32;
-    const qint64 csw = m_w.u16(at);
-    at += 2 + csw * 2;
-    const qint64 cslw = m_w.u16(at);
-    const qint64 rgLw = at + 2;
-    at = rgLw + cslw * 4;
-    const qint64 cbRgFcLcb = m_w.u16(at);
-    const qint64 rgFcLcb = at + 2;
-    if (cslw < 4 || cbRgFcLcb < 75 || !m_w.has(rgFcLcb, cbRgFcLcb * 8))
-        return false;
-    const auto fc = [&](int i) { return m_w.u32(rgFcLcb + 8 * i); };
-    const auto lcb = [&](int i) { return m_w.u32(rgFcLcb + 8 * i + 4); };
-    const qint64 ccpText = qint32(m_w.u32(rgLw + 12));
+    const auto fc = [&](int i) { return m_fib.fc[i]; };
+    const auto lcb = [&](int i) { return m_fib.lcb[i]; };
+    const qint64 ccpText = m_fib.ccpText;
     // A document longer than any document may be is refused, not cut.
     if (ccpText < 0 || ccpText > kMaxDocumentCharacters)
         return false;
-    // The stories after the body: footnotes, headers, macros, comments,
-    // endnotes, text boxes and those of the headers, each as long as the
-    // file says; a count out of bounds is damage and leaves the stories out.
-    std::array<qint64, 7> stories{};
-    bool damaged = false;
-    for (std::size_t i = 0; i < stories.size(); ++i) {
-        stories[i] = qint32(m_w.u32(rgLw + 16 + 4 * qint64(i)));
-        damaged = damaged || stories[i] < 0 || stories[i] > kMaxDocumentCharacters || cslw < 4 + qint64(i) + 1;
-    }
-    if (damaged)
+    // The stories after the body, each as long as the file says; a count
+    // out of bounds is damage and leaves the stories out.
+    std::array<qint64, 7> stories = m_fib.stories;
+    if (m_fib.storiesDamaged
+        || std::any_of(stories.begin(), stories.end(),
+                       [](qint64 length) { return length < 0 || length > kMaxDocumentCharacters; }))
         stories = {};
     qint64 total = ccpText;
     for (qint64 length : stories)
@@ -1310,8 +1347,8 @@ bool DocParser::parse()
     const auto within = [&](qint64 start, qint64 length) { return start + length <= m_text.size(); };
     const qint64 footnotes = ccpText, headers = footnotes + stories[0], endnotes = headers + stories[1] + stories[2] + stories[3];
     if (within(headers, stories[1])) {
-        readHeaders(fc(11), lcb(11), headers, stories[1]);
         readSectionFurniture(fc(6), lcb(6));
+        readHeaders(fc(11), lcb(11), headers, stories[1]);
         if (lcb(31) >= 2 && m_t.has(fc(31), 2) && (m_t.u8(fc(31)) & 0x01)) // the document's fFacingPages
             PageFurniture::of(m_builder->document()).evenAndOddHeaders = true;
     }
@@ -1327,6 +1364,59 @@ bool DocParser::parse()
     return true;
 }
 
+// Word 97's block: a fixed base, then counted arrays of 16-bit values,
+// 32-bit values and offset and size pairs.
+std::optional<DocFib> readWord97Fib(const Bytes& w)
+{
+    qint64 at = 32;
+    const qint64 csw = w.u16(at);
+    at += 2 + csw * 2;
+    const qint64 cslw = w.u16(at);
+    const qint64 rgLw = at + 2;
+    at = rgLw + cslw * 4;
+    const qint64 cbRgFcLcb = w.u16(at);
+    const qint64 rgFcLcb = at + 2;
+    if (cslw < 4 || cbRgFcLcb < DocFib::kPairs || !w.has(rgFcLcb, cbRgFcLcb * 8))
+        return std::nullopt;
+    DocFib fib;
+    for (int i = 0; i < DocFib::kPairs; ++i) {
+        fib.fc[i] = w.u32(rgFcLcb + 8 * i);
+        fib.lcb[i] = w.u32(rgFcLcb + 8 * i + 4);
+    }
+    fib.ccpText = qint32(w.u32(rgLw + 12));
+    for (std::size_t i = 0; i < fib.stories.size(); ++i)
+        fib.stories[i] = qint32(w.u32(rgLw + 16 + 4 * qint64(i)));
+    fib.storiesDamaged = cslw < 4 + qint64(fib.stories.size());
+    return fib;
+}
+
+// The file information block of the versions read, with why a file is refused.
+std::optional<DocFib> readFib(const QByteArray& word)
+{
+    const Bytes w{word};
+    if (word.size() < 68 || w.u16(0) != 0xA5EC) {
+        qCInfo(lcText) << "Word document refused: no Word text stream";
+        return std::nullopt;
+    }
+    if (w.u16(10) & 0x0100) {
+        qCInfo(lcText) << "Word document refused: it is encrypted";
+        return std::nullopt;
+    }
+    const int version = w.u16(2);
+    if (version > kLastWord95Fib && version < kFirstWord97Fib) {
+        qCInfo(lcText) << "Word document refused: unknown version" << version;
+        return std::nullopt;
+    }
+    if (version < kFirstWord6Fib) {
+        qCInfo(lcText) << "Word document refused: version" << version << "is older than Word 6";
+        return std::nullopt;
+    }
+    std::optional<DocFib> fib = version >= kFirstWord97Fib ? readWord97Fib(w) : readWord6Fib(w);
+    if (!fib)
+        qCInfo(lcText) << "Word document refused: damaged file information block";
+    return fib;
+}
+
 } // namespace
 
 bool readDocData(const QByteArray& bytes, QTextDocument& document)
@@ -1335,15 +1425,19 @@ bool readDocData(const QByteArray& bytes, QTextDocument& document)
     if (!file)
         return false;
     const std::optional<QByteArray> word = file->stream(QStringLiteral("WordDocument"));
-    if (!word || word->size() < 12)
+    if (!word)
         return false;
+    const std::optional<DocFib> fib = readFib(*word);
+    if (!fib)
+        return false;
+    // Word 6 and 95 keep their tables in the text stream.
     const bool oneTable = qFromLittleEndian<quint16>(word->constData() + 10) & 0x0200;
-    const std::optional<QByteArray> table = file->stream(oneTable ? QStringLiteral("1Table") : QStringLiteral("0Table"));
+    const std::optional<QByteArray> table = fib->legacy ? word : file->stream(oneTable ? QStringLiteral("1Table") : QStringLiteral("0Table"));
     if (!table)
         return false;
     // The picture stream is optional, but a damaged one is a damaged file.
     QByteArray data;
-    if (file->hasStream(QStringLiteral("Data"))) {
+    if (!fib->legacy && file->hasStream(QStringLiteral("Data"))) {
         const std::optional<QByteArray> stream = file->stream(QStringLiteral("Data"));
         if (!stream)
             return false;
@@ -1351,7 +1445,7 @@ bool readDocData(const QByteArray& bytes, QTextDocument& document)
     }
 
     return buildDocument(document, QStringLiteral("Times New Roman"), 12, [&](RichTextBuilder& builder) {
-        return DocParser(*word, *table, data, builder).parse();
+        return DocParser(*word, *table, data, *fib, builder).parse();
     });
 }
 
