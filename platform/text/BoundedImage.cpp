@@ -66,10 +66,11 @@ QImage decodeWithImageLayer(const QByteArray& bytes, const Bounds& bounds)
     return bounds.admit(image.size()) ? image : QImage();
 }
 
-// Qt reads these faster than the image layer does.
+// Qt reads these faster than the image layer does (a BMP some forty times
+// faster, ImageMagick reading it again for every question asked).
 bool qtReadsFast(const QByteArray& bytes)
 {
-    return bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.startsWith("\xFF\xD8\xFF");
+    return bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.startsWith("\xFF\xD8\xFF") || bytes.startsWith("BM");
 }
 
 // A device-independent bitmap as clipboards and Word keep it, with the file
@@ -88,7 +89,7 @@ QByteArray withBitmapFileHeader(const QByteArray& dib)
             return {};
         bits = u16(10);
         colourBytes = 3;
-    } else if (headerBytes == 40 || headerBytes == 52 || headerBytes == 56 || headerBytes == 108
+    } else if (headerBytes == 40 || headerBytes == 52 || headerBytes == 56 || headerBytes == 64 || headerBytes == 108
                || headerBytes == 124) {
         if (dib.size() < qsizetype(headerBytes) || u16(12) != 1 || qint32(u32(4)) <= 0 || u32(8) == 0)
             return {};
