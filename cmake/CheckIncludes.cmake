@@ -55,6 +55,7 @@ set(library_rules
   "glib=platform/pdf/|platform/image/"
   "plist/=platform/[^/]+$"
   "zip.h=platform/text/"
+  "zlib.h=platform/text/"
   "fontconfig/=platform/text/"
   "uchardet/=platform/text/"
   "QWebEngine=platform/web/"

@@ -246,6 +246,31 @@ QByteArray bmpBytes(QSize size)
     return bmp;
 }
 
+QByteArray indexedBmpBytes(QSize size, QColor colour)
+{
+    const int rowSize = (size.width() + 3) & ~3;
+    const quint32 pixels = 14 + 40 + 2 * 4;
+    QByteArray bmp("BM");
+    put32(bmp, quint32(pixels + rowSize * size.height()), false);
+    put32(bmp, 0, false);
+    put32(bmp, pixels, false);
+    put32(bmp, 40, false);
+    put32(bmp, quint32(size.width()), false);
+    put32(bmp, quint32(size.height()), false);
+    put16(bmp, 1, false);
+    put16(bmp, 8, false);
+    for (int i = 0; i < 4; ++i)
+        put32(bmp, 0, false); // no compression, size, resolution
+    put32(bmp, 2, false);     // colours used
+    put32(bmp, 0, false);
+    put32(bmp, 0x00FFFFFF, false); // white, then the colour: B, G, R, 0
+    put32(bmp, quint32(colour.blue()) | quint32(colour.green()) << 8 | quint32(colour.red()) << 16, false);
+    const QByteArray row = QByteArray(size.width(), '\1') + QByteArray(rowSize - size.width(), '\0');
+    for (int y = 0; y < size.height(); ++y)
+        bmp += row;
+    return bmp;
+}
+
 QByteArray sgiBytes(QSize size)
 {
     QByteArray sgi;

@@ -4,6 +4,7 @@
 // text readers and the engine: every fixture is a small image of known
 // pixels.
 #include <QByteArray>
+#include <QColor>
 #include <QList>
 #include <QSize>
 
@@ -24,6 +25,9 @@ QByteArray tiffPagesBytes(const QList<QSize>& pages, int dpi = 72);
 QByteArray gifBytes(QSize size);
 // A 24-bit BMP with no resolution, filled with (r, g, b) = (10, 20, 30).
 QByteArray bmpBytes(QSize size);
+// An 8-bit BMP whose palette of two colours (white, colour) is followed by
+// pixels of the second.
+QByteArray indexedBmpBytes(QSize size, QColor colour);
 // An uncompressed RGB SGI file filled with (r, g, b) = (1, 2, 3).
 QByteArray sgiBytes(QSize size);
 // A Windows metafile filling its window of units with red; with its

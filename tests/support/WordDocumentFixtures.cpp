@@ -1,5 +1,6 @@
 #include "tests/support/WordDocumentFixtures.h"
 
+#include "tests/support/OfficeArtFixtures.h"
 #include "tests/support/TestSupport.h"
 
 #include <QBuffer>
@@ -663,7 +664,7 @@ QByteArray DocBuilder::build(const QByteArray& dataStream, const CompoundFileOpt
 QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStream) const
 {
     // The text, then the formatting pages.
-    const quint32 firstPage = std::max<quint32>(8, (k16 + quint32(m_text16.size()) + 511) / 512);
+    const quint32 firstPage = firstFormattingPage();
     QList<quint32> chpxFcs, papxFcs;
     const QList<QByteArray> pages = formattingPages(m_chpx, FkpKind::Characters, chpxFcs)
                                     + formattingPages(m_papx, FkpKind::Paragraphs, papxFcs);
@@ -673,11 +674,12 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
     put16(word, 10, 0x0200);
     put16(word, 32, 14);
     put16(word, 62, 22);
-    const quint32 stories = m_storyLengths[0] + m_storyLengths[1] + m_storyLengths[2];
+    const quint32 stories = m_storyLengths[0] + m_storyLengths[1] + m_storyLengths[2] + m_storyLengths[3];
     put32(word, 64 + 12, quint32(m_text8.size() + m_text16.size() / 2) - stories);
     put32(word, 64 + 16, m_storyLengths[0]);
     put32(word, 64 + 20, m_storyLengths[1]);
     put32(word, 64 + 32, m_storyLengths[2]);
+    put32(word, 64 + 36, m_storyLengths[3]);
     put16(word, 152, 93);
     const auto fcLcb = [&](int index, quint32 fc, quint32 lcb) {
         put32(word, 154 + 8 * index, fc);
@@ -687,6 +689,7 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
     word.replace(k16, m_text16.size(), m_text16);
     for (qsizetype i = 0; i < pages.size(); ++i)
         word.replace((firstPage + i) * 512, 512, pages[i]);
+    word += m_delay;
 
     QByteArray table;
     // Piece table: an 8-bit piece, then a 16-bit one.
@@ -775,6 +778,19 @@ QList<QPair<QString, QByteArray>> DocBuilder::streams(const QByteArray& dataStre
     }
 
     return {{"WordDocument", word}, {"1Table", table}, {"Data", dataStream}};
+}
+
+quint32 DocBuilder::delayOffset() const
+{
+    QList<quint32> firstFcs;
+    const qsizetype pages = formattingPages(m_chpx, FkpKind::Characters, firstFcs).size()
+                            + formattingPages(m_papx, FkpKind::Paragraphs, firstFcs).size();
+    return (firstFormattingPage() + quint32(pages)) * 512;
+}
+
+quint32 DocBuilder::firstFormattingPage() const
+{
+    return std::max<quint32>(8, (k16 + quint32(m_text16.size()) + 511) / 512);
 }
 
 QByteArray DocBuilder::styleSheet() const
@@ -1004,17 +1020,13 @@ QByteArray flatOdtWithSections()
 QByteArray docPicture(const QByteArray& image, quint16 recordType, quint16 instance, qint16 width, qint16 height,
                       quint16 scaleX, quint16 scaleY)
 {
-    // A descriptor, then a shape container and a store entry holding the
-    // picture after its header: one identifier (two for odd instances) and
-    // a tag byte.
-    QByteArray blip(instance & 1 ? 33 : 17, '\x11');
-    blip[blip.size() - 1] = char(0xFF);
-    blip = le16(quint16(instance << 4)) + le16(recordType) + le32(quint32(blip.size() + image.size())) + blip + image;
-    QByteArray fbse(36, '\0');
-    fbse[0] = 6;
-    fbse[1] = 6;
-    QByteArray store = le16(quint16((6 << 4) | 2)) + le16(0xF007) + le32(quint32(fbse.size() + blip.size())) + fbse + blip;
-    const QByteArray container = le16(0x000F) + le16(0xF004) + le32(0);
+    return docPictureData(officeArtStoreEntry(officeArtBitmap(recordType, instance, image)), width, height, scaleX,
+                          scaleY);
+}
+
+QByteArray docPictureData(const QByteArray& records, qint16 width, qint16 height, quint16 scaleX, quint16 scaleY)
+{
+    // A descriptor, then the picture's shape and the records after it.
     QByteArray picf(68, '\0');
     put16(picf, 4, 68);
     put16(picf, 6, 0x64);
@@ -1022,7 +1034,7 @@ QByteArray docPicture(const QByteArray& image, quint16 recordType, quint16 insta
     put16(picf, 30, quint16(height));
     put16(picf, 32, scaleX);
     put16(picf, 34, scaleY);
-    QByteArray data = picf + container + store;
+    QByteArray data = picf + officeArtContainer(kOfficeArtShapeContainer, {}) + records;
     put32(data, 0, quint32(data.size()));
     return data;
 }

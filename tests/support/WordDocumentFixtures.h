@@ -116,6 +116,10 @@ QByteArray sprm32(quint16 code, quint32 v);
 // by scaleX and scaleY thousandths; recordType 0xF01E is PNG, 0xF01D JPEG.
 QByteArray docPicture(const QByteArray& image, quint16 recordType, quint16 instance, qint16 width, qint16 height,
                       quint16 scaleX = 1000, quint16 scaleY = 1000);
+// The same with the records given after the picture's shape (store entries
+// holding the picture, or damaged ones).
+QByteArray docPictureData(const QByteArray& records, qint16 width, qint16 height, quint16 scaleX = 1000,
+                          quint16 scaleY = 1000);
 
 // A small Word 97 document: an 8-bit piece then a 16-bit one, the fonts
 // "DejaVu Sans" and "DejaVu Serif", formatting pages, simple lists and a
@@ -164,11 +168,16 @@ public:
     // More properties of the first section.
     void setFirstSectionSprms(const QByteArray& sprms) { m_firstSectionSprms = sprms; }
     // The last paragraphs are stories after the body: this many characters
-    // of footnotes, then of headers, then of endnotes.
-    void setStoryLengths(quint32 footnotes, quint32 headers, quint32 endnotes)
+    // of footnotes, then of headers, then of endnotes, then of text boxes.
+    void setStoryLengths(quint32 footnotes, quint32 headers, quint32 endnotes, quint32 textBoxes = 0)
     {
-        m_storyLengths = {footnotes, headers, endnotes};
+        m_storyLengths = {footnotes, headers, endnotes, textBoxes};
     }
+    // Bytes of the WordDocument stream after the formatting pages, where the
+    // pictures of the drawings' store are kept; they start at delayOffset
+    // once all paragraphs are added.
+    void setDelayBytes(const QByteArray& bytes) { m_delay = bytes; }
+    quint32 delayOffset() const;
     // A structure of the table stream the file information block points at
     // by its index (2 footnote references, 11 header stories, 31 document
     // properties, ...).
@@ -179,6 +188,8 @@ public:
     QByteArray build(const QByteArray& dataStream, const CompoundFileOptions& options = {}) const;
 
 private:
+    // The formatting pages start past the text.
+    quint32 firstFormattingPage() const;
     static constexpr quint32 k8 = 1024;
     static constexpr quint32 k16 = 2048;
     quint32 fc() const;
@@ -193,7 +204,8 @@ private:
     int m_binTableRepeats = 1;
     QList<Section> m_sections;
     QByteArray m_firstSectionSprms;
-    std::array<quint32, 3> m_storyLengths{};
+    std::array<quint32, 4> m_storyLengths{};
+    QByteArray m_delay;
     QList<QPair<int, QByteArray>> m_tableParts;
 };
 

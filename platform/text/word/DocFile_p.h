@@ -2,6 +2,8 @@
 // Private to the Word binary reader: what its Word 97 and Word 6/95 parts
 // share. Bounded little-endian reads, one property modifier as the reader
 // sees it, and the file information block reduced to what the reader uses.
+#include "platform/text/word/WordBytes_p.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QtEndian>
@@ -11,15 +13,7 @@
 
 namespace platform::text {
 
-// Little-endian reads that answer 0 past the end of the data.
-struct Bytes {
-    const QByteArray& d;
-    bool has(qint64 at, qint64 n) const { return at >= 0 && n >= 0 && at <= d.size() && n <= d.size() - at; }
-    quint8 u8(qint64 at) const { return has(at, 1) ? quint8(d[at]) : 0; }
-    quint16 u16(qint64 at) const { return has(at, 2) ? qFromLittleEndian<quint16>(d.constData() + at) : 0; }
-    quint32 u32(qint64 at) const { return has(at, 4) ? qFromLittleEndian<quint32>(d.constData() + at) : 0; }
-    qint16 s16(qint64 at) const { return qint16(u16(at)); }
-};
+using Bytes = WordBytes;
 
 // The colours of Word's 16 colour indices; 0 is automatic.
 inline constexpr QRgb kIcoColors[17] = {0,        0x000000, 0x0000FF, 0x00FFFF, 0x00FF00, 0xFF00FF,

@@ -1,6 +1,7 @@
 #include "platform/text/word/DocReader.h"
 
 #include "platform/text/word/CompoundFile.h"
+#include "platform/text/word/DocDrawings_p.h"
 #include "platform/text/word/DocFile_p.h"
 #include "platform/text/word/Word6Format_p.h"
 #include "platform/text/FontFamilies.h"
@@ -169,6 +170,10 @@ private:
     void emitRange(qsizetype from, qsizetype to);
     // The same into a header, footer or note; false when it outgrew its budget.
     bool emitStory(qsizetype from, qsizetype to, QTextDocument& document, bool note);
+    // A story within what is being written, its fields and tables its own.
+    void emitInner(qsizetype from, qsizetype to);
+    // What floats beside the paragraph just written, placed after it.
+    void placeFloating();
     void readSectionFurniture(quint32 fcSed, quint32 lcbSed);
     void readHeaders(quint32 fc, quint32 lcb, qsizetype start, qsizetype length);
     bool readNotes(Note::Kind kind, quint32 fcRef, quint32 lcbRef, quint32 fcTxt, quint32 lcbTxt, qsizetype start,
@@ -243,6 +248,11 @@ private:
         int rows = 0;
     };
     QList<Level> m_tableLevels;
+    std::optional<DocDrawings> m_drawings;
+    qsizetype m_textBoxStart = 0; // where the text-box document starts in the text
+    QList<DocFloating> m_floating;
+    // Inline pictures by their descriptor's offset in the Data stream.
+    QHash<qint64, std::optional<DocInlinePicture>> m_inlinePictures;
 };
 
 bool DocParser::readPieces(quint32 fcClx, quint32 lcbClx, quint32 bodyLength, quint32 textLength)
@@ -744,47 +754,12 @@ QTextCharFormat DocParser::charFormat(const Run* run, const Style* paragraphStyl
 
 void DocParser::emitPicture(qint64 offset)
 {
-    // A picture descriptor, then drawing records holding the picture's data.
-    if (!m_dt.has(offset, 68))
-        return;
-    const qint64 end = offset + m_dt.u32(offset);
-    const qint64 header = m_dt.u16(offset + 4);
-    if (end > m_data.size() || header < 68 || offset + header > end)
-        return;
-    const int mx = m_dt.u16(offset + 32), my = m_dt.u16(offset + 34);
-    QSizeF size(m_dt.s16(offset + 28) / 20.0 * (mx > 0 ? mx / 1000.0 : 1.0),
-                m_dt.s16(offset + 30) / 20.0 * (my > 0 ? my / 1000.0 : 1.0));
-    qint64 at = offset + header;
-    if (m_dt.u16(offset + 6) == 0x66) // a named picture
-        at += 1 + m_dt.u8(at);
-    while (at + 8 <= end) {
-        const quint16 verInstance = m_dt.u16(at);
-        const quint16 type = m_dt.u16(at + 2);
-        const qint64 length = m_dt.u32(at + 4);
-        const qint64 body = at + 8;
-        if ((verInstance & 0xF) == 0xF) { // a container: walk into it
-            at = body;
-            continue;
-        }
-        if (type == 0xF007) { // a picture store entry with the picture inside
-            at = body + 36 + m_dt.u8(body + 33);
-            continue;
-        }
-        if (body + length > end)
-            return;
-        // The picture follows one identifier and a tag byte, or two
-        // identifiers for the odd instances.
-        const quint16 instance = verInstance >> 4;
-        const qint64 skip = (instance & 1) ? 33 : 17;
-        if ((type == 0xF01D || type == 0xF02A || type == 0xF01E) && length > skip) {
-            const qint64 from = body + skip;
-            const QByteArrayView bytes = QByteArrayView(m_data).sliced(from, length - skip);
-            if (bytes.startsWith("\x89PNG") || bytes.startsWith("\xff\xd8"))
-                m_builder->addImage(QStringLiteral("data:%1").arg(from), [&] { return bytes.toByteArray(); }, size);
-            return;
-        }
-        at = body + length;
-    }
+    auto found = m_inlinePictures.constFind(offset);
+    if (found == m_inlinePictures.cend())
+        found = m_inlinePictures.insert(offset, docInlinePicture(m_data, offset));
+    if (const std::optional<DocInlinePicture>& picture = *found)
+        m_builder->addImage(QStringLiteral("data:%1").arg(offset), [&] { return officeArtImageFile(picture->picture); },
+                            picture->size);
 }
 
 void DocParser::flushRun(QString& text, const QTextCharFormat& format)
@@ -936,6 +911,10 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
             m_builder->addPageBreak();
             break;
         case 0x0E: pending.append(QChar(QChar::LineSeparator)); break;
+        case 0x08: // a drawn object's anchor
+            if (i < m_mainLength && m_drawings)
+                m_floating.append(m_drawings->take(i));
+            break;
         case 0x1E: pending.append(QChar(0x2011)); break;
         case 0x09: pending.append(QLatin1Char('\t')); break;
         default: // note marks, drawn objects and optional hyphens fall out here
@@ -1182,13 +1161,16 @@ void DocParser::emitRange(qsizetype from, qsizetype to)
         const auto section = c == 0x0C ? m_sectionMarks.constFind(i) : m_sectionMarks.cend();
         if (c == 0x0D || c == 0x07 || section != m_sectionMarks.cend()) {
             emitParagraph(start, i, i);
+            placeFloating();
             start = i + 1;
             if (section != m_sectionMarks.cend() && *section > 0)
                 m_builder->startSection(*section);
         }
     }
-    if (start < to)
+    if (start < to) {
         emitParagraph(start, to, to);
+        placeFloating();
+    }
     while (!m_tableLevels.isEmpty()) {
         m_builder->endTable();
         m_tableLevels.removeLast();
@@ -1198,24 +1180,51 @@ void DocParser::emitRange(qsizetype from, qsizetype to)
 bool DocParser::emitStory(qsizetype from, qsizetype to, QTextDocument& document, bool note)
 {
     RichTextBuilder builder(document);
-    RichTextBuilder* const body = m_builder;
-    m_builder = &builder;
+    RichTextBuilder* const body = std::exchange(m_builder, &builder);
     m_inNote = note;
-    m_dropSpace = false;
+    emitInner(from, to);
+    builder.finish();
+    m_inNote = false;
+    m_builder = body;
+    return builder.isComplete();
+}
+
+void DocParser::emitInner(qsizetype from, qsizetype to)
+{
     const auto fields = std::exchange(m_fields, {});
     const int fieldsInCode = std::exchange(m_fieldsInCode, 0);
     const int ignoredFields = std::exchange(m_ignoredFields, 0);
+    const auto tableLevels = std::exchange(m_tableLevels, {});
+    const auto floating = std::exchange(m_floating, {});
+    m_dropSpace = false;
     // A story's closing paragraph mark ends its last paragraph.
     if (to > from && m_text[to - 1].c == 0x0D)
         --to;
     emitRange(from, to);
-    builder.finish();
     m_fields = fields;
     m_fieldsInCode = fieldsInCode;
     m_ignoredFields = ignoredFields;
-    m_inNote = false;
-    m_builder = body;
-    return builder.isComplete();
+    m_tableLevels = tableLevels;
+    m_floating = floating;
+}
+
+// Text boxes as framed one-cell tables, pictures in paragraphs of their own.
+void DocParser::placeFloating()
+{
+    const QList<DocFloating> floating = std::exchange(m_floating, {});
+    for (const DocFloating& f : floating) {
+        if (!m_builder->isComplete())
+            return;
+        if (f.isTextBox) {
+            m_builder->beginTextBox(f.size.width(), f.line);
+            emitInner(m_textBoxStart + f.storyFrom, m_textBoxStart + f.storyTo);
+            m_builder->endTextBox();
+        } else {
+            m_builder->startParagraph(QTextBlockFormat());
+            m_builder->addImage(QStringLiteral("store:%1").arg(f.picture),
+                                [&] { return m_drawings->pictureFile(f.picture); }, f.size);
+        }
+    }
 }
 
 // The header stories of each section (six a section in Word 97), from the header
@@ -1346,6 +1355,9 @@ bool DocParser::parse()
     // Stories the pieces do not hold whole are left out.
     const auto within = [&](qint64 start, qint64 length) { return start + length <= m_text.size(); };
     const qint64 footnotes = ccpText, headers = footnotes + stories[0], endnotes = headers + stories[1] + stories[2] + stories[3];
+    m_textBoxStart = endnotes + stories[4];
+    m_drawings.emplace(m_word, m_table, DocDrawings::Location{fc(40), lcb(40)}, DocDrawings::Location{fc(50), lcb(50)},
+                       DocDrawings::Location{fc(56), lcb(56)}, within(m_textBoxStart, stories[5]) ? stories[5] : 0);
     if (within(headers, stories[1])) {
         readSectionFurniture(fc(6), lcb(6));
         readHeaders(fc(11), lcb(11), headers, stories[1]);

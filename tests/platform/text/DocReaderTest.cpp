@@ -1,7 +1,10 @@
 #include "platform/text/BoundedImage.h"
 #include "platform/text/word/CompoundFile.h"
 #include "platform/text/word/DocReader.h"
+#include "platform/text/word/OfficeArtPictures_p.h"
 #include "platform/text/TextDefaults.h"
+#include "tests/support/ImageFixtures.h"
+#include "tests/support/OfficeArtFixtures.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
@@ -13,6 +16,7 @@
 #include <QTextFrame>
 #include <QTextTable>
 #include <QTextList>
+#include <Magick++.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -439,4 +443,161 @@ TEST(DocReaderTest, DeletedTextOfTrackedChangesIsNotPrinted)
     QTextDocument document;
     ASSERT_TRUE(readDocData(b.build({}), document));
     EXPECT_EQ(textOf(document), "kept end");
+}
+
+namespace {
+
+// A paragraph with a picture between words, from the Data stream data.
+QByteArray wordsAroundPicture(const QByteArray& data, const Streams& more = {})
+{
+    DocBuilder b;
+    b.paragraph({{"before ", {}}, {QString(QChar(1)), sprm8(0x0855, 1) + sprm32(0x6A03, 0)}, {" after\r", {}}});
+    return testsupport::compoundFile(b.streams(data) + more);
+}
+
+QByteArray storedPicture(const QByteArray& record, qint16 width = 600, qint16 height = 400)
+{
+    return testsupport::docPictureData(testsupport::officeArtStoreEntry(record), width, height);
+}
+
+} // namespace
+
+TEST(DocReaderTest, ShowsInlinePicturesOfEveryReadableFormat)
+{
+    using namespace testsupport;
+    const QByteArray png = pngBytes(QSize(30, 20), Qt::blue);
+    const QByteArray indexedBmp = indexedBmpBytes(QSize(30, 20), QColor(200, 30, 60));
+    // The shape naming the second of two store entries, the first broken.
+    const QByteArray named = officeArtShape({.kind = 75, .properties = {{kPictureProperty, 2}}})
+                             + officeArtStoreEntry(officeArtBitmap(kOfficeArtPng, 0x6E0, "\x89PNG broken"))
+                             + officeArtStoreEntry(officeArtBitmap(kOfficeArtPng, 0x6E0, png));
+    const struct {
+        const char* name;
+        QByteArray data;
+        QColor colour; // invalid: no picture
+    } cases[] = {
+        {"device-independent bitmap", storedPicture(officeArtBitmap(kOfficeArtDib, 0x7A8, bmpBytes(QSize(30, 20)).mid(14))),
+         QColor(10, 20, 30)},
+        {"bitmap with a palette", storedPicture(officeArtBitmap(kOfficeArtDib, 0x7A9, indexedBmp.mid(14))),
+         QColor(200, 30, 60)},
+        {"tiff", storedPicture(officeArtBitmap(kOfficeArtTiff, 0x6E4, tiffPagesBytes({QSize(30, 20)}))), QColor(40, 40, 40)},
+        {"picture record outside a store entry", docPictureData(officeArtBitmap(kOfficeArtPng, 0x6E0, png), 600, 400),
+         Qt::blue},
+        {"the entry the shape names", docPictureData(named, 600, 400), Qt::blue},
+        // No reader here draws EMF: the picture is left out, the text kept.
+        {"emf", storedPicture(officeArtMetafile(kOfficeArtEmf, 0x3D4, QByteArray(" EMF", 4).repeated(20), QRect(0, 0, 30, 20),
+                                                QSize(381000, 254000))),
+         QColor()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(wordsAroundPicture(c.data), document));
+        EXPECT_EQ(textOf(document).remove(QChar::ObjectReplacementCharacter), "before  after");
+        const QList<Picture> pictures = picturesOf(document);
+        ASSERT_EQ(pictures.size(), c.colour.isValid() ? 1 : 0);
+        if (pictures.isEmpty())
+            continue;
+        EXPECT_EQ(pictures[0].image.size(), QSize(30, 20));
+        EXPECT_EQ(pictures[0].image.pixelColor(15, 10).rgb(), c.colour.rgb());
+        EXPECT_NEAR(pictures[0].points.width(), 30, 0.01);
+    }
+}
+
+TEST(DocReaderTest, PictureRecordsReachingPastTheirBoundsAreLeftOut)
+{
+    using namespace testsupport;
+    const QByteArray png = officeArtBitmap(kOfficeArtPng, 0x6E0, pngBytes(QSize(30, 20), Qt::blue));
+    QByteArray descriptorPastTheStream = storedPicture(png);
+    descriptorPastTheStream.replace(0, 4, le32(0x7FFFFFFF));
+    QByteArray recordPastItsEntry = png;
+    recordPastItsEntry.replace(4, 4, le32(quint32(png.size())));
+    const QByteArray wmf = wmfBytes(QSize(300, 200), Qt::blue);
+    QByteArray storedPastTheRecord = officeArtMetafile(kOfficeArtWmf, 0x216, wmf, QRect(0, 0, 300, 200), QSize(381000, 254000));
+    storedPastTheRecord.replace(8 + 16 + 28, 4, le32(0x7FFFFFFF));
+    const struct {
+        const char* name;
+        QByteArray data;
+    } cases[] = {
+        {"descriptor past the stream", descriptorPastTheStream},
+        {"picture record past its store entry", storedPicture(recordPastItsEntry)},
+        {"picture record past its descriptor", docPictureData(png.left(18), 600, 400)},
+        {"metafile's stored size past its record", storedPicture(storedPastTheRecord)},
+        {"metafile inflating past its size",
+         storedPicture(officeArtMetafile(kOfficeArtWmf, 0x216, wmf, QRect(0, 0, 300, 200), QSize(381000, 254000), true,
+                                         quint32(wmf.size() / 2)))},
+        {"metafile not deflated as it says",
+         storedPicture(officeArtMetafile(kOfficeArtWmf, 0x216, wmf, QRect(0, 0, 300, 200), QSize(381000, 254000), true)
+                           .replace(8 + 16 + 34, 2, "\xff\xff"))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(wordsAroundPicture(c.data), document));
+        EXPECT_EQ(textOf(document), "before  after");
+        EXPECT_TRUE(picturesOf(document).isEmpty());
+    }
+}
+
+TEST(DocReaderTest, EmbeddedObjectsShowTheirPresentationPicture)
+{
+    using namespace testsupport;
+    // An object's field: its code, then the object's mark (its storage in
+    // the object pool) holding the picture that presents it.
+    DocBuilder b;
+    b.paragraph({{field("before {EMBED Package|"), {}},
+                 {QString(QChar(1)), sprm8(0x0855, 1) + sprm8(0x0856, 1) + sprm32(0x680E, 1234) + sprm32(0x6A03, 0)},
+                 {field("} after\r"), {}}});
+    const Streams objectPool = {{"ObjectPool/_1234/\001Ole", QByteArray(20, '\0')},
+                                {"ObjectPool/_1234/CONTENTS", QByteArray("object's own data")}};
+    const QByteArray data = storedPicture(officeArtBitmap(kOfficeArtPng, 0x6E0, pngBytes(QSize(30, 20), Qt::blue)));
+    QTextDocument document;
+    ASSERT_TRUE(readDocData(compoundFile(b.streams(data) + objectPool), document));
+    EXPECT_EQ(textOf(document).remove(QChar::ObjectReplacementCharacter), "before  after");
+    const QList<Picture> pictures = picturesOf(document);
+    ASSERT_EQ(pictures.size(), 1);
+    EXPECT_EQ(pictures[0].image.pixelColor(15, 10), QColor(Qt::blue));
+}
+
+TEST(DocReaderTest, PictureRecordsBecomeFilesImageMagickReads)
+{
+    using namespace testsupport;
+    Magick::InitializeMagick(nullptr);
+    const QColor green(0, 128, 0);
+    const QByteArray wmf = wmfBytes(QSize(300, 200), green);
+    // Bounds in the metafile's units over a display size of 1.5 by 1 inch.
+    const QSize emus(1371600, 914400);
+    const QByteArray indexedBmp = indexedBmpBytes(QSize(30, 20), green);
+    const struct {
+        const char* name;
+        QByteArray record;
+        const char* magick;
+        QByteArray body; // what the file holds after the header it is given
+    } cases[] = {
+        {"deflated metafile", officeArtMetafile(kOfficeArtWmf, 0x216, wmf, QRect(0, 0, 300, 200), emus), "WMF", wmf},
+        {"metafile stored as it is, two identifiers",
+         officeArtMetafile(kOfficeArtWmf, 0x217, wmf, QRect(0, 0, 300, 200), emus, false), "WMF", wmf},
+        {"metafile bounds past the header's range",
+         officeArtMetafile(kOfficeArtWmf, 0x216, wmf, QRect(0, 0, 70000, 200), emus), "WMF", wmf},
+        // ImageMagick finds a bitmap's pixels where its file header says.
+        {"bitmap with a palette", officeArtBitmap(kOfficeArtDib, 0x7A8, indexedBmp.mid(14)), "BMP3", indexedBmp.mid(14)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray data = c.record;
+        const auto record = officeArtRecordAt(data, 0, data.size());
+        ASSERT_TRUE(record.has_value());
+        const std::optional<QByteArray> file = officeArtImageFile({&data, *record});
+        ASSERT_TRUE(file.has_value());
+        EXPECT_TRUE(file->endsWith(c.body));
+        // ImageMagick knows the file by the header it was given alone.
+        Magick::Image image;
+        ASSERT_NO_THROW(image.read(Magick::Blob(file->constData(), size_t(file->size()))));
+        EXPECT_EQ(image.magick(), c.magick);
+        ASSERT_GT(image.rows(), 0u);
+        EXPECT_NEAR(double(image.columns()) / image.rows(), 1.5, 0.05);
+        const Magick::ColorRGB middle = image.pixelColor(image.columns() / 2, image.rows() / 2);
+        EXPECT_NEAR(middle.green(), 128 / 255.0, 0.02);
+        EXPECT_NEAR(middle.red(), 0, 0.02);
+    }
 }

@@ -4,9 +4,13 @@
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextDefaults.h"
 #include "platform/text/TextPrinter.h"
+#include "platform/text/TextDefaults.h"
 #include "platform/text/odf/OdtReader.h"
+#include "platform/text/word/DocReader.h"
 #include "platform/text/word/DocxReader.h"
+#include "platform/text/word/OfficeArtRecords_p.h"
 #include "tests/support/ImageFixtures.h"
+#include "tests/support/OfficeArtFixtures.h"
 #include "tests/support/PdfInspection.h"
 #include "tests/support/TemporaryFolderTest.h"
 #include "tests/support/TestSupport.h"
@@ -20,7 +24,7 @@
 #include <functional>
 
 using namespace platform::text;
-using testsupport::zipBytes;
+using namespace testsupport;
 
 namespace {
 
@@ -37,6 +41,66 @@ Entries replaced(Entries entries, const QString& name, const QByteArray& bytes)
     if (!found)
         entries.append({name, bytes});
     return entries;
+}
+
+constexpr quint32 kShapeId = 2049;
+
+// A Word 97 document: "Anchor words", two drawn objects' anchors and "anchor
+// end", then the closing paragraph, then the text-box document (its
+// stories, each ending with its mark, and the document's closing mark).
+// The drawing records are made knowing where the delay bytes start in the
+// WordDocument stream.
+struct DocShapes {
+    std::function<QByteArray(quint32 delayOffset)> drawings;
+    QList<DocShapeAnchor> anchors = {{13, kShapeId, 2880, 1440}}; // 2 by 1 inches
+    QString stories = "Box words\r";
+    QByteArray storyTable = docTextBoxStories({{10, kShapeId}});
+    QByteArray delay = {};
+    QList<DocBuilder::Run> closing = {{"Closing words\r", {}}};
+    QByteArray data = {}; // the Data stream
+
+    QByteArray build() const
+    {
+        DocBuilder b;
+        const QString marks = QString(QChar(8)) + QChar(8);
+        b.paragraph({{"Anchor words ", {}}, {marks, sprm8(0x0855, 1)}, {" anchor end\r", {}}});
+        b.paragraph(closing);
+        for (const QString& story : stories.split(QLatin1Char('\r'), Qt::SkipEmptyParts))
+            b.paragraph({{story + "\r", {}}});
+        b.paragraph({{"\r", {}}});
+        b.setStoryLengths(0, 0, 0, quint32(stories.size() + 1));
+        b.setDelayBytes(delay);
+        b.addTablePart(40, docShapeAnchors(anchors));
+        b.addTablePart(56, storyTable);
+        b.addTablePart(50, drawings ? drawings(b.delayOffset()) : QByteArray());
+        return b.build(data);
+    }
+};
+
+QByteArray textBox(const QList<OfficeArtProperty>& properties = {}, quint32 textId = 0x10000, quint32 id = kShapeId)
+{
+    return officeArtShape({.id = id, .kind = 202, .properties = properties, .textId = textId});
+}
+
+QByteArray pictureFrame(quint32 picture = 1, quint32 id = kShapeId)
+{
+    return officeArtShape({.id = id, .kind = 75, .properties = {{kPictureProperty, picture}}});
+}
+
+// A document whose shapes show pictures alone: no text-box stories.
+DocShapes withPictures(std::function<QByteArray(quint32)> drawings)
+{
+    DocShapes file;
+    file.drawings = std::move(drawings);
+    file.stories.clear();
+    file.storyTable = docTextBoxStories({});
+    return file;
+}
+
+// Drawing records with shapes and no pictures.
+std::function<QByteArray(quint32)> drawn(const QList<QByteArray>& shapes)
+{
+    return [shapes](quint32) { return officeArtContent({}, shapes); };
 }
 
 QString textOf(const QTextDocument& document)
@@ -169,6 +233,9 @@ TEST_F(FloatingContentTest, TextBoxesStandFramedAfterTheirAnchorParagraph)
          odt(odtParagraph("Anchor words", R"(<draw:custom-shape text:anchor-type="paragraph" svg:width="200pt"><text:p>Box words</text:p><draw:enhanced-geometry/></draw:custom-shape>)")
              + odtClosing),
          readOdtData, true},
+        {"doc text box", DocShapes{drawn({textBox()})}.build(), readDocData, true},
+        {"doc text box without line", DocShapes{drawn({textBox({{kLineFlagsProperty, kNoLine}})})}.build(),
+         readDocData, false},
         {"odt ellipse",
          odt(odtParagraph("Anchor words", R"(<draw:ellipse text:anchor-type="char" svg:width="200pt"><text:p>Box words</text:p></draw:ellipse>)")
              + odtClosing),
@@ -569,6 +636,173 @@ TEST_F(FloatingContentTest, OfficeMathIsWrittenAsLinearText)
     const auto pdf = print(display, "equation.pdf");
     ASSERT_TRUE(pdf);
     EXPECT_TRUE(pdf->pageTexts.join(' ').contains("(a)/(b)")) << qPrintable(pdf->pageTexts.join(' '));
+}
+
+// The column width of a text box's table, in points.
+double boxWidth(const QTextTable* table)
+{
+    const QList<QTextLength> widths = table->format().columnWidthConstraints();
+    return widths.isEmpty() ? 0 : widths[0].rawValue() / layoutUnitsPerPoint();
+}
+
+TEST_F(FloatingContentTest, Word97TextBoxesPrintTheirStoryOnceWhereverTheyAreNamed)
+{
+    const auto patched = [](QByteArray bytes, qsizetype at, quint32 value) {
+        bytes.replace(at, 4, le32(value));
+        return bytes;
+    };
+    // Groups nested past the bound, the box innermost.
+    QByteArray nested = textBox({}, 0x10000, 3000);
+    for (int i = 0; i < kMaxOfficeArtDepth + 4; ++i)
+        nested = officeArtGroup({.id = quint32(i == kMaxOfficeArtDepth + 3 ? kShapeId : 4000 + i), .kind = 0}, {nested});
+    const QByteArray member = officeArtShape(
+        {.id = 3000, .kind = 202, .textId = 0x10000, .childAnchor = QRect(0, 0, 500, 1000)});
+    const struct {
+        const char* name;
+        DocShapes file;
+        int boxes;
+        double width; // points
+    } cases[] = {
+        {"text id as a property", {drawn({textBox({{kTextIdProperty, 0x10000}}, 0)})}, 1, 144},
+        {"named by the story table alone", {drawn({textBox({}, 0)})}, 1, 144},
+        {"no drawing records", {}, 1, 144},
+        {"drawing group longer than its part", {[=](quint32) {
+             return patched(officeArtContent({}, {textBox()}), 4, 0x7FFFFFF0);
+         }},
+         1, 144},
+        {"shape cut short", {[=](quint32) {
+             return officeArtContent({}, {patched(textBox(), 4, 0x7FFFFFF0)});
+         }},
+         1, 144},
+        {"a chain of two boxes",
+         {drawn({textBox(), textBox({}, 0x10001, kShapeId + 1)}), {{13, kShapeId, 2880, 1440}, {14, kShapeId + 1, 1440, 1440}}},
+         1, 144},
+        {"one shape anchored twice",
+         {drawn({textBox()}), {{13, kShapeId, 2880, 1440}, {14, kShapeId, 2880, 1440}}}, 1, 144},
+        {"member of a group, half its width",
+         {drawn({officeArtGroup({.id = kShapeId, .kind = 0, .groupFrame = QRect(0, 0, 1000, 1000)}, {member})}),
+          {{13, kShapeId, 2880, 1440}}, "Box words\r", docTextBoxStories({{10, 3000}})},
+         1, 72},
+        {"story past the text-box document",
+         {drawn({textBox()}), {{13, kShapeId, 2880, 1440}}, "Box words\r", docTextBoxStories({{100, kShapeId}})}, 0, 0},
+        {"text id past the story table",
+         {drawn({textBox({}, 0x50000)}), {{13, kShapeId, 2880, 1440}}, "Box words\r", docTextBoxStories({{10, 7}})},
+         0, 0},
+        {"groups nested past the bound",
+         {drawn({nested}), {{13, kShapeId, 2880, 1440}}, "Box words\r", docTextBoxStories({{10, 3000}})}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(c.file.build(), document));
+        const QString text = textOf(document);
+        EXPECT_EQ(text.count("Box words"), c.boxes) << qPrintable(text);
+        expectInOrder(text, {"Anchor words", "anchor end", "Closing words"});
+        const QList<QTextTable*> tables = tablesOf(document);
+        ASSERT_EQ(tables.size(), c.boxes);
+        if (c.boxes) {
+            EXPECT_EQ(tables[0]->cellAt(0, 0).firstCursorPosition().block().text(), "Box words");
+            EXPECT_NEAR(boxWidth(tables[0]), c.width, 0.01);
+        }
+    }
+}
+
+TEST_F(FloatingContentTest, Word97FloatingPicturesFollowTheirAnchorParagraphAtTheirSize)
+{
+    const QByteArray png = pngBytes(QSize(40, 20), Qt::blue);
+    const QByteArray pngRecord = officeArtBitmap(kOfficeArtPng, 0x6E0, png);
+    const auto stored = [](const QByteArray& picture, const QByteArray& shape = pictureFrame()) {
+        return [=](quint32) { return officeArtContent({officeArtStoreEntry(picture)}, {shape}); };
+    };
+    QByteArray longRecord = pngRecord;
+    longRecord.replace(4, 4, le32(quint32(png.size() + 1000)));
+    const QByteArray member = officeArtShape(
+        {.id = 3000, .kind = 75, .properties = {{kPictureProperty, 1}}, .childAnchor = QRect(0, 0, 500, 1000)});
+    const QByteArray group = officeArtGroup({.id = kShapeId, .kind = 0, .groupFrame = QRect(0, 0, 1000, 1000)}, {member});
+    DocShapes delayed = withPictures([size = pngRecord.size()](quint32 offset) {
+        return officeArtContent({officeArtDelayedStoreEntry(offset, quint32(size))}, {pictureFrame()});
+    });
+    delayed.delay = pngRecord;
+    DocShapes delayedPastTheStream = delayed;
+    delayedPastTheStream.drawings = [size = pngRecord.size()](quint32 offset) {
+        return officeArtContent({officeArtDelayedStoreEntry(offset + 1000000, quint32(size))}, {pictureFrame()});
+    };
+    const struct {
+        const char* name;
+        DocShapes file;
+        int images;
+        QSizeF size;
+        QColor colour; // of the middle pixel
+    } cases[] = {
+        {"png in the table stream", withPictures(stored(pngRecord)), 1, {144, 72}, Qt::blue},
+        {"png in the delay stream", delayed, 1, {144, 72}, Qt::blue},
+        {"device-independent bitmap", withPictures(stored(officeArtBitmap(kOfficeArtDib, 0x7A8, bmpBytes(QSize(40, 20)).mid(14)))),
+         1, {144, 72}, QColor(10, 20, 30)},
+        {"bitmap with a palette",
+         withPictures(stored(officeArtBitmap(kOfficeArtDib, 0x7A8, indexedBmpBytes(QSize(40, 20), QColor(200, 30, 60)).mid(14)))), 1,
+         {144, 72}, QColor(200, 30, 60)},
+        {"tiff", withPictures(stored(officeArtBitmap(kOfficeArtTiff, 0x6E4, tiffPagesBytes({QSize(40, 20)})))), 1, {144, 72},
+         QColor(40, 40, 40)},
+        {"picture fill of a shape",
+         withPictures(stored(pngRecord, officeArtShape({.id = kShapeId, .kind = 1,
+                                            .properties = {{kFillTypeProperty, 3}, {kFillPictureProperty, 1}}}))),
+         1, {144, 72}, Qt::blue},
+        {"member of a group", withPictures(stored(pngRecord, group)), 1, {72, 72}, Qt::blue},
+        {"broken png", withPictures(stored(officeArtBitmap(kOfficeArtPng, 0x6E0, QByteArray("\x89PNG\r\n\x1a\n broken", 16)))), 0,
+         {}, {}},
+        {"store entry past the delay stream", delayedPastTheStream, 0, {}, {}},
+        {"picture record longer than its entry", withPictures(stored(longRecord)), 0, {}, {}},
+        {"store index past the store", withPictures(stored(pngRecord, pictureFrame(5))), 0, {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(c.file.build(), document));
+        const QList<QTextImageFormat> images = imageFormatsOf(document);
+        ASSERT_EQ(images.size(), c.images);
+        if (c.images) {
+            EXPECT_NEAR(images[0].width() / layoutUnitsPerPoint(), c.size.width(), 0.01);
+            EXPECT_NEAR(images[0].height() / layoutUnitsPerPoint(), c.size.height(), 0.01);
+            const QImage image = document.resource(QTextDocument::ImageResource, QUrl(images[0].name())).value<QImage>();
+            EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() / 2).rgb(), c.colour.rgb());
+            const QTextBlock anchor = document.find("Anchor words").block();
+            EXPECT_FALSE(anchor.text().contains(QChar::ObjectReplacementCharacter));
+            EXPECT_EQ(anchor.next().text(), QString(QChar::ObjectReplacementCharacter));
+        }
+        const QString file = QString("doc-%1.pdf").arg(c.name);
+        const auto pdf = print(document, file);
+        ASSERT_TRUE(pdf);
+        expectInOrder(pdf->pageTexts.join(' '), {"Anchor words", "anchor end", "Closing words"});
+        EXPECT_EQ(imagesOnPages(file), c.images);
+    }
+}
+
+TEST_F(FloatingContentTest, Word97InlineAndFloatingPicturesPrintOnceEachAtTheirSize)
+{
+    // A blue picture floating at an inch square, a dark bitmap inline at an
+    // inch by half an inch.
+    const QByteArray png = officeArtBitmap(kOfficeArtPng, 0x6E0, pngBytes(QSize(40, 40), Qt::blue));
+    DocShapes file = withPictures([=](quint32) { return officeArtContent({officeArtStoreEntry(png)}, {pictureFrame()}); });
+    file.anchors = {{13, kShapeId, 1440, 1440}};
+    file.closing = {{"Closing words ", {}}, {QString(QChar(1)), sprm8(0x0855, 1) + sprm32(0x6A03, 0)}, {"\r", {}}};
+    file.data = docPictureData(officeArtStoreEntry(officeArtBitmap(kOfficeArtDib, 0x7A8, bmpBytes(QSize(40, 20)).mid(14))),
+                               1440, 720);
+    QTextDocument document;
+    ASSERT_TRUE(readDocData(file.build(), document));
+    ASSERT_TRUE(print(document, "doc-pictures.pdf"));
+    EXPECT_EQ(imagesOnPages("doc-pictures.pdf"), 2);
+    // Poppler draws each picture once, over its size: at 72 dots an inch,
+    // a dot a point.
+    const QImage page = renderPdfPage(path("doc-pictures.pdf"), 0, 72);
+    int blue = 0, dark = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            blue += c.blue() > 200 && c.red() < 60 && c.green() < 60;
+            dark += std::abs(c.red() - 10) < 12 && std::abs(c.green() - 20) < 12 && std::abs(c.blue() - 30) < 12;
+        }
+    EXPECT_NEAR(blue, 72 * 72, 72 * 4);
+    EXPECT_NEAR(dark, 72 * 36, 72 * 4);
 }
 
 } // namespace
