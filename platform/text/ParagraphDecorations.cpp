@@ -19,20 +19,26 @@ constexpr double kBorderGapPoints = 1;
 constexpr double kBorderSideGapPoints = 4;
 // Leader characters drawn on one tab at most.
 constexpr int kMaxLeaderCharacters = 1000;
+// The widest line the readers give, in points: a double line of two
+// 12-point lines 12 points apart.
+constexpr double kMaxBorderPoints = 36;
+// Layout units by which a line may overlap the next page after rounding.
+constexpr double kTolerance = 0.1;
 
 QVariant lineValue(const std::optional<BorderLine>& line)
 {
     if (!line || !line->visible())
         return {};
-    return QVariantList{line->width, line->color, int(line->style)};
+    return QVariantList{line->width, line->color, int(line->style), line->spacing};
 }
 
 BorderLine lineOf(const QVariant& value)
 {
     const QVariantList list = value.toList();
-    if (list.size() != 3)
+    if (list.size() != 4)
         return {};
-    return {list[0].toDouble(), QTextFrameFormat::BorderStyle(list[2].toInt()), list[1].value<QColor>()};
+    return {list[0].toDouble(), QTextFrameFormat::BorderStyle(list[2].toInt()), list[1].value<QColor>(),
+            list[3].toDouble()};
 }
 
 Qt::PenStyle penStyle(QTextFrameFormat::BorderStyle style)
@@ -76,35 +82,88 @@ bool sameBox(const QTextBlock& a, const QTextBlock& b)
            && a.layout() && b.layout() && a.layout()->lineCount() > 0 && b.layout()->lineCount() > 0;
 }
 
-void drawBorders(QPainter& painter, const QTextBlock& block, double unitsPerPoint)
+// How far the centre of each of a double line's two lines lies from the
+// line's middle; 0 for other lines.
+double doubleOffset(const BorderLine& line, double unitsPerPoint)
 {
-    const std::array<BorderLine, 4> lines = paragraphBorders(block.blockFormat());
+    if (!line.visible() || line.style != QTextFrameFormat::BorderStyle_Double)
+        return 0;
+    return (line.extent() - line.width) / 2 * unitsPerPoint;
+}
+
+// Strokes an edge along from..to, whose outside lies towards outward (a
+// unit vector). A double line is two lines, the outer reaching out to the
+// outer lines of the edges at its ends and the inner in to their inner
+// lines, so that two boxes show; atStart and atEnd are those edges' offsets.
+void strokeEdge(QPainter& painter, const BorderLine& line, QPointF from, QPointF to, QPointF outward,
+                double atStart, double atEnd, double unitsPerPoint)
+{
+    if (!line.visible())
+        return;
+    QPen pen(line.color, line.width * unitsPerPoint, penStyle(line.style));
+    pen.setCapStyle(Qt::FlatCap);
+    painter.setPen(pen);
+    const double offset = doubleOffset(line, unitsPerPoint);
+    if (offset == 0) {
+        painter.drawLine(from, to);
+        return;
+    }
+    const QPointF along = (to - from) / std::max(QLineF(from, to).length(), 1e-9);
+    for (const double side : {1.0, -1.0})
+        painter.drawLine(from + outward * offset * side - along * atStart * side,
+                         to + outward * offset * side + along * atEnd * side);
+}
+
+// The middles of a paragraph's box lines, and whether the paragraphs
+// above and below share the box: paragraphs of the same borders one after
+// another do.
+struct Box {
+    double left, right, top, bottom;
+    bool joinsAbove, joinsBelow;
+};
+
+Box boxOf(const QTextBlock& block, double unitsPerPoint)
+{
     const QRectF rect = block.document()->documentLayout()->blockBoundingRect(block);
     const QTextBlockFormat format = block.blockFormat();
     const double gap = kBorderGapPoints * unitsPerPoint;
     const double side = kBorderSideGapPoints * unitsPerPoint;
-    const double left = rect.left() + format.leftMargin() - side;
-    const double right = rect.right() - format.rightMargin() + side;
     const LineSpan span = linesOf(block);
-    // Paragraphs of the same borders one after another share one box.
-    const bool joinsAbove = sameBox(block.previous(), block);
     const bool joinsBelow = sameBox(block, block.next());
-    const double top = span.top - gap;
-    const double bottom = joinsBelow ? linesOf(block.next()).top - gap : span.bottom + gap;
-    const auto stroke = [&](const BorderLine& line, QPointF from, QPointF to) {
-        if (!line.visible())
-            return;
-        QPen pen(line.color, line.width * unitsPerPoint, penStyle(line.style));
-        pen.setCapStyle(Qt::FlatCap);
-        painter.setPen(pen);
-        painter.drawLine(from, to);
-    };
-    if (!joinsAbove)
-        stroke(lines[EdgeTop], {left, top}, {right, top});
-    if (!joinsBelow)
-        stroke(lines[EdgeBottom], {left, bottom}, {right, bottom});
-    stroke(lines[EdgeLeft], {left, top}, {left, bottom});
-    stroke(lines[EdgeRight], {right, top}, {right, bottom});
+    return {rect.left() + format.leftMargin() - side, rect.right() - format.rightMargin() + side, span.top - gap,
+            joinsBelow ? linesOf(block.next()).top - gap : span.bottom + gap, sameBox(block.previous(), block),
+            joinsBelow};
+}
+
+// Draws the part of a paragraph's box on the page from pageTop to
+// pageBottom: the top line with the paragraph's first line and the bottom
+// line with its last, even where they stand past the page's edge, the sides
+// in between.
+void drawBorders(QPainter& painter, const QTextBlock& block, double unitsPerPoint, double pageTop, double pageBottom)
+{
+    const std::array<BorderLine, 4> lines = paragraphBorders(block.blockFormat());
+    const Box box = boxOf(block, unitsPerPoint);
+    const LineSpan span = linesOf(block);
+    const bool top = !box.joinsAbove && span.top >= pageTop - kTolerance && span.top < pageBottom;
+    const bool bottom = !box.joinsBelow && span.bottom <= pageBottom + kTolerance && span.bottom > pageTop;
+    const double topOffset = top ? doubleOffset(lines[EdgeTop], unitsPerPoint) : 0;
+    const double bottomOffset = bottom ? doubleOffset(lines[EdgeBottom], unitsPerPoint) : 0;
+    const double leftOffset = doubleOffset(lines[EdgeLeft], unitsPerPoint);
+    const double rightOffset = doubleOffset(lines[EdgeRight], unitsPerPoint);
+    if (top)
+        strokeEdge(painter, lines[EdgeTop], {box.left, box.top}, {box.right, box.top}, {0, -1}, leftOffset,
+                   rightOffset, unitsPerPoint);
+    if (bottom)
+        strokeEdge(painter, lines[EdgeBottom], {box.left, box.bottom}, {box.right, box.bottom}, {0, 1}, leftOffset,
+                   rightOffset, unitsPerPoint);
+    const double from = top ? box.top : std::max(box.top, pageTop);
+    const double to = bottom ? box.bottom : std::min(box.bottom, pageBottom);
+    if (!(to > from))
+        return;
+    strokeEdge(painter, lines[EdgeLeft], {box.left, from}, {box.left, to}, {-1, 0}, topOffset, bottomOffset,
+               unitsPerPoint);
+    strokeEdge(painter, lines[EdgeRight], {box.right, from}, {box.right, to}, {1, 0}, topOffset, bottomOffset,
+               unitsPerPoint);
 }
 
 // The character format at a position of a paragraph.
@@ -119,7 +178,10 @@ QTextCharFormat formatAt(const QTextBlock& block, int position)
     return block.charFormat();
 }
 
-void drawLeaders(QPainter& painter, const QTextBlock& block)
+// Draws the leaders of a paragraph's lines on the page from pageTop to
+// pageBottom; leaders of other pages' lines would put their dots in this
+// page's text.
+void drawLeaders(QPainter& painter, const QTextBlock& block, double pageTop, double pageBottom)
 {
     const QList<TabLeader> leaders = tabLeaders(block.blockFormat());
     QList<QTextOption::Tab> stops = block.blockFormat().tabPositions();
@@ -130,6 +192,9 @@ void drawLeaders(QPainter& painter, const QTextBlock& block)
     const QPointF origin = originOf(block);
     for (int l = 0; l < layout->lineCount(); ++l) {
         const QTextLine line = layout->lineAt(l);
+        const double lineTop = origin.y() + line.y();
+        if (lineTop < pageTop - kTolerance || lineTop + line.height() > pageBottom + kTolerance)
+            continue;
         const int end = std::min<int>(line.textStart() + line.textLength(), text.size());
         for (int i = std::max(line.textStart(), 0); i < end; ++i) {
             if (text[i] != u'\t')
@@ -235,10 +300,16 @@ void ParagraphDecorations::draw(QPainter& painter, double top, double bottom, do
             continue;
         const QTextBlock block = m_document.findBlockByNumber(m_entries[i].blockNumber);
         painter.save();
-        if (block.blockFormat().hasProperty(kParagraphBordersProperty))
-            drawBorders(painter, block, unitsPerPoint);
         if (block.blockFormat().hasProperty(kTabLeadersProperty))
-            drawLeaders(painter, block);
+            drawLeaders(painter, block, top, bottom);
+        if (block.blockFormat().hasProperty(kParagraphBordersProperty)) {
+            // A box's lines stand out of its text, out of the page where
+            // the text begins or ends one.
+            const double reach = (kBorderGapPoints + kMaxBorderPoints) * unitsPerPoint;
+            if (painter.hasClipping())
+                painter.setClipRect(painter.clipBoundingRect().adjusted(0, -reach, 0, reach));
+            drawBorders(painter, block, unitsPerPoint, top, bottom);
+        }
         painter.restore();
     }
 }

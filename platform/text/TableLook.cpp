@@ -5,6 +5,7 @@
 #include <QTextTable>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace platform::text {
@@ -41,9 +42,7 @@ void mergeRegion(CellLook& into, const CellLook& region, Bounds at)
 
 const BorderLine& heavier(const BorderLine& a, const BorderLine& b)
 {
-    const double wa = a.visible() ? a.width : 0;
-    const double wb = b.visible() ? b.width : 0;
-    return wb > wa ? b : a;
+    return b.extent() > a.extent() ? b : a;
 }
 
 struct Drawn {
@@ -53,9 +52,20 @@ struct Drawn {
     std::optional<QTextCharFormat::VerticalAlignment> verticalAlignment;
 };
 
+// The layout draws a double line as two lines of a third of its width each,
+// rounded to whole layout units, one at each side: it is given at least
+// three units, in threes, so that both lines and the space between show.
+double drawnWidth(const BorderLine& line, double unitsPerPoint)
+{
+    const double width = line.extent() * unitsPerPoint;
+    if (line.style != QTextFrameFormat::BorderStyle_Double || !(width > 0))
+        return width;
+    return 3 * std::max(1.0, std::round(width / 3));
+}
+
 void setEdge(QTextTableCellFormat& f, Edge edge, const BorderLine& line, double unitsPerPoint)
 {
-    const double width = line.visible() ? line.width * unitsPerPoint : 0;
+    const double width = drawnWidth(line, unitsPerPoint);
     const auto style = line.visible() ? line.style : QTextFrameFormat::BorderStyle_None;
     const QBrush brush(line.color);
     switch (edge) {
@@ -198,6 +208,12 @@ void applyTableLook(QTextTable& table, const TableLook& look,
     tableFormat.setCellSpacing(0);
     tableFormat.setAlignment(look.alignment);
     tableFormat.setLeftMargin(std::max(0.0, look.indent) * unitsPerPoint);
+    // The layout draws the first row's top lines above the table's top: room
+    // for them keeps them on a page the table begins.
+    double topLines = 0;
+    for (int c = 0; c < columns && rows > 0; ++c)
+        topLines = std::max(topLines, drawnWidth(drawn[size_t(c)].borders[EdgeTop], unitsPerPoint));
+    tableFormat.setTopMargin(topLines);
     table.setFormat(tableFormat);
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {

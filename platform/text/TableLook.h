@@ -19,11 +19,22 @@ class QTextTable;
 namespace platform::text {
 
 struct BorderLine {
-    double width = 0; // points; 0: no line
+    double width = 0; // points, of each of a double line's two lines; 0: no line
     QTextFrameFormat::BorderStyle style = QTextFrameFormat::BorderStyle_None;
     QColor color = Qt::black;
+    double spacing = 0; // points between a double line's two lines; 0: as wide as they are
 
     bool visible() const { return width > 0 && style != QTextFrameFormat::BorderStyle_None; }
+    // Points across the whole line: a double line's two lines and the space
+    // between them.
+    double extent() const
+    {
+        if (!visible())
+            return 0;
+        if (style != QTextFrameFormat::BorderStyle_Double)
+            return width;
+        return 2 * width + (spacing > 0 ? spacing : width);
+    }
     bool operator==(const BorderLine&) const = default;
 };
 

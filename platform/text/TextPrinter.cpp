@@ -3,6 +3,7 @@
 #include "platform/DictionaryKeys.h"
 #include "platform/pdf/PdfDocument.h"
 #include "platform/text/PageFurniture.h"
+#include "platform/text/PageTopSpace_p.h"
 #include "platform/text/ParagraphDecorations.h"
 #include "platform/text/PrintLayout_p.h"
 #include "platform/text/PrintedPdf_p.h"
@@ -131,7 +132,9 @@ Pagination paginate(QTextDocument& document, const QSizeF& area, double pointsPe
 {
     const QSizeF fitted = area / pointsPerUnit;
     Pagination result{layoutPageSize(fitted), 1, 0};
+    PageTopSpace topSpace;
     document.setPageSize(result.page);
+    topSpace.drop(document, result.page.height());
     for (int pass = 0; pass < 4; ++pass) {
         const double needed = std::min(document.documentLayout()->documentSize().width(),
                                        fitted.width() * kMaxShrink);
@@ -140,6 +143,8 @@ Pagination paginate(QTextDocument& document, const QSizeF& area, double pointsPe
         result.scale = fitted.width() / needed;
         result.page = layoutPageSize(fitted / result.scale);
         document.setPageSize(result.page);
+        topSpace.restore(document);
+        topSpace.drop(document, result.page.height());
     }
     result.pageCount = document.pageCount();
     result.fitsWidth =

@@ -31,6 +31,22 @@ void mergeValue(std::optional<T>& value, const std::optional<T>& over)
         value = over;
 }
 
+// A double line's inner line, the space and its outer line, as
+// border-line-width gives them ("0.79pt 0.68pt 0.79pt").
+void setDoubleWidths(BorderLine& line, QStringView value)
+{
+    if (line.style != QTextFrameFormat::BorderStyle_Double)
+        return;
+    const QList<QStringView> parts = value.split(u' ', Qt::SkipEmptyParts);
+    if (parts.size() != 3)
+        return;
+    const auto inner = lengthPoints(parts[0]), space = lengthPoints(parts[1]), outer = lengthPoints(parts[2]);
+    if (!inner || !space || !outer || !(*inner + *outer > 0) || *space < 0)
+        return;
+    line.width = std::clamp((*inner + *outer) / 2, 0.0, kMaxLinePoints);
+    line.spacing = std::clamp(*space, 0.0, kMaxLinePoints);
+}
+
 } // namespace
 
 std::optional<BorderLine> odfBorder(QStringView value)
@@ -52,17 +68,29 @@ std::optional<BorderLine> odfBorder(QStringView value)
         else if (token == u"double")
             line.style = QTextFrameFormat::BorderStyle_Double;
     }
+    // The width is the double line's whole: two lines and the space between.
+    if (line.style == QTextFrameFormat::BorderStyle_Double)
+        line.width /= 3;
     return line;
 }
 
 void readOdfBorders(const QXmlStreamReader& xml, std::array<std::optional<BorderLine>, 4>& borders)
 {
+    static const char* const names[4][2] = {{"border-top", "border-line-width-top"},
+                                            {"border-left", "border-line-width-left"},
+                                            {"border-bottom", "border-line-width-bottom"},
+                                            {"border-right", "border-line-width-right"}};
     const std::optional<BorderLine> all = odfBorder(attr(xml, QLatin1StringView("border")));
-    const char* const edges[4] = {"border-top", "border-left", "border-bottom", "border-right"};
+    const QStringView allWidths = attr(xml, QLatin1StringView("border-line-width"));
     for (int edge = 0; edge < 4; ++edge) {
-        const std::optional<BorderLine> own = odfBorder(attr(xml, QLatin1StringView(edges[edge])));
-        if (own || all)
-            borders[edge] = own ? own : all;
+        std::optional<BorderLine> line = odfBorder(attr(xml, QLatin1StringView(names[edge][0])));
+        if (!line)
+            line = all;
+        if (!line)
+            continue;
+        const QStringView widths = attr(xml, QLatin1StringView(names[edge][1]));
+        setDoubleWidths(*line, widths.isEmpty() ? allWidths : widths);
+        borders[edge] = line;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "platform/text/FontFamilies.h"
 #include "platform/text/LinearMath_p.h"
 #include "platform/text/PageFurniture.h"
+#include "platform/text/ParagraphDecorations.h"
 #include "platform/text/RichTextBuilder.h"
 #include "platform/text/TextFileBytes.h"
 #include "platform/text/ZipPackage.h"
@@ -347,6 +348,10 @@ void OdtParser::readParagraphProperties(QXmlStreamReader& xml, QTextBlockFormat&
     const QStringView background = attr(xml, QLatin1StringView("background-color"));
     if (background.startsWith(u'#') && QColor(background.toString()).isValid())
         f.setBackground(QColor(background.toString()));
+    std::array<std::optional<BorderLine>, 4> lines;
+    readOdfBorders(xml, lines);
+    if (std::any_of(lines.begin(), lines.end(), [](const auto& line) { return line.has_value(); }))
+        setParagraphBorders(f, lines);
     while (xml.readNextStartElement()) {
         if (xml.name() == u"tab-stops") {
             readTabStops(xml, f, [&](const QXmlStreamReader& tab) -> std::optional<double> {

@@ -622,7 +622,8 @@ TEST(RtfReader, TableBordersFollowTheRowDefinition)
          QTextFrameFormat::BorderStyle_None},
         {"a named line switched off", "\\trowd\\clbrdrt\\brdrs\\brdrnone\\cellx1000\\cellx2000", {0, 0, 0, 0},
          QTextFrameFormat::BorderStyle_None},
-        {"row lines", "\\trowd\\trbrdrl\\brdrdb\\brdrw30\\trbrdrv\\brdrs\\cellx1000\\cellx2000", {0, 1.5, 0, 0.5},
+        // A double line of 1.5-point lines takes them and the space between.
+        {"row lines", "\\trowd\\trbrdrl\\brdrdb\\brdrw30\\trbrdrv\\brdrs\\cellx1000\\cellx2000", {0, 4.5, 0, 0.5},
          QTextFrameFormat::BorderStyle_Double},
     };
     for (const auto& c : cases) {

@@ -1,9 +1,12 @@
 // Paragraphs of word-processing documents as a word processor spaces and
-// draws them: spacing before and after adding up, contextual spacing,
-// border lines and rules, and dotted tab leaders in a contents page.
+// draws them: spacing before and after adding up, contextual spacing, no
+// space before at the top of a page the text flowed onto, border lines and
+// rules in every style, and dotted tab leaders in a contents page.
 #include "platform/text/ParagraphDecorations.h"
 #include "platform/text/TextDefaults.h"
 #include "platform/text/TextPrinter.h"
+#include "platform/text/odf/OdtReader.h"
+#include "platform/text/rtf/RtfReader.h"
 #include "platform/text/word/DocxReader.h"
 #include "tests/support/PdfInspection.h"
 #include "tests/support/TestSupport.h"
@@ -17,6 +20,10 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <gtest/gtest.h>
+
+#include <poppler-qt6.h>
+
+#include <memory>
 
 using namespace platform::text;
 
@@ -41,6 +48,39 @@ QByteArray paragraph(const char* words, const QByteArray& properties = {})
 QTextBlockFormat blockOf(QTextDocument& document, const char* words)
 {
     return document.find(words).block().blockFormat();
+}
+
+PrintSettings a4()
+{
+    PrintSettings settings;
+    settings.paperSize = QSizeF(595.3, 841.9);
+    settings.leftMargin = settings.rightMargin = settings.topMargin = settings.bottomMargin = 72;
+    return settings;
+}
+
+// Where runs of dark pixels begin along a column (vertical) or a row of the
+// image, and how long they are; a band of columns or rows is dark where any
+// of them is, so that a scan across a dashed line cannot slip through a gap.
+QList<QPair<int, int>> darkRuns(const QImage& image, int at, bool vertical, int from, int to, int band = 1)
+{
+    const auto isDark = [&](int i) {
+        for (int b = at; b < at + band; ++b)
+            if (qGray(vertical ? image.pixel(b, i) : image.pixel(i, b)) < 128)
+                return true;
+        return false;
+    };
+    QList<QPair<int, int>> runs;
+    int start = -1;
+    for (int i = from; i <= to; ++i) {
+        const bool dark = i < to && isDark(i);
+        if (dark && start < 0)
+            start = i;
+        if (!dark && start >= 0) {
+            runs.append({start, i - start});
+            start = -1;
+        }
+    }
+    return runs;
 }
 
 const QByteArray kStyles = R"(<w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:pPr><w:spacing w:before="120" w:after="200"/></w:pPr></w:style>
@@ -174,4 +214,128 @@ TEST(WordParagraphsTest, ATabStopPastTheMarginStopsAtIt)
     ASSERT_TRUE(facts);
     EXPECT_TRUE(facts->pageTexts.value(0).contains(QRegularExpression("Introduction ?\\.{20,} ?1\\s*\\n")))
         << qPrintable(facts->pageTexts.value(0));
+}
+
+TEST(WordParagraphsTest, SpaceBeforeIsLeftOutAtTheTopOfAPageTheTextFlowedOnto)
+{
+    // Paragraphs of one to three lines with 24 points before each run over
+    // many pages; two start theirs after a page break, and keep the space.
+    const QByteArray before = R"(<w:spacing w:before="480" w:after="0"/>)";
+    QByteArray body = paragraph("Opening words");
+    for (int i = 0; i < 150; ++i) {
+        const QByteArray words = "Flowing " + QByteArray::number(i) + " " + QByteArray("words ").repeated(14 * (i % 3));
+        body += paragraph(words.constData(), before);
+        if (i == 30)
+            body += paragraph("Broken before", before + "<w:pageBreakBefore/>");
+        if (i == 100)
+            body += "<w:p><w:pPr>" + before + R"(</w:pPr><w:r><w:br w:type="page"/><w:t>Broken by a run</w:t></w:r></w:p>)";
+    }
+    const QByteArray styles = R"(<w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:pPr><w:spacing w:before="0" w:after="0"/></w:pPr></w:style>)";
+    QTextDocument document;
+    ASSERT_TRUE(readDocxData(docxWithStyles(styles, body), document));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("out.pdf");
+    ASSERT_TRUE(printToPDF(document, a4(), pdf));
+
+    const std::unique_ptr<Poppler::Document> printed = Poppler::Document::load(pdf);
+    ASSERT_TRUE(printed);
+    double textTop = 0;
+    int flowed = 0, broken = 0;
+    QStringList seen;
+    for (int p = 0; p < printed->numPages(); ++p) {
+        SCOPED_TRACE(p);
+        const auto boxes = printed->page(p)->textList();
+        ASSERT_FALSE(boxes.empty());
+        const Poppler::TextBox* first = nullptr;
+        for (const auto& box : boxes) {
+            if (!first || box->boundingBox().top() < first->boundingBox().top())
+                first = box.get();
+            if (box->text() == u"Flowing")
+                seen << box->nextWord()->text();
+        }
+        const double top = first->boundingBox().top();
+        if (p == 0) {
+            textTop = top;
+        } else if (first->text() == u"Broken") {
+            ++broken;
+            EXPECT_NEAR(top, textTop + 24, 0.5) << "after a page break";
+        } else {
+            ++flowed;
+            EXPECT_NEAR(top, textTop, 0.5) << qPrintable(first->text() + ' ' + first->nextWord()->text());
+        }
+    }
+    EXPECT_EQ(broken, 2);
+    EXPECT_GE(flowed, 4);
+    // Every paragraph once, in order: none lost or doubled where the pages
+    // were laid out again.
+    ASSERT_EQ(seen.size(), 150);
+    for (int i = 0; i < seen.size(); ++i)
+        EXPECT_EQ(seen[i].toInt(), i);
+}
+
+TEST(WordParagraphsTest, BorderStylesReachThePage)
+{
+    const auto docxBox = [](const char* style, const char* size = "4") {
+        const QByteArray line = QByteArray("w:val=\"") + style + "\" w:sz=\"" + size + "\"";
+        return docxWithStyles({}, paragraph("boxed", "<w:pBdr><w:top " + line + "/><w:bottom " + line + "/></w:pBdr>"));
+    };
+    const auto docxTable = [](const char* style) {
+        const QByteArray line = QByteArray("w:val=\"") + style + "\" w:sz=\"4\"";
+        return docxWithStyles({}, "<w:tbl><w:tblPr><w:tblBorders><w:top " + line + "/><w:bottom " + line
+                                      + R"(/></w:tblBorders></w:tblPr><w:tblGrid><w:gridCol w:w="2880"/></w:tblGrid>
+<w:tr><w:tc><w:p><w:r><w:t>cell</w:t></w:r></w:p></w:tc></w:tr></w:tbl>)");
+    };
+    const auto odt = [](const QByteArray& family, const QByteArray& properties, const QByteArray& body) {
+        return testsupport::flatOdtWithBody(
+            body, "<style:style style:name=\"B\" style:family=\"" + family + "\"><style:" + family + "-properties "
+                      + properties + R"(/></style:style><style:style style:name="C" style:family="table-column"><style:table-column-properties style:column-width="2in"/></style:style>)");
+    };
+    const QByteArray odtDouble =
+        R"(fo:border-top="1.5pt double #000000" fo:border-bottom="1.5pt double #000000" style:border-line-width="0.5pt 0.5pt 0.5pt")";
+    const QByteArray odtCell = R"(<table:table><table:table-column table:style-name="C"/><table:table-row><table:table-cell table:style-name="B"><text:p>cell</text:p></table:table-cell></table:table-row></table:table>)";
+    const struct {
+        const char* name;
+        char format; // 'w' DOCX, 'o' flat ODT, 'r' RTF
+        QByteArray document;
+        int lines;            // crossed going down through the top and bottom edges
+        bool broken;          // the bottom edge is dots or dashes
+        double points = 0.3;  // the bottom edge's lowest line is at least this thick
+    } cases[] = {
+        {"paragraph, single", 'w', docxBox("single"), 2, false},
+        {"paragraph, double", 'w', docxBox("double"), 4, false},
+        {"paragraph, dotted", 'w', docxBox("dotted"), 2, true},
+        {"paragraph, dashed", 'w', docxBox("dashed"), 2, true},
+        {"paragraph, thick", 'w', docxBox("thick", "24"), 2, false, 2.5},
+        {"table, single", 'w', docxTable("single"), 2, false},
+        {"table, double", 'w', docxTable("double"), 4, false},
+        {"table, dashed", 'w', docxTable("dashed"), 2, true},
+        {"OpenDocument paragraph, double", 'o', odt("paragraph", odtDouble, "<text:p text:style-name=\"B\">boxed</text:p>"), 4, false},
+        {"OpenDocument cell, double", 'o', odt("table-cell", R"(fo:border="2.25pt double #000000")", odtCell), 4, false},
+        {"RTF cell, double", 'r', "{\\rtf1\\ansi\\trowd\\clbrdrt\\brdrdb\\brdrw10\\clbrdrb\\brdrdb\\brdrw10\\cellx2880\\intbl cell\\cell\\row}", 4, false},
+    };
+    constexpr double kDpi = 400;
+    const auto pixels = [&](double points) { return int(points * kDpi / 72); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument document;
+        const bool read = c.format == 'w'   ? readDocxData(c.document, document)
+                          : c.format == 'o' ? readFlatOdtData(c.document, document)
+                                            : readRtfData(c.document, document, {});
+        ASSERT_TRUE(read);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("out.pdf");
+        ASSERT_TRUE(printToPDF(document, a4(), pdf));
+        const QImage page = testsupport::renderPdfPage(pdf, 0, kDpi);
+        ASSERT_FALSE(page.isNull());
+        // Down through the middle of the box or cell, right of its word.
+        const auto across = darkRuns(page, pixels(172), true, 0, pixels(300), pixels(4));
+        ASSERT_EQ(across.size(), c.lines);
+        const auto lowest = across.last();
+        EXPECT_GE(lowest.second, pixels(c.points));
+        const auto along = darkRuns(page, lowest.first + lowest.second / 2, false, pixels(80), pixels(200));
+        if (c.broken)
+            EXPECT_GT(along.size(), 8);
+        else
+            EXPECT_EQ(along.size(), 1);
+    }
 }

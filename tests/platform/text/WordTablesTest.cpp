@@ -99,8 +99,9 @@ TEST(WordTablesTest, LinesComeFromTheTableItsStyleAndItsCells)
                row("a1", "b1", R"(<w:tcPr><w:tcBorders><w:left w:val="nil"/><w:bottom w:val="single" w:sz="24"/></w:tcBorders></w:tcPr>)")
                    + row("a2", "b2")),
          {0.5, 0, 3, 0.5}, {0, 0, 0.5, 0.5}},
+        // Its double line below: two lines of 1.5 points and the space between.
         {"the style's header row",
-         table(R"(<w:tblStyle w:val="Banded"/>)" + look, row("a1", "b1") + row("a2", "b2")), {0.5, 0.5, 1.5, 0.5},
+         table(R"(<w:tblStyle w:val="Banded"/>)" + look, row("a1", "b1") + row("a2", "b2")), {0.5, 0.5, 4.5, 0.5},
          {0, 0, 0.5, 0.5}},
     };
     for (const auto& c : cases) {
