@@ -76,6 +76,10 @@ int main(int argc, char** argv)
     const QDir out(args[1]);
     out.mkpath(QStringLiteral("ours"));
     out.mkpath(QStringLiteral("lo"));
+    // LibreOffice keeps a profile of its own here: an instance started by
+    // anyone else on the machine does not take the conversions over.
+    const QString profile =
+        QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(out.absoluteFilePath("lo-profile")).toString();
     double oursTotal = 0, loTotal = 0, errorTotal = 0;
     qint64 lengthTotal = 0;
     int count = 0, converted = 0, pagesClose = 0;
@@ -99,7 +103,7 @@ int main(int argc, char** argv)
         QProcess soffice;
         soffice.setStandardOutputFile(QProcess::nullDevice());
         soffice.setStandardErrorFile(QProcess::nullDevice());
-        soffice.start(QStringLiteral("soffice"), {"--headless", "--convert-to", "pdf", "--outdir", loFolder,
+        soffice.start(QStringLiteral("soffice"), {profile, "--headless", "--convert-to", "pdf", "--outdir", loFolder,
                                                   source.absoluteFilePath()});
         soffice.waitForFinished(300000);
         const double loMs = timer.nsecsElapsed() / 1e6;

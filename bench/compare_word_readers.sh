@@ -10,6 +10,8 @@ cd "$(dirname "$0")/.."
 build=${BUILD:-build}
 out=bench/out/word
 rm -rf "$out" && mkdir -p "$out/src"
+# LibreOffice keeps a profile of its own there (as bench_WordReaders does).
+profile="-env:UserInstallation=file://$(realpath "$out")/lo-profile"
 
 python3 - "$out/src/report.html" <<'PY'
 import sys
@@ -27,7 +29,7 @@ parts.append("</body></html>")
 open(sys.argv[1], "w").write("\n".join(parts))
 PY
 for format in docx odt doc; do
-  soffice --headless --infilter="HTML (StarWriter)" --convert-to "$format" --outdir "$out/src" \
+  soffice "$profile" --headless --infilter="HTML (StarWriter)" --convert-to "$format" --outdir "$out/src" \
     "$out/src/report.html" >/dev/null 2>&1
 done
 
@@ -49,7 +51,7 @@ for f in "${found[@]}"; do
   name="$n-$(basename "${f%.*}")"
   cp "$f" "$out/src/saved/$name.${f##*.}"
   for format in docx doc; do
-    soffice --headless --convert-to "$format" --outdir "$out/src/saved" "$out/src/saved/$name.${f##*.}" \
+    soffice "$profile" --headless --convert-to "$format" --outdir "$out/src/saved" "$out/src/saved/$name.${f##*.}" \
       >/dev/null 2>&1 || true
     [ -f "$out/src/saved/$name.$format" ] && files+=("$out/src/saved/$name.$format")
   done
