@@ -5,11 +5,43 @@
 #include "platform/text/ZipPackage.h"
 #include "platform/text/word/DocxPackage_p.h"
 
+#include "platform/text/DocumentXml_p.h"
+#include "platform/text/TextDefaults.h"
+
 #include <QTextDocument>
+#include <QTextOption>
+#include <QXmlStreamReader>
 
 namespace platform::text {
 
 namespace {
+
+// Word's tab stops where a paragraph sets none: every half inch unless the
+// settings say otherwise, in twips; closer than a point apart they would be
+// no stops at all, and none lies past the widest page.
+constexpr double kWordTabInterval = 720;
+constexpr double kMinTabInterval = 20;
+constexpr double kMaxTabInterval = 31680;
+
+void setTabInterval(QTextDocument& document, const std::optional<QByteArray>& settings)
+{
+    double twips = kWordTabInterval;
+    if (settings) {
+        QXmlStreamReader xml(*settings);
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"defaultTabStop")
+                continue;
+            bool ok = false;
+            const double value = attr(xml, QLatin1StringView("val")).toDouble(&ok);
+            if (ok && value >= kMinTabInterval && value <= kMaxTabInterval)
+                twips = value;
+            break;
+        }
+    }
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(twips / 20 * layoutUnitsPerPoint());
+    document.setDefaultTextOption(option);
+}
 
 bool readPackage(ZipPackage& zip, QTextDocument& document)
 {
@@ -43,8 +75,10 @@ bool readPackage(ZipPackage& zip, QTextDocument& document)
             qCInfo(lcText) << "the document has more notes than can be printed";
         return !stories.tooManyNotes();
     });
-    if (read)
+    if (read) {
         stories.readHeadersAndFooters();
+        setTabInterval(document, parts->partOfType(u"/settings"));
+    }
     return read;
 }
 

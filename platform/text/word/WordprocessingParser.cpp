@@ -228,8 +228,8 @@ void WordprocessingParser::readParagraphProperties(QXmlStreamReader& xml, Paragr
         } else if (n == u"contextualSpacing") {
             f.setProperty(kContextualSpacingProperty, onOff(xml));
         } else if (n == u"pageBreakBefore") {
-            if (onOff(xml))
-                f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            // Off undoes the break a style this one is based on asks for.
+            f.setPageBreakPolicy(onOff(xml) ? QTextFormat::PageBreak_AlwaysBefore : QTextFormat::PageBreak_Auto);
         } else if (n == u"tabs") {
             readTabStops(xml, f, [&](const QXmlStreamReader& tab) {
                 return std::optional(m_builder.twips(intAttr(tab, QLatin1StringView("pos"), -1)));

@@ -216,6 +216,54 @@ TEST(WordParagraphsTest, ATabStopPastTheMarginStopsAtIt)
         << qPrintable(facts->pageTexts.value(0));
 }
 
+TEST(WordParagraphsTest, AStyleCanSwitchOffThePageBreakOfTheStyleItIsBasedOn)
+{
+    const QByteArray styles = R"(<w:style w:type="paragraph" w:styleId="Base"><w:pPr><w:pageBreakBefore/></w:pPr></w:style>
+<w:style w:type="paragraph" w:styleId="Citation"><w:basedOn w:val="Base"/><w:pPr><w:pageBreakBefore w:val="0"/></w:pPr></w:style>)";
+    const QByteArray body = paragraph("first") + paragraph("based", R"(<w:pStyle w:val="Base"/>)")
+                            + paragraph("citing", R"(<w:pStyle w:val="Citation"/>)");
+    QTextDocument document;
+    ASSERT_TRUE(readDocxData(docxWithStyles(styles, body), document));
+    EXPECT_EQ(blockOf(document, "based").pageBreakPolicy(), QTextFormat::PageBreak_AlwaysBefore);
+    EXPECT_EQ(blockOf(document, "citing").pageBreakPolicy(), QTextFormat::PageBreak_Auto);
+}
+
+TEST(WordParagraphsTest, TabsStopWhereTheDocumentsDefaultStopsAre)
+{
+    const struct {
+        const char* name;
+        QByteArray settings; // none: no settings part
+        double stop;         // points from the margin
+    } cases[] = {
+        {"no settings", {}, 36},
+        {"an inch", R"(<w:defaultTabStop w:val="1440"/>)", 72},
+        {"none apart", R"(<w:defaultTabStop w:val="0"/>)", 36},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto entries = testsupport::docxEntriesWithBody(paragraph("a\tafter"));
+        if (!c.settings.isEmpty()) {
+            entries.append({QStringLiteral("word/settings.xml"), QByteArray("<w:settings xmlns:w=\"") + kW + "\">" + c.settings + "</w:settings>"});
+            for (auto& [name, bytes] : entries)
+                if (name == u"word/_rels/document.xml.rels")
+                    bytes.insert(bytes.indexOf("</Relationships>"),
+                                 R"(<Relationship Id="rIdSettings" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/settings" Target="settings.xml"/>)");
+        }
+        QTextDocument document;
+        ASSERT_TRUE(readDocxData(testsupport::zipBytes(entries), document));
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("out.pdf");
+        ASSERT_TRUE(printToPDF(document, a4(), pdf));
+        const std::unique_ptr<Poppler::Document> printed = Poppler::Document::load(pdf);
+        ASSERT_TRUE(printed);
+        double after = -1;
+        for (const auto& box : printed->page(0)->textList())
+            if (box->text() == u"after")
+                after = box->boundingBox().left();
+        EXPECT_NEAR(after, 72 + c.stop, 0.5);
+    }
+}
+
 TEST(WordParagraphsTest, SpaceBeforeIsLeftOutAtTheTopOfAPageTheTextFlowedOnto)
 {
     // Paragraphs of one to three lines with 24 points before each run over
