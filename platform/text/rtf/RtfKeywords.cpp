@@ -35,7 +35,7 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
             {"u", Kw::U}, {"uc", Kw::Uc}, {"line", Kw::Line}, {"tab", Kw::Tab}, {"par", Kw::Par},
             {"sect", Kw::Sect}, {"sectd", Kw::Sectd}, {"sbkpage", Kw::SbkPage},
             {"sbkodd", Kw::SbkOdd}, {"sbkeven", Kw::SbkEven}, {"sbknone", Kw::SbkNone},
-            {"sbkcol", Kw::SbkNone}, {"page", Kw::Page},
+            {"sbkcol", Kw::SbkPage}, {"page", Kw::Page},
             {"plain", Kw::Plain}, {"f", Kw::F}, {"fs", Kw::Fs}, {"b", Kw::B}, {"i", Kw::I},
             {"ulnone", Kw::UlNone}, {"strike", Kw::Strike}, {"striked", Kw::Strike},
             {"cf", Kw::Cf}, {"cb", Kw::Cb}, {"highlight", Kw::Cb}, {"chcbpat", Kw::Cb},

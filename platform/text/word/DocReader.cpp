@@ -1097,10 +1097,11 @@ void DocParser::readSections(quint32 fc, quint32 lcb)
         forEachSectionSprm(m_fib.legacy, m_t, m_w, fc, count, i, [&](const Sprm& sprm) {
             switch (sprm.code) {
             case 0x3009: { // sprmSBkc: continuous, new column, new page, even page, odd page
+                // A new column is a new page: the text is laid out in one.
                 const quint8 kind = m_w.u8(sprm.operand);
                 read.start = kind == 3   ? SectionStart::EvenPage
                              : kind == 4 ? SectionStart::OddPage
-                             : kind >= 2 ? SectionStart::NewPage
+                             : kind >= 1 ? SectionStart::NewPage
                                          : SectionStart::Continuous;
                 break;
             }

@@ -41,13 +41,14 @@ PageKind kindOf(QStringView type)
 
 SectionStart startOf(QStringView type)
 {
-    // A new column goes on on the page: the text is laid out in one.
-    if (type == u"continuous" || type == u"nextColumn")
+    if (type == u"continuous")
         return SectionStart::Continuous;
     if (type == u"oddPage")
         return SectionStart::OddPage;
     if (type == u"evenPage")
         return SectionStart::EvenPage;
+    // A new column is a new page: the text is laid out in one column, as
+    // word processors lay a section of one out.
     return SectionStart::NewPage;
 }
 

@@ -620,3 +620,58 @@ TEST(PageFurnitureSections, EachReaderMarksItsSections)
         EXPECT_EQ(paragraphsOf(body), c.paragraphs) << c.name;
     }
 }
+
+// How a second section starts, as each format says it; a new column is a
+// new page, the text being laid out in one.
+TEST(PageFurnitureSections, HowSectionsStart)
+{
+    const auto docx = [](const char* type) {
+        return testsupport::zipBytes(testsupport::docxEntriesWithBody(
+            QByteArray(R"(<w:p><w:pPr><w:sectPr/></w:pPr><w:r><w:t>a</w:t></w:r></w:p><w:p><w:r><w:t>b</w:t></w:r></w:p><w:sectPr>)")
+            + type + "</w:sectPr>"));
+    };
+    const auto rtf = [](const char* keyword) { return QByteArray("{\\rtf1\\ansi a\\sect\\sectd") + keyword + " b\\par}"; };
+    const auto doc = [](int kind) {
+        testsupport::DocBuilder b;
+        b.paragraph({{"a\f", {}}});
+        b.paragraph({{"b\r", {}}});
+        b.setSections({{2, 2}, {4, kind}});
+        return b.build({});
+    };
+    const auto readRtf = [](const QByteArray& bytes, QTextDocument& document) {
+        return readRtfData(bytes, document, QString());
+    };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        std::function<bool(const QByteArray&, QTextDocument&)> read;
+        SectionStart start;
+    } cases[] = {
+        {"docx, not said", docx(""), readDocxData, SectionStart::NewPage},
+        {"docx, next page", docx(R"(<w:type w:val="nextPage"/>)"), readDocxData, SectionStart::NewPage},
+        {"docx, continuous", docx(R"(<w:type w:val="continuous"/>)"), readDocxData, SectionStart::Continuous},
+        {"docx, odd page", docx(R"(<w:type w:val="oddPage"/>)"), readDocxData, SectionStart::OddPage},
+        {"docx, even page", docx(R"(<w:type w:val="evenPage"/>)"), readDocxData, SectionStart::EvenPage},
+        {"docx, next column", docx(R"(<w:type w:val="nextColumn"/>)"), readDocxData, SectionStart::NewPage},
+        {"rtf, not said", rtf(""), readRtf, SectionStart::NewPage},
+        {"rtf, continuous", rtf("\\sbknone"), readRtf, SectionStart::Continuous},
+        {"rtf, odd page", rtf("\\sbkodd"), readRtf, SectionStart::OddPage},
+        {"rtf, even page", rtf("\\sbkeven"), readRtf, SectionStart::EvenPage},
+        {"rtf, next column", rtf("\\sbkcol"), readRtf, SectionStart::NewPage},
+        {"rtf, said again", rtf("\\sbknone\\sbkpage"), readRtf, SectionStart::NewPage},
+        {"doc, continuous", doc(0), readDocData, SectionStart::Continuous},
+        {"doc, next column", doc(1), readDocData, SectionStart::NewPage},
+        {"doc, even page", doc(3), readDocData, SectionStart::EvenPage},
+        {"doc, odd page", doc(4), readDocData, SectionStart::OddPage},
+    };
+    for (const auto& c : cases) {
+        QTextDocument body;
+        ASSERT_TRUE(c.read(c.bytes, body)) << c.name;
+        const PageFurniture* furniture = PageFurniture::find(body);
+        ASSERT_TRUE(furniture && furniture->sectionCount() == 2) << c.name;
+        EXPECT_STREQ(startName(furniture->section(1).start), startName(c.start)) << c.name;
+        EXPECT_EQ(paragraphsOf(body).last(),
+                  c.start == SectionStart::Continuous ? QStringLiteral("b (1)") : QStringLiteral("| b (1)"))
+            << c.name;
+    }
+}
