@@ -675,3 +675,42 @@ TEST(PageFurnitureSections, HowSectionsStart)
             << c.name;
     }
 }
+
+// A document of more sections than may be goes on in the last one; every
+// paragraph is kept.
+TEST(PageFurnitureSections, SectionsPastTheLimitGoOnInTheLast)
+{
+    const int count = kMaxSections + 5;
+    QByteArray rtf = "{\\rtf1\\ansi ";
+    QByteArray docx;
+    for (int section = 0; section < count; ++section) {
+        rtf += "x\\sect ";
+        docx += "<w:p><w:pPr><w:sectPr/></w:pPr><w:r><w:t>x</w:t></w:r></w:p>";
+    }
+    rtf += "end}";
+    docx += "<w:p><w:r><w:t>end</w:t></w:r></w:p><w:sectPr/>";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        std::function<bool(const QByteArray&, QTextDocument&)> read;
+    } cases[] = {
+        {"rtf", rtf, [](const QByteArray& bytes, QTextDocument& document) { return readRtfData(bytes, document, QString()); }},
+        {"docx", testsupport::zipBytes(testsupport::docxEntriesWithBody(docx)), readDocxData},
+    };
+    for (const auto& c : cases) {
+        QTextDocument body;
+        ASSERT_TRUE(c.read(c.bytes, body)) << c.name;
+        const PageFurniture* furniture = PageFurniture::find(body);
+        ASSERT_NE(furniture, nullptr) << c.name;
+        EXPECT_EQ(furniture->sectionCount(), kMaxSections) << c.name;
+        int marked = 0;
+        int paragraphs = 0;
+        for (QTextBlock block = body.begin(); block.isValid(); block = block.next()) {
+            const int section = block.blockFormat().intProperty(kSectionProperty);
+            marked += section > 0 && section < kMaxSections ? 1 : 0;
+            paragraphs += block.text().isEmpty() ? 0 : 1;
+        }
+        EXPECT_EQ(marked, kMaxSections - 1) << c.name;
+        EXPECT_EQ(paragraphs, count + 1) << c.name;
+    }
+}
