@@ -116,7 +116,8 @@ public:
     double footerDistance = -1;
 
     // Puts the paragraph (or table) starting each section that starts on a
-    // new page there; readers call it once the sections are known.
+    // new page there. Readers call it once the sections are known and the
+    // body is built: within an edit block its tables are not found yet.
     void breakPagesAtSections();
 
     const std::vector<Note>& notes() const { return m_notes; }

@@ -1067,7 +1067,6 @@ bool OdtParser::readPageFurniture(const QByteArray& bytes)
             section.footers[std::size_t(kind)] = story(QStringLiteral("footer"));
         }
     }
-    furniture.breakPagesAtSections();
     return true;
 }
 
@@ -1278,7 +1277,11 @@ bool OdtParser::read(const QByteArray& bytes, bool body)
 
 bool parseInto(QTextDocument& document, const std::function<bool(RichTextBuilder&)>& parse)
 {
-    return buildDocument(document, QStringLiteral("Liberation Serif"), 12, parse);
+    if (!buildDocument(document, QStringLiteral("Liberation Serif"), 12, parse))
+        return false;
+    if (PageFurniture* furniture = PageFurniture::find(document))
+        furniture->breakPagesAtSections();
+    return true;
 }
 
 bool readOdtPackage(ZipPackage& zip, QTextDocument& document)

@@ -96,6 +96,8 @@ void RtfParser::parse(const char* begin, const char* end)
     }
     finish();
     m_cursor.endEditBlock();
+    if (PageFurniture* furniture = PageFurniture::find(m_document))
+        furniture->breakPagesAtSections();
 }
 
 void RtfParser::openGroup()
@@ -847,7 +849,11 @@ void RtfParser::pageBreak()
 
 void RtfParser::sectionBreak()
 {
-    paragraphBreak();
+    flushText();
+    // A break right after a paragraph's end ends no paragraph of its own:
+    // the empty one there is the next section's first.
+    if (m_story || m_table || m_cursor.block().length() > 1 || !m_cursor.block().previous().isValid())
+        paragraphBreak();
     if (m_story || m_table)
         return;
     // The section's properties follow its break.
@@ -892,8 +898,6 @@ void RtfParser::finish()
         endStory();
     closeTable();
     applyBlockFormat();
-    if (PageFurniture* furniture = PageFurniture::find(m_document))
-        furniture->breakPagesAtSections();
 }
 
 } // namespace platform::text::rtf

@@ -1372,8 +1372,6 @@ bool DocParser::parse()
 
     emitRange(0, m_mainLength);
     m_builder->finish();
-    if (PageFurniture* furniture = PageFurniture::find(m_builder->document()))
-        furniture->breakPagesAtSections();
     return true;
 }
 
@@ -1457,9 +1455,13 @@ bool readDocData(const QByteArray& bytes, QTextDocument& document)
         data = *stream;
     }
 
-    return buildDocument(document, QStringLiteral("Times New Roman"), 12, [&](RichTextBuilder& builder) {
-        return DocParser(*word, *table, data, *fib, builder).parse();
-    });
+    if (!buildDocument(document, QStringLiteral("Times New Roman"), 12, [&](RichTextBuilder& builder) {
+            return DocParser(*word, *table, data, *fib, builder).parse();
+        }))
+        return false;
+    if (PageFurniture* furniture = PageFurniture::find(document))
+        furniture->breakPagesAtSections();
+    return true;
 }
 
 bool readDoc(const QString& path, QTextDocument& document)

@@ -10,6 +10,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -713,4 +714,49 @@ TEST(PageFurnitureSections, SectionsPastTheLimitGoOnInTheLast)
         EXPECT_EQ(marked, kMaxSections - 1) << c.name;
         EXPECT_EQ(paragraphs, count + 1) << c.name;
     }
+}
+
+// A section starting with a table starts the table on the new page, once
+// the reader is done.
+TEST(PageFurnitureSections, ASectionStartingWithATable)
+{
+    const QByteArray docx = R"(<w:p><w:pPr><w:sectPr/></w:pPr><w:r><w:t>a</w:t></w:r></w:p><w:tbl><w:tblGrid><w:gridCol w:w="2000"/></w:tblGrid><w:tr><w:tc><w:p><w:r><w:t>cell</w:t></w:r></w:p></w:tc></w:tr></w:tbl><w:sectPr/>)";
+    const QByteArray odtStyle = R"(<style:style style:name="T" style:family="table" style:master-page-name="Standard"/>)";
+    const QByteArray odt = R"(<text:p>a</text:p><table:table table:style-name="T"><table:table-column/><table:table-row><table:table-cell><text:p>cell</text:p></table:table-cell></table:table-row></table:table>)";
+    testsupport::DocBuilder doc;
+    doc.paragraph({{"a\f", {}}});
+    doc.paragraph({{"cell\a", {}}}, testsupport::sprm8(0x2416, 1));
+    doc.paragraph({{"\a", {}}}, testsupport::sprm8(0x2416, 1) + testsupport::sprm8(0x2417, 1));
+    doc.paragraph({{"b\r", {}}});
+    doc.setSections({{2, 2}, {10, 2}});
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        std::function<bool(const QByteArray&, QTextDocument&)> read;
+    } cases[] = {
+        {"docx", testsupport::zipBytes(testsupport::docxEntriesWithBody(docx)), readDocxData},
+        {"rtf", R"({\rtf1\ansi a\sect\sectd\trowd\cellx2000\intbl cell\cell\row\pard b\par})",
+         [](const QByteArray& bytes, QTextDocument& document) { return readRtfData(bytes, document, QString()); }},
+        {"fodt", testsupport::flatOdtWithBody(odt, odtStyle), readFlatOdtData},
+        {"doc", doc.build({}), readDocData},
+    };
+    for (const auto& c : cases) {
+        QTextDocument body;
+        ASSERT_TRUE(c.read(c.bytes, body)) << c.name;
+        const QList<QTextFrame*> frames = body.rootFrame()->childFrames();
+        ASSERT_FALSE(frames.isEmpty()) << c.name;
+        EXPECT_TRUE(frames.first()->frameFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) << c.name;
+        EXPECT_TRUE(paragraphsOf(body).contains("cell (1)")) << c.name << paragraphsOf(body).join('/').toStdString();
+    }
+}
+
+// An RTF section break right after a paragraph's end adds no empty
+// paragraph (which would keep the paragraph properties before it, and
+// with them a page break of its own).
+TEST(PageFurnitureSections, RtfBreakAfterAParagraphEndAddsNoParagraph)
+{
+    QTextDocument body;
+    ASSERT_TRUE(readRtfData(R"({\rtf1\ansi a\par\pagebb b\par\sect\sectd\pard c\par})", body, QString()));
+    EXPECT_EQ(body.toPlainText(), "a\nb\nc\n");
+    EXPECT_EQ(paragraphsOf(body), QStringList({"a", "| b", "| c (1)"}));
 }
