@@ -2,6 +2,7 @@
 #include "platform/DictionaryKeys.h"
 #include "tests/support/PdfInspection.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/Word6Builder.h"
 #include "tests/support/WordDocumentFixtures.h"
 
 #include <QColor>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace platform;
@@ -177,6 +179,9 @@ TEST(WordDocumentsPageBreakTest, BreaksStartNewPages)
 <w:p><w:pPr><w:pageBreakBefore/></w:pPr><w:r><w:t>third page</w:t></w:r></w:p>)";
     const QByteArray odtStyle = R"(<style:style style:name="Break" style:family="paragraph"><style:paragraph-properties fo:break-before="page"/></style:style>)";
     const QByteArray odtBody = R"(<text:p>first page</text:p><text:p text:style-name="Break">second page</text:p>)";
+    testsupport::Word6Builder word6;
+    word6.paragraph({{"first page\fsecond page\r", {}}});
+    word6.paragraph({{"third page\r", {}}}, testsupport::word6Sprm8(9, 1)); // a page break before
     const struct {
         const char* extension;
         QByteArray bytes;
@@ -186,9 +191,44 @@ TEST(WordDocumentsPageBreakTest, BreaksStartNewPages)
         {"wordml", testsupport::wordMLWithBody(wordBody), {"first page", "second page", "third page"}},
         {"odt", testsupport::zipBytes(testsupport::odtEntriesWithBody(odtBody, odtStyle)), {"first page", "second page"}},
         {"fodt", testsupport::flatOdtWithBody(odtBody, odtStyle), {"first page", "second page"}},
+        {"doc", word6.build(), {"first page", "second page", "third page"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(printedPages(QStringLiteral("document.") + c.extension, c.bytes), c.pages) << c.extension;
+}
+
+// Word 6 files print their 8-bit text in the document's code page, in its
+// fonts and colours.
+TEST(WordDocumentsPrintWord6Test, PrintsTheTextInItsFormats)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("word6.doc");
+    testsupport::writeFile(source, testsupport::sampleWord6());
+    const QString pdf = dir.filePath("word6.pdf");
+    TextDocumentPDFConverter converter = makeConverter(0);
+    ASSERT_TRUE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)));
+    const auto facts = testsupport::inspectPdf(pdf);
+    ASSERT_TRUE(facts.has_value());
+    ASSERT_EQ(facts->pageCount, 1);
+    QString text = facts->pageTexts.join(QLatin1Char(' '));
+    text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+    testsupport::expectInOrder(text, {"Report Title", "plain bold words and italic words and red words",
+                                      QStringLiteral("caf\u00e9 costs 3 \u20ac"), "The end"});
+    const bool bold = std::any_of(facts->fontNames.cbegin(), facts->fontNames.cend(),
+                                  [](const QString& font) { return font.contains("Bold"); });
+    EXPECT_TRUE(bold) << qPrintable(facts->fontNames.join(','));
+    const QImage page = testsupport::renderPdfPage(pdf, 0, 72);
+    EXPECT_GT(countPixels(page, [](QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }), 20);
+
+    // Cut inside its text, the file prints nothing.
+    const QString cut = dir.filePath("cut.doc");
+    testsupport::Word6Builder shortOne;
+    shortOne.paragraph({{"Words past the cut\r", {}}});
+    const QByteArray stream = shortOne.wordDocument();
+    testsupport::writeFile(cut, testsupport::compoundFile({{"WordDocument", stream.left(0x300)}}, {9, true}));
+    const QString nothing = dir.filePath("cut.pdf");
+    EXPECT_FALSE(converter.ConvertTextFileToPDF(QUrl::fromLocalFile(cut), QUrl::fromLocalFile(nothing)));
+    EXPECT_FALSE(QFile::exists(nothing));
 }
 
 TEST(WordDocumentsPrintXmlTest, Word2003XmlNamedXmlPrints)

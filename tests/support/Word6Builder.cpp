@@ -179,6 +179,7 @@ QByteArray Word6Builder::wordDocument() const
     put16(word, 2, m_version);
     put16(word, 6, m_language);
     put16(word, 10, m_split ? 0x0004 : 0); // complex: fast-saved
+    put16(word, 12, kWord6); // the oldest version that reads the file
     put32(word, 0x18, kTextAt);
     put32(word, 0x1C, kTextAt + n);
     put32(word, 0x20, quint32(word.size()));
@@ -202,7 +203,7 @@ QByteArray sampleWord6()
 {
     Word6Builder b;
     b.setStyles({{true, 0, 0xFFF, "Normal", {}, word6Sprm16(99, 24)},
-                 {true, 1, 0, "heading 1", word6Sprm8(21, 240), word6Sprm8(85, 1) + word6Sprm16(99, 32)}});
+                 {true, 1, 0, "heading 1", word6Sprm16(21, 240), word6Sprm8(85, 1) + word6Sprm16(99, 32)}});
     b.paragraph({{"Report Title\r", {}}}, word6Sprm8(5, 1), 1);
     b.paragraph({{"plain ", {}},
                  {"bold words", word6Sprm8(85, 1)},
