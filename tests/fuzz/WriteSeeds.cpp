@@ -5,6 +5,7 @@
 //   fuzz_seeds <folder>
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/WordDocumentFixtures.h"
+#include "tests/support/Word6Builder.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,25 @@
 #include <cstdio>
 
 namespace {
+
+// A fast-saved Word 6 stream: two pieces out of order, a style sheet and a
+// table with its row definition.
+QByteArray fastSavedWord6Stream()
+{
+    using testsupport::word6Sprm8;
+    testsupport::Word6Builder b;
+    b.setStyles({{true, 0, 0xFFF, "Normal", {}, testsupport::word6Sprm16(99, 24)}});
+    b.paragraph({{"Before the table, ", {}}, {"bold", word6Sprm8(85, 1)}, {"\r", {}}}, word6Sprm8(5, 1));
+    QByteArray cells = QByteArray(1, char(2)) + testsupport::le16(0) + testsupport::le16(1440) + testsupport::le16(2880);
+    cells += QByteArray(20, '\x08');
+    for (const char* cell : {"one\a", "two\a"})
+        b.paragraph({{cell, {}}}, word6Sprm8(24, 1));
+    b.paragraph({{"\a", {}}}, word6Sprm8(24, 1) + word6Sprm8(25, 1)
+                                  + testsupport::word6Sprm(190, testsupport::le16(quint16(cells.size() + 1)) + cells));
+    b.paragraph({{"After it\r", word6Sprm8(86, 1)}});
+    b.splitPiecesAt(10);
+    return b.wordDocument();
+}
 
 QByteArray partOf(const QList<QPair<QString, QByteArray>>& entries, const char* name)
 {
@@ -36,6 +56,9 @@ int main(int argc, char** argv)
         {QStringLiteral("FlatOdt"), testsupport::sampleFlatOdt()},
         {QStringLiteral("WordML"), testsupport::sampleWordML()},
         {QStringLiteral("Doc"), testsupport::sampleDoc()},
+        {QStringLiteral("Doc/word6"), testsupport::sampleWord6()},
+        {QStringLiteral("WordStream/word6"), testsupport::sampleWord6Stream()},
+        {QStringLiteral("WordStream/fast-saved"), fastSavedWord6Stream()},
         {QStringLiteral("DocxPart"), partOf(testsupport::sampleDocxEntries(), "word/document.xml")},
         {QStringLiteral("OdtPart"), partOf(testsupport::sampleOdtEntries(), "content.xml")},
         // The image source's corpus (libFuzzer reads folders recursively).

@@ -155,7 +155,7 @@ QByteArray Word6Builder::wordDocument() const
     if (!m_styles.isEmpty())
         fcLcb(1, styleSheet());
     fcLcb(15, fontTable());
-    const quint32 body = n - m_footnotes - m_headers;
+    const quint32 body = n - m_footnotes - m_headers - m_endnotes;
     if (!m_sectionSprms.isEmpty()) {
         const quint32 sepx = quint32(word.size());
         word += le16(quint16(m_sectionSprms.size())) + m_sectionSprms;
@@ -186,6 +186,7 @@ QByteArray Word6Builder::wordDocument() const
     put32(word, 0x34, body);
     put32(word, 0x38, m_footnotes);
     put32(word, 0x3C, m_headers);
+    put32(word, 0x48, m_endnotes);
     put16(word, 0x18A, quint16(chpxFirst));
     put16(word, 0x18C, quint16(papxFirst));
     put16(word, 0x18E, quint16(chpxPages.size()));
@@ -201,6 +202,11 @@ QByteArray Word6Builder::build() const
 
 QByteArray sampleWord6()
 {
+    return compoundFile({{"WordDocument", sampleWord6Stream()}});
+}
+
+QByteArray sampleWord6Stream()
+{
     Word6Builder b;
     b.setStyles({{true, 0, 0xFFF, "Normal", {}, word6Sprm16(99, 24)},
                  {true, 1, 0, "heading 1", word6Sprm16(21, 240), word6Sprm8(85, 1) + word6Sprm16(99, 32)}});
@@ -214,7 +220,7 @@ QByteArray sampleWord6()
                  {"\r", {}}});
     b.paragraph({{"caf\xe9 costs 3 \x80\r", {}}}, word6Sprm8(5, 2));
     b.paragraph({{"The end\r", {}}});
-    return b.build();
+    return b.wordDocument();
 }
 
 } // namespace testsupport

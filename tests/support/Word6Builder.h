@@ -19,6 +19,8 @@ QByteArray word6Sprm16(quint8 code, quint16 v);
 // underlined runs, a right-aligned line with an e acute and a euro sign in
 // Windows-1252, and a closing line.
 QByteArray sampleWord6();
+// Its WordDocument stream.
+QByteArray sampleWord6Stream();
 
 class Word6Builder {
 public:
@@ -66,11 +68,12 @@ public:
     // One section over the text, with these modifiers.
     void setSectionSprms(const QByteArray& sprms) { m_sectionSprms = sprms; }
     // The last characters are stories after the body: this many of
-    // footnotes, then of headers.
-    void setStoryLengths(quint32 footnotes, quint32 headers)
+    // footnotes, then of headers, then of endnotes.
+    void setStoryLengths(quint32 footnotes, quint32 headers, quint32 endnotes = 0)
     {
         m_footnotes = footnotes;
         m_headers = headers;
+        m_endnotes = endnotes;
     }
     // A structure the block points at by its Word 97 index (11 header
     // stories, 31 document properties, ...).
@@ -101,7 +104,7 @@ private:
     bool m_firstPagesOnly = false;
     int m_runsPerPage = 0;
     QByteArray m_sectionSprms;
-    quint32 m_footnotes = 0, m_headers = 0;
+    quint32 m_footnotes = 0, m_headers = 0, m_endnotes = 0;
     QList<QPair<int, QByteArray>> m_parts;
 };
 

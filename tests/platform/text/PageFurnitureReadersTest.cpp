@@ -6,6 +6,7 @@
 #include "platform/text/word/DocReader.h"
 #include "platform/text/word/DocxReader.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/Word6Builder.h"
 #include "tests/support/WordDocumentFixtures.h"
 
 #include <QTextBlock>
@@ -128,6 +129,38 @@ QByteArray docWithFurniture()
     return docBuilderWithFurniture().build({});
 }
 
+// Word 6 lists only the stories a document has: here two of the notes'
+// separators, and the section's headers but its even and first footers.
+QByteArray word6WithFurniture()
+{
+    using testsupport::word6Sprm16;
+    using testsupport::word6Sprm8;
+    testsupport::Word6Builder b;
+    b.paragraph({{"Body text\x02 more\x02\r", {}}});
+    const QByteArray footnote = "\x02 Footnote words\r";
+    b.paragraph({{footnote, {}}});
+    const QList<QByteArray> headers = {"-\r", "+\r", "Even words\r",
+                                       "Header words \x13 PAGE \x14" "3\x15 of \x13 NUMPAGES \x14" "9\x15\r",
+                                       "Footer words\r", "First words\r"};
+    QList<quint32> storyStarts = {0};
+    for (const QByteArray& story : headers) {
+        b.paragraph({{story, {}}});
+        storyStarts.append(storyStarts.last() + quint32(story.size()));
+    }
+    const QByteArray endnote = "\x02 Endnote words\r";
+    b.paragraph({{endnote, {}}});
+    b.setStoryLengths(quint32(footnote.size()), storyStarts.last(), quint32(endnote.size()));
+    b.addPart(2, positions({9, 17}) + QByteArray("\x01\x00", 2));
+    b.addPart(3, positions({0, quint32(footnote.size())}));
+    b.addPart(46, positions({15, 17}) + QByteArray("\x01\x00", 2));
+    b.addPart(47, positions({0, quint32(endnote.size())}));
+    b.addPart(11, positions(storyStarts));
+    // Facing pages; the footnote separator and continuation notice.
+    b.addPart(31, QByteArray("\x01\x05", 2) + QByteArray(82, '\0'));
+    b.setSectionSprms(word6Sprm8(143, 1) + word6Sprm16(156, 720) + word6Sprm16(157, 1080) + word6Sprm8(153, 0x1B));
+    return b.build();
+}
+
 #define W_NS "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\""
 
 const auto wordStory = [](const char* root, const QByteArray& paragraphs) {
@@ -192,6 +225,7 @@ const Format kFormats[] = {
     {"fodt", flatOdtWithFurniture, readFlatOdtData, "1", "i", true},
     {"rtf", rtfWithFurniture, readRtf, "1", "i", false},
     {"doc", docWithFurniture, readDocData, "1", "i", false},
+    {"doc6", word6WithFurniture, readDocData, "1", "i", false},
     {"docx", docxWithFurniture, readDocxData, "1", "i", false},
 };
 
