@@ -14,7 +14,6 @@
 
 #include <memory>
 #include <optional>
-#include <vector>
 
 using platform::pdf::PdfDocument;
 using platform::pdf::PdfOutline;
@@ -140,9 +139,6 @@ std::optional<bool> convertPdfToOwnFile(const QVariantMap& entry, const QUrl& fi
 // Merged run: what a run collects across its entries.
 struct MergeState {
     std::shared_ptr<PdfDocument> merged = PdfDocument::create();
-    // Inputs whose pages and outline items the merged document refers to
-    // until it is written.
-    std::vector<std::shared_ptr<PdfDocument>> keepAlive;
     std::shared_ptr<PdfOutline> outlineRoot = PdfOutline::create();
     int insertionIndex = 0;
     int outlineChildCount = 0;
@@ -187,7 +183,8 @@ void mergePdfInput(MergeState& state, const QVariantMap& entry, const QUrl& file
         setItemDestination(*item, first, file);
         state.addItem(item);
     }
-    state.keepAlive.push_back(std::move(input.document));
+    // The input goes now: its bookmarks lead to the copies of its pages,
+    // which read their streams from its file.
 }
 
 // Text and web inputs: printed, text in memory and web documents to a
@@ -284,7 +281,6 @@ bool AllToPDFConverter::ConvertAllToSinglePDF()
         state.merged->setOutlineRoot(state.outlineRoot);
     const bool result = WriteFinalPDF(*state.merged, options.destination, options.documentAttributes);
     state.merged.reset();
-    state.keepAlive.clear();
     ReportProgress(options.progress, ConversionProgressSavingEnds);
     return result;
 }

@@ -2,11 +2,10 @@
 
 #include "platform/DictionaryKeys.h"
 #include "platform/pdf/PdfDocument_p.h"
+#include "platform/pdf/PdfInputSource_p.h"
 #include "platform/pdf/PdfLog_p.h"
 #include "platform/pdf/PdfPageBoxes_p.h"
 
-#include <qpdf/Buffer.hh>
-#include <qpdf/BufferInputSource.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -22,6 +21,7 @@
 
 #include <sys/resource.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -38,13 +38,17 @@ void logWarnings(QPDF& qpdf)
 }
 
 // qpdf decides itself whether a password is the user or the owner one.
-// bytes: what the objects are read from, kept as long as they live (other
-// documents may hold on to them after this one has gone).
-std::shared_ptr<QPDF> newQpdf(const QByteArray& bytes = {})
+std::shared_ptr<QPDF> newQpdf()
 {
-    std::shared_ptr<QPDF> qpdf(new QPDF, [bytes](QPDF* pdf) { delete pdf; });
+    auto qpdf = std::make_shared<QPDF>();
     qpdf->setSuppressWarnings(true);
     return qpdf;
+}
+
+quint64 newDocumentId()
+{
+    static std::atomic<quint64> next{1};
+    return next++;
 }
 
 enum class OpenResult { Ok, NeedsPassword, Failed };
@@ -57,18 +61,17 @@ struct Opened {
 // Reads the document's objects from its file or data with a password.
 Opened readObjects(const PdfDocument::Impl& impl, const std::string& password)
 {
-    auto qpdf = newQpdf(impl.data);
+    auto qpdf = newQpdf();
     try {
-        if (!impl.path.isEmpty()) {
-            const QByteArray path = QFile::encodeName(impl.path);
-            qpdf->processFile(path.constData(), password.c_str());
-        } else {
-            // Read where they are: the bytes live as long as the objects.
-            auto* bytes = new Buffer(reinterpret_cast<unsigned char*>(const_cast<char*>(impl.data.constData())),
-                                     size_t(impl.data.size()));
-            auto source = std::make_shared<BufferInputSource>("memory", bytes, true);
-            qpdf->processInputSource(source, password.c_str());
+        // The data is read where it is (the source keeps it alive for as
+        // long as copies of the document's streams read from it).
+        const std::shared_ptr<PdfInputSource> source =
+            impl.path.isEmpty() ? PdfInputSource::fromData(impl.data) : PdfInputSource::open(impl.path);
+        if (!source) {
+            qCInfo(lcPdf) << impl.path << "not opened for reading";
+            return {};
         }
+        qpdf->processInputSource(source, password.c_str());
         // Parsing the page tree up front turns a file without one into a
         // failure here instead of empty answers later.
         qpdf->getAllPages();
@@ -239,7 +242,7 @@ void applySecurity(QPDFWriter& writer, const QVariantMap& options)
 
 // ---- Impl ----
 
-PdfDocument::Impl::Impl() = default;
+PdfDocument::Impl::Impl() : id(newDocumentId()) {}
 PdfDocument::Impl::~Impl() = default;
 
 void PdfDocument::Impl::markModified(bool pagesChanged, bool textsChanged)
@@ -310,13 +313,27 @@ QPDFObjectHandle PdfDocument::Impl::pageObject(const PdfPage& page) const
     return pageObject(QPDFObjGen(page.objectId(), page.generation()));
 }
 
-QPDFObjGen PdfDocument::Impl::copyOf(const std::shared_ptr<QPDF>& source, QPDFObjGen sourcePage) const
+QPDFObjGen PdfDocument::Impl::copyOf(quint64 sourceId, QPDFObjGen sourcePage) const
 {
-    for (const auto& inserted : insertedPages) {
-        if (inserted.source == source && inserted.sourcePage == sourcePage && indexOf(inserted.copy) >= 0)
-            return inserted.copy;
+    const auto [first, end] = insertedPages.equal_range({sourceId, sourcePage});
+    for (auto it = first; it != end; ++it) {
+        if (indexOf(it->second) >= 0)
+            return it->second;
     }
     return QPDFObjGen();
+}
+
+void PdfDocument::Impl::keepSourcesOf(const Impl& source)
+{
+    if (source.sources.empty() && source.insertedPages.empty())
+        return;
+    const auto keep = [this](const std::shared_ptr<QPDF>& qpdf) {
+        if (std::find(sources.begin(), sources.end(), qpdf) == sources.end())
+            sources.push_back(qpdf);
+    };
+    keep(source.qpdf);
+    for (const auto& further : source.sources)
+        keep(further);
 }
 
 QByteArray PdfDocument::Impl::serialise() const
@@ -375,15 +392,23 @@ AttributedTextReader* PdfDocument::Impl::attributedTextReader() const
 PdfDocument::PdfDocument(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 PdfDocument::~PdfDocument() = default;
 
-std::shared_ptr<PdfDocument> PdfDocument::create()
+std::shared_ptr<QPDF> newEmptyQpdf()
 {
-    auto impl = std::make_unique<Impl>();
     try {
-        impl->qpdf = newQpdf();
-        impl->qpdf->emptyPDF();
+        auto qpdf = newQpdf();
+        qpdf->emptyPDF();
+        return qpdf;
     } catch (const std::exception&) {
         return nullptr;
     }
+}
+
+std::shared_ptr<PdfDocument> PdfDocument::create()
+{
+    auto impl = std::make_unique<Impl>();
+    impl->qpdf = newEmptyQpdf();
+    if (!impl->qpdf)
+        return nullptr;
     impl->modified = true;
     return std::shared_ptr<PdfDocument>(new PdfDocument(std::move(impl)));
 }
@@ -569,17 +594,14 @@ PdfPage PdfDocument::insertPage(const PdfPage& page, int index)
         d->markModified();
         return PdfPage();
     }
-    if (foreign) {
-        // The source's streams are read when this document is written.
-        if (std::find(d->sources.begin(), d->sources.end(), src.qpdf) == d->sources.end())
-            d->sources.push_back(src.qpdf);
-    }
+    if (foreign)
+        d->keepSourcesOf(src);
     const auto& pages = d->pages();
     if (size_t(index) >= pages.size())
         return PdfPage();
     const QPDFObjGen og = pages[size_t(index)].getObjGen();
     if (foreign)
-        d->insertedPages.push_back({src.qpdf, object.getObjGen(), og});
+        d->insertedPages.emplace(std::pair(src.id, object.getObjGen()), og);
     return PdfPage(shared_from_this(), og.getObj(), og.getGen());
 }
 

@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform::pdf {
@@ -60,22 +61,26 @@ struct PdfDocument::Impl {
     // the handle is null, of another document or no longer a page here.
     QPDFObjectHandle pageObject(const PdfPage& page) const;
 
-    // Documents whose objects were copied into this one: qpdf reads their
-    // streams lazily, so they must stay alive until this one is written.
-    std::vector<std::shared_ptr<QPDF>> sources;
+    // Names the document in the pages copied from it, also once it is gone
+    // (its address may be handed to the next document); never 0.
+    const quint64 id;
 
-    // Every page copied in from another document, in insertion order. The
-    // source is named by its objects, which sources keeps alive: the
-    // address of a freed document's state may be handed to the next one.
-    struct InsertedPage {
-        std::shared_ptr<QPDF> source;  // the objects it came from
-        QPDFObjGen sourcePage;         // its page object there
-        QPDFObjGen copy;               // the inserted page object here
-    };
-    std::vector<InsertedPage> insertedPages;
-    // The first copy of source's page that is still a page of this document;
-    // an objgen of 0/0 when there is none.
-    QPDFObjGen copyOf(const std::shared_ptr<QPDF>& source, QPDFObjGen sourcePage) const;
+    // Documents whose objects the streams copied into this one read through
+    // when it is written (qpdf reads stream data lazily). Copies of a
+    // stream read from a file or data need only that input, which qpdf
+    // keeps open itself; copies of a stream that a document had copied in
+    // from elsewhere (pages, or outline actions) need that document's
+    // objects, and those of its own sources.
+    std::vector<std::shared_ptr<QPDF>> sources;
+    // Keeps what copies of source's streams read through (see sources).
+    void keepSourcesOf(const Impl& source);
+
+    // Every page copied in from another document, by source document and
+    // page object there, in insertion order for each.
+    std::multimap<std::pair<quint64, QPDFObjGen>, QPDFObjGen> insertedPages;
+    // The first copy of the page of the document with sourceId that is still
+    // a page of this one; an objgen of 0/0 when there is none.
+    QPDFObjGen copyOf(quint64 sourceId, QPDFObjGen sourcePage) const;
 
     // Outline: read from the file on first use of outlineRoot();
     // outlineReplaced once setOutlineRoot was called (a null root then
@@ -112,6 +117,9 @@ private:
     mutable std::map<QPDFObjGen, QString> m_pageTexts;
     mutable bool m_pageTextsValid = false;
 };
+
+// A QPDF with an empty document, that keeps its warnings to itself.
+std::shared_ptr<QPDF> newEmptyQpdf();
 
 // Implemented with the outline code: when impl.outlineReplaced, replaces the
 // catalog's /Outlines by impl.outline (destinations on pages of other

@@ -120,11 +120,20 @@ private:
         // A chain of further actions could lead anywhere: the first one only.
         QPDFObjectHandle first = action.shallowCopy();
         first.removeKey("/Next");
-        // Indirect, so that a document it is copied into can take it as a
-        // foreign object.
+        // Copied out of the document, so that the item does not keep all of
+        // it alive (a merge lets each input go once its pages are copied).
+        // Only an indirect object can be copied.
+        if (!m_actions)
+            m_actions = newEmptyQpdf();
+        if (!m_actions)
+            return;
         auto kept = std::make_shared<PdfOutline::Action>();
-        kept->source = m_impl.qpdf;
-        kept->dictionary = m_impl.qpdf->makeIndirectObject(first);
+        kept->source = m_actions;
+        try {
+            kept->dictionary = m_actions->copyForeignObject(m_impl.qpdf->makeIndirectObject(first));
+        } catch (const std::exception&) {
+            return;
+        }
         item.setAction(std::move(kept));
     }
 
@@ -212,6 +221,8 @@ private:
 
     const PdfDocument::Impl& m_impl;
     std::shared_ptr<PdfDocument> m_self;
+    // The kept actions of the items read.
+    std::shared_ptr<QPDF> m_actions;
     QPDFObjectHandle m_dests;
     QPDFObjectHandle m_nameTree;
     std::set<QPDFObjGen> m_visited;
@@ -219,17 +230,14 @@ private:
 };
 
 // The page object in impl that page stands for: the page itself when it is
-// one of impl's, else the copy made when it was inserted.
+// one of impl's, else the copy made when it was inserted (also when the
+// page's own document is gone by now).
 QPDFObjectHandle pageInDocument(const PdfDocument::Impl& impl, const PdfPage& page)
 {
-    const auto document = page.document();
-    if (!document)
-        return QPDFObjectHandle();
-    const PdfDocument::Impl& source = document->impl();
     const QPDFObjGen og(page.objectId(), page.generation());
-    if (&source == &impl)
+    if (page.documentId() == impl.id)
         return impl.pageObject(og);
-    const QPDFObjGen copy = impl.copyOf(source.qpdf, og);
+    const QPDFObjGen copy = impl.copyOf(page.documentId(), og);
     return copy.getObj() == 0 ? QPDFObjectHandle() : impl.pageObject(copy);
 }
 
@@ -257,7 +265,8 @@ QPDFObjectHandle actionIn(PdfDocument::Impl& impl, const PdfOutline::Action& act
 
 void writeDestination(PdfDocument::Impl& impl, const PdfOutline& item, QPDFObjectHandle object)
 {
-    if (item.hasDestination()) {
+    // Not hasDestination(): a page whose document is gone may have a copy here.
+    if (item.destinationPage().objectId() > 0) {
         QPDFObjectHandle page = pageInDocument(impl, item.destinationPage());
         if (page.isInitialized()) {
             const QPointF point = item.destinationPoint();

@@ -57,8 +57,9 @@ std::unique_ptr<Poppler::Document> singlePageWithBox(QPDFObjectHandle page, cons
 
 } // namespace
 
-PdfPage::PdfPage(std::weak_ptr<PdfDocument> document, int objectId, int generation)
-    : m_document(std::move(document)), m_objectId(objectId), m_generation(generation)
+PdfPage::PdfPage(const std::shared_ptr<PdfDocument>& document, int objectId, int generation)
+    : m_document(document), m_documentId(document ? document->impl().id : 0), m_objectId(objectId),
+      m_generation(generation)
 {
 }
 

@@ -47,13 +47,16 @@ public:
     // or 270. A null image when the page cannot be drawn.
     QImage render(const QRectF& box, double scale) const;
 
-    // Internal identity: the page object's number and generation.
-    PdfPage(std::weak_ptr<PdfDocument> document, int objectId, int generation);
+    // Internal identity: the document's id and the page object's number and
+    // generation, which still name the page once the document is gone.
+    PdfPage(const std::shared_ptr<PdfDocument>& document, int objectId, int generation);
+    quint64 documentId() const { return m_documentId; }
     int objectId() const { return m_objectId; }
     int generation() const { return m_generation; }
 
 private:
     std::weak_ptr<PdfDocument> m_document;
+    quint64 m_documentId = 0;
     int m_objectId = 0;
     int m_generation = 0;
 };

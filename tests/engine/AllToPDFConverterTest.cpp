@@ -17,9 +17,11 @@
 #include <gtest/gtest.h>
 #include <poppler-qt6.h>
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
 #include <memory>
+#include <set>
 
 using namespace platform;
 using testsupport::inspectPdf;
@@ -562,6 +564,75 @@ TEST_F(AllToPDFConverterTest, MergedOutputMayReplaceOneOfItsInputs)
     ASSERT_TRUE(runJob(options).result);
     EXPECT_EQ(pageTagsOf(path("a.pdf")), QStringList({"a-1", "a-2", "b-1"}));
     EXPECT_EQ(runQpdf({"--check", path("a.pdf")}), 0);
+}
+
+// Three pages that share one resource dictionary and take their media box,
+// rotation and resources from the page tree, with bookmarks of their own on
+// the first and the third page.
+QByteArray sharedPagesPdf(const QByteArray& tag)
+{
+    QList<QByteArray> objects = {
+        "<< /Type /Catalog /Pages 2 0 R /Outlines 8 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 /MediaBox [0 0 300 400] /Rotate 90"
+        " /Resources 6 0 R >>"};
+    for (int page = 0; page < 3; ++page)
+        objects << "<< /Type /Page /Parent 2 0 R /Contents " + QByteArray::number(9 + page) + " 0 R >>";
+    objects << "<< /Font << /F1 7 0 R >> >>"
+            << "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"
+            << "<< /Type /Outlines /First 12 0 R /Last 13 0 R /Count 2 >>";
+    for (int page = 1; page <= 3; ++page) {
+        const QByteArray text = "BT /F1 12 Tf 120 190 Td (" + tag + "-" + QByteArray::number(page) + ") Tj ET";
+        objects << "<< /Length " + QByteArray::number(text.size()) + " >>\nstream\n" + text + "\nendstream";
+    }
+    objects << "<< /Title (First) /Parent 8 0 R /Next 13 0 R /Dest [3 0 R /XYZ 0 400 null] >>"
+            << "<< /Title (Third) /Parent 8 0 R /Prev 12 0 R /Dest [5 0 R /XYZ 0 400 null] >>";
+    return rawPdf(objects);
+}
+
+TEST_F(AllToPDFConverterTest, MergedInputsKeepPagesResourcesAndBookmarks)
+{
+    // Each input is let go once its pages are copied: what the merged file
+    // takes from it must not depend on it any more.
+    const QUrl shared = file("shared.pdf", sharedPagesPdf("shared"));
+    const QUrl locked = encryptedPdf("locked.pdf", "user", "owner", true);
+    AllToPDFConversionOptions options = mergedJob("merged.pdf");
+    options.sources = {pdfEntry(shared), pdfEntry(locked, "user"), pdfEntry(shared, {}, 90),
+                       pdfEntry(pdf("b.pdf", 1), {}, -90)};
+    ASSERT_TRUE(runJob(options).result);
+
+    const QString merged = path("merged.pdf");
+    EXPECT_FALSE(testsupport::needsPassword(merged));
+    EXPECT_EQ(pageTagsOf(merged),
+              QStringList({"shared-1", "shared-2", "shared-3", "plain-locked-1", "plain-locked-2",
+                           "shared-1", "shared-2", "shared-3", "b-1"}));
+    EXPECT_EQ(rotationsOf(merged), QList<int>({90, 90, 90, 0, 0, 180, 180, 180, 270}));
+    const QList<Bookmark> bookmarks = bookmarksOf(merged);
+    ASSERT_EQ(labelsOf(bookmarks), QStringList({"shared", "locked", "shared", "b"}));
+    const int firstPages[] = {1, 4, 6, 9};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(bookmarks[i].page, firstPages[i]) << i;
+    // Each copy's own bookmarks lead to its own pages.
+    for (const int i : {0, 2}) {
+        ASSERT_EQ(labelsOf(bookmarks[i].children), QStringList({"First", "Third"})) << i;
+        EXPECT_EQ(bookmarks[i].children[0].page, firstPages[i]) << i;
+        EXPECT_EQ(bookmarks[i].children[1].page, firstPages[i] + 2) << i;
+    }
+    QString report;
+    EXPECT_EQ(runQpdf({"--check", merged}, &report), 0) << report.toStdString();
+
+    // The copies keep the inherited media box, and each copy's pages share
+    // one copy of the resources.
+    QPDF written;
+    written.processFile(merged.toLocal8Bit().constData());
+    std::vector<QPDFObjectHandle> pages = written.getAllPages();
+    ASSERT_EQ(pages.size(), 9u);
+    std::set<QPDFObjGen> resources;
+    for (const size_t i : {0, 1, 2, 5, 6, 7}) {
+        QPDFPageObjectHelper page(pages[i]);
+        EXPECT_EQ(page.getMediaBox().unparseResolved(), "[ 0 0 300 400 ]") << i;
+        resources.insert(page.getAttribute("/Resources", false).getObjGen());
+    }
+    EXPECT_EQ(resources.size(), 2u);
 }
 
 TEST_F(AllToPDFConverterTest, AllBlankTextInputAddsNoPageAndNoBookmark)

@@ -191,6 +191,29 @@ TEST_F(PdfDocumentTest, MergesManyDocuments)
     EXPECT_EQ(qpdfPageCount(path(QStringLiteral("merged.pdf"))), 2000);
 }
 
+TEST_F(PdfDocumentTest, CopiesOfCopiesAreWrittenOnceEveryEarlierDocumentIsGone)
+{
+    // Each stage takes the pages of the one before in reverse order and the
+    // one before is let go; the last one is written when all are gone.
+    for (const bool fromFile : {true, false}) {
+        SCOPED_TRACE(fromFile ? "file" : "data");
+        const QByteArray bytes = pdftest::makeNumberedPdf(3);
+        std::shared_ptr<PdfDocument> stage = fromFile ? openNumbered(QStringLiteral("a.pdf"), 3)
+                                                      : PdfDocument::fromData(bytes);
+        ASSERT_TRUE(stage);
+        for (int round = 0; round < 3; ++round) {
+            const auto next = PdfDocument::create();
+            for (int i = stage->pageCount() - 1; i >= 0; --i)
+                ASSERT_FALSE(next->insertPage(stage->page(i), next->pageCount()).isNull());
+            stage = next;
+        }
+        ASSERT_TRUE(stage->write(url(QStringLiteral("last.pdf"))));
+        EXPECT_EQ(trimmed(texts(QStringLiteral("last.pdf"))),
+                  (QStringList{QStringLiteral("Page 3"), QStringLiteral("Page 2"), QStringLiteral("Page 1")}));
+        EXPECT_EQ(testsupport::runQpdf({QStringLiteral("--check"), path(QStringLiteral("last.pdf"))}), 0);
+    }
+}
+
 TEST_F(PdfDocumentTest, DamagedTrailerIsNotWrittenOut)
 {
     // qpdf repairs a trailer without /Size when it reads one; what we write
