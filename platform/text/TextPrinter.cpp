@@ -336,6 +336,9 @@ std::shared_ptr<pdf::PdfDocument> printToPdfDocument(QTextDocument& document, co
     furniture.frameBody(frame, settings.topMargin, settings.bottomMargin);
     const QSizeF bodyArea(area.width(), frame.bodyBottom - frame.bodyTop);
 
+    // No page size, no layout: each setting below would otherwise lay the
+    // whole document out again, long before the page is known.
+    document.setPageSize(QSizeF(0, 0));
     const double pointsPerUnit = kPointsPerInch / layoutDpi(document);
     prepareLayout(document, pointsPerUnit);
     fitTables(document.rootFrame(), area.width() / pointsPerUnit, false);
