@@ -897,6 +897,10 @@ void RtfParser::finish()
     if (m_story)
         endStory();
     closeTable();
+    // The empty paragraph after the last paragraph mark is none of the
+    // document's: a page break before that the paragraphs carry is not its.
+    if (m_cursor.block().length() <= 1 && m_cursor.block().previous().isValid())
+        cur().para.pageBreakBefore = false;
     applyBlockFormat();
 }
 

@@ -450,6 +450,21 @@ TEST(RtfReader, PageBreakLaysTextOnTheNextPage)
     EXPECT_EQ(document->pageCount(), 2);
 }
 
+// The empty paragraph after the last mark takes no page break before of the
+// paragraphs' (a page of its own); a page break at the end makes one.
+TEST(RtfReader, LastParagraphMarkStartsNoPage)
+{
+    const struct {
+        const char* body;
+        int pages;
+    } cases[] = {{"one\\par\\pagebb two\\par", 2}, {"one\\par two\\par\\page", 2}, {"one\\par\\pagebb two", 2}};
+    for (const auto& c : cases) {
+        const auto document = readBody(c.body);
+        document->setPageSize(QSizeF(300, 400));
+        EXPECT_EQ(document->pageCount(), c.pages) << c.body;
+    }
+}
+
 TEST(RtfReader, EmbeddedPictures)
 {
     const QByteArray png = imageBytes(40, 20, "PNG");
