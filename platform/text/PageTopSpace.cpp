@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QTextList>
 
 #include <algorithm>
 #include <cmath>
@@ -70,6 +71,26 @@ std::optional<double> roomBefore(const QTextBlock& previous, const QTextBlock& b
 }
 
 } // namespace
+
+void keepSpaceBeforeFirstParagraph(QTextDocument& document)
+{
+    const QTextFrame::iterator first = document.rootFrame()->begin();
+    if (first.atEnd() || first.currentFrame())
+        return;
+    const QTextBlock block = first.currentBlock();
+    const QTextBlockFormat format = block.blockFormat();
+    if (!(format.topMargin() > 0) || (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
+        return;
+    // The paragraph's text moves on into a block of its format, list and
+    // all; the one left before it is empty and takes no room.
+    QTextCursor(block).insertBlock(format, block.charFormat());
+    const QTextBlock empty = document.begin();
+    if (QTextList* list = empty.textList())
+        list->remove(empty);
+    QTextBlockFormat none;
+    none.setLineHeight(0, QTextBlockFormat::FixedHeight);
+    QTextCursor(empty).setBlockFormat(none);
+}
 
 void PageTopSpace::drop(QTextDocument& document, double pageHeight)
 {

@@ -1,13 +1,18 @@
 #pragma once
-// The space before a paragraph that the page before pushed to the top of a
-// page by filling up: a word processor leaves it out there, where the layout
-// keeps the part of it that runs past the page's end. Paragraphs after a
-// page break, table cells and the first page keep theirs.
+// The space before a paragraph at the top of a page, as a word processor
+// prints it: left out where the page before pushed the paragraph there by
+// filling up (the layout keeps the part of it that runs past the page's
+// end), kept on the first page (the layout leaves it out there) and after a
+// page break. Table cells keep theirs.
 #include <QList>
 
 class QTextDocument;
 
 namespace platform::text {
+
+// Puts a paragraph of no height before the document's first one, so that
+// the layout keeps the space before that one.
+void keepSpaceBeforeFirstParagraph(QTextDocument& document);
 
 class PageTopSpace {
 public:

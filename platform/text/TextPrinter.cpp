@@ -132,6 +132,7 @@ Pagination paginate(QTextDocument& document, const QSizeF& area, double pointsPe
 {
     const QSizeF fitted = area / pointsPerUnit;
     Pagination result{layoutPageSize(fitted), 1, 0};
+    keepSpaceBeforeFirstParagraph(document);
     PageTopSpace topSpace;
     document.setPageSize(result.page);
     topSpace.drop(document, result.page.height());
