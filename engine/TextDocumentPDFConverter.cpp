@@ -5,6 +5,7 @@
 #include "engine/PDFFinalWrite.h"
 #include "engine/SeparatePDFRun.h"
 #include "platform/pdf/PdfDocument.h"
+#include "platform/text/PlainTextPrinter.h"
 #include "platform/text/TextPrinter.h"
 #include "platform/text/TextReader.h"
 #include "platform/uti/TypeIdentifier.h"
@@ -123,9 +124,14 @@ std::shared_ptr<PdfDocument> TextDocumentPDFConverter::PrintTextFile(const QUrl&
     settings.topMargin = topMargin;
     settings.bottomMargin = bottomMargin;
 
+    const bool rich = IsRichTextFile(sourcePath);
+    if (!rich) {
+        if (auto printed = platform::text::printPlainTextFile(sourcePath, textAttributes, settings,
+                                                              printedCharacters))
+            return *printed;
+    }
     QTextDocument text;
     text.setUndoRedoEnabled(false);
-    const bool rich = IsRichTextFile(sourcePath);
     // A file no reader takes would print as an empty page and pass for a
     // converted document: report it as the failure it is.
     if (!LoadTextDocument(sourcePath, text))

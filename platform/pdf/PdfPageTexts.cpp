@@ -2,11 +2,10 @@
 // blank-page test walks every page of a printed document), so when many are
 // wanted the pages are shared out among threads, each with a Poppler
 // document of its own over the same bytes.
+#include "platform/ParallelWork.h"
 #include "platform/pdf/PdfDocument_p.h"
 
 #include <poppler/qt6/poppler-qt6.h>
-
-#include <QThread>
 
 #include <algorithm>
 #include <exception>
@@ -64,24 +63,9 @@ QString PdfDocument::Impl::pageText(QPDFObjGen page) const
         return {};
     std::vector<QString> texts(objects.size());
     // Below a few dozen pages a thread costs more than it saves.
-    const int threads = std::clamp(int(objects.size()) / 24, 1,
-                                   std::clamp(QThread::idealThreadCount(), 1, 8));
-    if (threads == 1) {
-        extractTexts(source, 0, 1, texts);
-    } else {
-        // Each worker writes only its own elements of texts.
-        QList<QThread*> workers;
-        for (int t = 0; t < threads; ++t) {
-            workers << QThread::create([&source, &texts, t, threads] {
-                extractTexts(source, t, threads, texts);
-            });
-            workers.back()->start();
-        }
-        for (QThread* worker : workers) {
-            worker->wait();
-            delete worker;
-        }
-    }
+    const int threads = std::clamp(int(objects.size()) / 24, 1, workerThreadCount());
+    // Each worker writes only its own elements of texts.
+    runInParallel(threads, [&](int part) { extractTexts(source, part, threads, texts); });
     for (size_t i = 0; i < objects.size(); ++i)
         m_pageTexts.try_emplace(objects[i].getObjGen(), texts[i]);
     return m_pageTexts[page];

@@ -7,15 +7,28 @@
 
 namespace platform::text {
 
-bool readPlainText(const QString& path, QTextDocument& document)
+std::optional<QString> readPlainTextFile(const QString& path)
 {
     const std::optional<QByteArray> bytes = readBoundedFile(path);
     if (!bytes)
-        return false;
+        return std::nullopt;
+    return decodeText(*bytes);
+}
+
+void setPlainTextDocument(QTextDocument& document, const QString& text)
+{
     document.setUndoRedoEnabled(false);
     document.setDefaultFont(defaultTextFont());
     // One insertion for the whole text: fast even for megabytes.
-    document.setPlainText(decodeText(*bytes));
+    document.setPlainText(text);
+}
+
+bool readPlainText(const QString& path, QTextDocument& document)
+{
+    const std::optional<QString> text = readPlainTextFile(path);
+    if (!text)
+        return false;
+    setPlainTextDocument(document, *text);
     return true;
 }
 

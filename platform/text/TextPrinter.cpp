@@ -39,19 +39,10 @@ constexpr double kEdgeTolerance = 0.1;
 // Content wider than this many text widths is cut rather than shrunk
 // further: the text would be unreadable and the page heights unbounded.
 constexpr double kMaxShrink = 64.0;
-// Layout units a whole document may be high (a few ten thousand pages).
-constexpr double kMaxLayoutHeight = double(1 << 24);
 // Characters whose shaped glyphs are kept for drawing (some 30 bytes each).
 constexpr qint64 kCachedCharacters = 2 * 1024 * 1024;
-// Steps of a unit in the layout's fixed-point positions.
-constexpr double kLayoutFraction = 64.0;
 // Qt's own default tab distance, which no reader sets on purpose.
 constexpr double kQtDefaultTabDistance = 80.0;
-
-QSizeF turnedPaper(const PrintSettings& settings)
-{
-    return settings.landscape ? settings.paperSize.transposed() : settings.paperSize;
-}
 
 // Columns of fixed widths made shares of the width there is.
 void makeColumnsRelative(QTextTable& table)
@@ -126,6 +117,29 @@ struct Pagination {
     bool fitsWidth = true; // false: content past the right edge is cut off
 };
 
+// Whether a line of a paragraph outside tables and frames lies across the
+// foot of a page (pages pageHeight apart); lines taller than a page do.
+bool hasLineAcrossPageFoot(const QTextDocument& document, double pageHeight)
+{
+    const QAbstractTextDocumentLayout* layout = document.documentLayout();
+    for (auto item = document.rootFrame()->begin(); !item.atEnd(); ++item) {
+        const QTextBlock block = item.currentBlock();
+        if (item.currentFrame() || !block.isValid() || !block.layout())
+            continue;
+        const double blockTop = layout->blockBoundingRect(block).top();
+        const QTextLayout* lines = block.layout();
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            const double top = blockTop + line.y();
+            if (line.height() <= pageHeight
+                && std::floor((top + kEdgeTolerance) / pageHeight)
+                       != std::floor((top + line.height() - kEdgeTolerance) / pageHeight))
+                return true;
+        }
+    }
+    return false;
+}
+
 // Lays the document out at the text area's width; content wider than that
 // is laid out at its own width and the whole is scaled down to fit.
 Pagination paginate(QTextDocument& document, const QSizeF& area, double pointsPerUnit)
@@ -147,6 +161,11 @@ Pagination paginate(QTextDocument& document, const QSizeF& area, double pointsPe
         topSpace.restore(document);
         topSpace.drop(document, result.page.height());
     }
+    // The layout, made step by step, now and then leaves a line across the
+    // foot of a page, where it is printed on neither page; laid out again in
+    // one go, each line lies within a page.
+    if (hasLineAcrossPageFoot(document, result.page.height()))
+        document.markContentsDirty(0, document.characterCount());
     result.pageCount = document.pageCount();
     result.fitsWidth =
         !(document.documentLayout()->documentSize().width() > result.page.width() * (1 + 1e-9));
@@ -244,9 +263,32 @@ QList<int> charactersPerPage(const QTextDocument& document, double pageHeight, i
 
 } // namespace
 
+QSizeF turnedPaper(const PrintSettings& settings)
+{
+    return settings.landscape ? settings.paperSize.transposed() : settings.paperSize;
+}
+
+bool isPrintable(const PrintSettings& settings)
+{
+    const QSizeF area = textArea(settings);
+    const QSizeF paper = turnedPaper(settings);
+    // Comparisons written so that NaN fails them.
+    if (!(area.width() > 0 && area.height() > 0)) {
+        qCInfo(lcText) << "not printed: the margins leave no room on the paper" << paper;
+        return false;
+    }
+    if (!(paper.width() > 0 && paper.height() > 0 && paper.width() <= kMaxPaperSide
+          && paper.height() <= kMaxPaperSide)) {
+        qCInfo(lcText) << "not printed: no paper of size" << paper;
+        return false;
+    }
+    return std::isfinite(settings.leftMargin) && std::isfinite(settings.topMargin);
+}
+
 QSizeF layoutPageSize(const QSizeF& area)
 {
-    return {area.width(), std::floor(area.height() * kLayoutFraction) / kLayoutFraction};
+    return {std::floor(area.width() * kLayoutSteps) / kLayoutSteps,
+            std::floor(area.height() * kLayoutSteps) / kLayoutSteps};
 }
 
 // Resolution of the units the document is laid out in: its layout's paint
@@ -316,20 +358,10 @@ std::shared_ptr<pdf::PdfDocument> printToPdfDocument(QTextDocument& document, co
 {
     if (printedCharacters)
         printedCharacters->clear();
+    if (!isPrintable(settings))
+        return nullptr;
     const QSizeF area = textArea(settings);
     const QSizeF paper = turnedPaper(settings);
-    // Comparisons written so that NaN fails them.
-    if (!(area.width() > 0 && area.height() > 0)) {
-        qCInfo(lcText) << "not printed: the margins leave no room on the paper" << paper;
-        return nullptr;
-    }
-    if (!(paper.width() > 0 && paper.height() > 0 && paper.width() <= kMaxPaperSide
-          && paper.height() <= kMaxPaperSide)) {
-        qCInfo(lcText) << "not printed: no paper of size" << paper;
-        return nullptr;
-    }
-    if (!(std::isfinite(settings.leftMargin) && std::isfinite(settings.topMargin)))
-        return nullptr;
 
     // Headers and footers take their room from the body's area.
     PrintedFurniture furniture(document, area.width());

@@ -33,4 +33,7 @@ bool readRTFDFromFile(const QString& path, QTextDocument& document);
 // accepts it.
 std::unique_ptr<QTextDocument> readDocumentFromPath(const QString& path);
 
+// Whether readDocumentFromPath gives the file to the plain-text reader first.
+bool isReadAsPlainText(const QString& path);
+
 } // namespace platform::text

@@ -106,6 +106,12 @@ bool readRTFDFromFile(const QString& path, QTextDocument& document)
     return reader->read(path, document);
 }
 
+bool isReadAsPlainText(const QString& path)
+{
+    const TextReader* reader = readerForType(uti::typeOfFile(path));
+    return reader && reader->read == &readPlainText;
+}
+
 std::unique_ptr<QTextDocument> readDocumentFromPath(const QString& path)
 {
     const QString type = uti::typeOfFile(path);
