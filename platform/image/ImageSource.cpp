@@ -188,6 +188,7 @@ bool identify(ImageSource::Impl& source)
                 return false;
             source.data = file.readAll();
         }
+        source.data = placeableMetafile(source.data);
         const std::optional<MetafileRaster> raster = metafileRaster(source.data, source.pixelLimit);
         if (!raster)
             return false;

@@ -15,6 +15,10 @@ namespace platform::image {
 // header.
 bool isWindowsMetafile(QByteArrayView head);
 
+// The metafile with a placeable header that gives its window a size when
+// it has none; as it is when it has one or sets no window.
+QByteArray placeableMetafile(const QByteArray& data);
+
 // The pixels a metafile is rendered to, and at what resolution.
 struct MetafileRaster {
     int width = 0;

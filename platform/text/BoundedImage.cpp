@@ -73,9 +73,18 @@ bool qtReadsFast(const QByteArray& bytes)
     return bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.startsWith("\xFF\xD8\xFF") || bytes.startsWith("BM");
 }
 
-// A device-independent bitmap as clipboards and Word keep it, with the file
-// header it lacks put before it so that BMP readers take it; empty when the
-// bytes are no such bitmap.
+} // namespace
+
+QSizeF boundedPictureSize(QSizeF size)
+{
+    if (!(std::isfinite(size.width()) && std::isfinite(size.height()) && size.width() > 0 && size.height() > 0))
+        return {};
+    const double largest = std::max(size.width(), size.height());
+    if (largest > kMaxPictureSide)
+        size *= kMaxPictureSide / largest;
+    return size;
+}
+
 QByteArray withBitmapFileHeader(const QByteArray& dib)
 {
     const auto u16 = [&](qsizetype at) { return qFromLittleEndian<quint16>(dib.constData() + at); };
@@ -118,18 +127,6 @@ QByteArray withBitmapFileHeader(const QByteArray& dib)
     qToLittleEndian<quint32>(quint32(fileBytes), file.data() + 2);
     qToLittleEndian<quint32>(quint32(dataOffset), file.data() + 10);
     return file + dib;
-}
-
-} // namespace
-
-QSizeF boundedPictureSize(QSizeF size)
-{
-    if (!(std::isfinite(size.width()) && std::isfinite(size.height()) && size.width() > 0 && size.height() > 0))
-        return {};
-    const double largest = std::max(size.width(), size.height());
-    if (largest > kMaxPictureSide)
-        size *= kMaxPictureSide / largest;
-    return size;
 }
 
 QImage ImageBudget::decode(const QByteArray& encoded)

@@ -22,6 +22,11 @@ inline constexpr double kMaxPictureSide = 14400;
 // empty when a side is no positive finite number.
 QSizeF boundedPictureSize(QSizeF points);
 
+// A device-independent bitmap as clipboards and Word keep it, with the file
+// header it lacks put before it so that BMP readers take it; empty when the
+// bytes are no such bitmap.
+QByteArray withBitmapFileHeader(const QByteArray& dib);
+
 // Decodes the pictures of one document.
 class ImageBudget {
 public:

@@ -332,18 +332,16 @@ void metafileRecord(QByteArray& to, quint16 function, const QList<quint16>& para
 
 } // namespace
 
-QByteArray wmfBytes(QSize units, int unitsPerInch, bool placeable)
+QByteArray wmfBytes(QSize units, QColor colour, std::optional<int> unitsPerInch)
 {
     const quint16 w = quint16(units.width()), h = quint16(units.height());
+    const quint32 rgb = quint32(colour.red()) | quint32(colour.green()) << 8 | quint32(colour.blue()) << 16;
     QByteArray records;
-    metafileRecord(records, 0x020B, {0, 0}); // window origin
-    metafileRecord(records, 0x020C, {h, w}); // window extent
-    put32(records, 7, false);                // a solid red brush
-    put16(records, 0x02FC, false);
-    put16(records, 0, false);
-    put32(records, 0x000000FF, false);
-    put16(records, 0, false);
-    metafileRecord(records, 0x012D, {0});          // selected
+    metafileRecord(records, 0x0103, {8});                                       // anisotropic mapping
+    metafileRecord(records, 0x020B, {0, 0});                                    // window origin
+    metafileRecord(records, 0x020C, {h, w});                                    // window extent
+    metafileRecord(records, 0x02FC, {0, quint16(rgb & 0xFFFF), quint16(rgb >> 16), 0}); // a solid brush
+    metafileRecord(records, 0x012D, {0});                                       // selected
     metafileRecord(records, 0x041B, {h, w, 0, 0}); // the rectangle, bottom right first
     metafileRecord(records, 0x0000, {});           // end
     QByteArray metafile;
@@ -355,11 +353,11 @@ QByteArray wmfBytes(QSize units, int unitsPerInch, bool placeable)
     put32(metafile, 7, false); // largest record
     put16(metafile, 0, false);
     metafile += records;
-    if (!placeable)
+    if (!unitsPerInch)
         return metafile;
     QByteArray header;
     put32(header, 0x9AC6CDD7, false);
-    for (quint16 v : {quint16(0), quint16(0), quint16(0), w, h, quint16(unitsPerInch)})
+    for (quint16 v : {quint16(0), quint16(0), quint16(0), w, h, quint16(*unitsPerInch)})
         put16(header, v, false);
     put32(header, 0, false);
     quint16 checksum = 0;

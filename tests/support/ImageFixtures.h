@@ -8,6 +8,8 @@
 #include <QList>
 #include <QSize>
 
+#include <optional>
+
 namespace testsupport {
 
 // A JPEG of a solid colour: components 1 (gray), 3 (RGB) or 4 (Adobe CMYK);
@@ -30,9 +32,9 @@ QByteArray bmpBytes(QSize size);
 QByteArray indexedBmpBytes(QSize size, QColor colour);
 // An uncompressed RGB SGI file filled with (r, g, b) = (1, 2, 3).
 QByteArray sgiBytes(QSize size);
-// A Windows metafile filling its window of units with red; with its
-// placeable header, whose units per inch give its size, or without.
-QByteArray wmfBytes(QSize units, int unitsPerInch = 1440, bool placeable = true);
+// A Windows metafile filling its window of units with colour; with its
+// placeable header, whose units per inch give its size, or without (none).
+QByteArray wmfBytes(QSize units, QColor colour = Qt::red, std::optional<int> unitsPerInch = 1440);
 // An enhanced metafile of size pixels that draws nothing.
 QByteArray emfBytes(QSize size);
 // WebP, lossless or lossy, of a solid (200, 100, 50) with alpha 128 or opaque.

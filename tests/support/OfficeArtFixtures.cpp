@@ -30,15 +30,6 @@ QByteArray storeEntry(quint32 size, quint32 offset)
     return entry;
 }
 
-// A metafile record: its size in 16-bit words, its function, its words.
-QByteArray wmfRecord(quint16 function, const QList<quint16>& words)
-{
-    QByteArray record = le32(quint32(3 + words.size())) + le16(function);
-    for (quint16 w : words)
-        record += le16(w);
-    return record;
-}
-
 } // namespace
 
 QByteArray officeArtRecord(quint16 type, const QByteArray& body, quint16 instance, quint8 version)
@@ -150,21 +141,6 @@ QByteArray docTextBoxStories(const QList<DocTextBoxStory>& stories)
     positions += le32(at + 1);
     entries += le32(0) + le32(0) + le16(1) + le32(0) + le32(0) + le32(0);
     return positions + entries;
-}
-
-QByteArray wmfBytes(QSize logical, QColor colour)
-{
-    const quint32 rgb = quint32(colour.red()) | quint32(colour.green()) << 8 | quint32(colour.blue()) << 16;
-    QByteArray records = wmfRecord(0x0103, {8}); // anisotropic mapping
-    records += wmfRecord(0x020B, {0, 0});        // window origin
-    records += wmfRecord(0x020C, {quint16(logical.height()), quint16(logical.width())});
-    records += wmfRecord(0x02FC, {0, quint16(rgb & 0xFFFF), quint16(rgb >> 16), 0}); // a solid brush
-    records += wmfRecord(0x012D, {0});
-    records += wmfRecord(0x041B, {quint16(logical.height()), quint16(logical.width()), 0, 0});
-    records += wmfRecord(0x0000, {});
-    const quint32 words = quint32(9 + records.size() / 2);
-    const QByteArray header = le16(1) + le16(9) + le16(0x0300) + le32(words) + le16(1) + le32(7) + le16(0);
-    return header + records;
 }
 
 } // namespace testsupport

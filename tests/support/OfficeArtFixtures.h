@@ -108,8 +108,4 @@ struct DocTextBoxStory {
 };
 QByteArray docTextBoxStories(const QList<DocTextBoxStory>& stories);
 
-// A WMF without its placeable header: a rectangle of colour over its
-// logical size.
-QByteArray wmfBytes(QSize logical, QColor colour);
-
 } // namespace testsupport

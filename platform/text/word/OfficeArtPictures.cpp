@@ -15,7 +15,6 @@ namespace {
 
 constexpr qint64 kStoreEntrySize = 36; // before the entry's name
 constexpr qint64 kMetafileHeaderSize = 34;
-constexpr qint64 kBitmapFileHeaderSize = 14;
 constexpr qint64 kPictHeaderSize = 512;
 constexpr qint64 kEmusPerInch = 914400;
 constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
@@ -23,36 +22,6 @@ constexpr quint32 kPlaceableKey = 0x9AC6CDD7;
 bool isPicture(const OfficeArtRecord& record)
 {
     return record.type >= FirstPictureRecord && record.type <= LastPictureRecord;
-}
-
-// A device-independent bitmap behind the file header that says where its
-// pixels start: past the info header, the colour masks of a 40-byte header
-// and the palette.
-std::optional<QByteArray> bitmapFile(const QByteArray& dib)
-{
-    const WordBytes b{dib};
-    const quint32 headerSize = b.u32(0);
-    qint64 colours = 0, entrySize = 4, masks = 0;
-    if (headerSize == 12 && dib.size() >= 12) { // the OS/2 core header
-        const quint16 bits = b.u16(10);
-        colours = bits <= 8 ? qint64(1) << bits : 0;
-        entrySize = 3;
-    } else if (headerSize >= 40 && headerSize <= quint32(dib.size())) {
-        const quint16 bits = b.u16(14);
-        const quint32 compression = b.u32(16);
-        const quint32 used = b.u32(32);
-        colours = used ? qint64(used) : bits >= 1 && bits <= 8 ? qint64(1) << bits : 0;
-        if (headerSize == 40 && compression == 3) // bit fields
-            masks = 12;
-        else if (headerSize == 40 && compression == 6) // bit fields with alpha
-            masks = 16;
-    } else {
-        return std::nullopt;
-    }
-    const qint64 pixels = kBitmapFileHeaderSize + headerSize + masks + colours * entrySize;
-    if (pixels > kBitmapFileHeaderSize + dib.size())
-        return std::nullopt;
-    return QByteArray("BM") + le32(quint32(kBitmapFileHeaderSize + dib.size())) + le32(0) + le32(quint32(pixels)) + dib;
 }
 
 // The header a WMF file starts with, which gives its bounds in logical
@@ -159,10 +128,11 @@ std::optional<QByteArray> officeArtImageFile(const OfficeArtPicture& picture)
     case PngRecord:
     case TiffRecord:
     case CmykJpegRecord: return rest(identifiers + 1);
-    case DibRecord:
-        if (const auto dib = rest(identifiers + 1))
-            return bitmapFile(*dib);
-        return std::nullopt;
+    case DibRecord: {
+        const std::optional<QByteArray> dib = rest(identifiers + 1);
+        const QByteArray file = dib ? withBitmapFileHeader(*dib) : QByteArray();
+        return file.isEmpty() ? std::nullopt : std::optional(file);
+    }
     default: return std::nullopt;
     }
 }

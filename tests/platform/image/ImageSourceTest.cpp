@@ -39,6 +39,8 @@ TEST_F(ImageSourceTest, EachDecoderNamesItsType)
         {"h.jpg", testsupport::jpegBytes({8, 8}, 1), "public.jpeg", 8, 8, "Gray", false, 8},
         // Named for another type: the content decides.
         {"i.png", testsupport::jpegBytes({9, 9}, 3), "public.jpeg", 9, 9, "RGB", false, 8},
+        // Drawn by ImageMagick at 150 dpi: an inch by half an inch.
+        {"j.wmf", testsupport::wmfBytes({1440, 720}), "com.microsoft.wmf", 150, 75, "RGB", true, 8},
     };
     for (const auto& c : cases) {
         const auto source = open(c.name, c.bytes);

@@ -512,7 +512,7 @@ TEST(DocReaderTest, PictureRecordsReachingPastTheirBoundsAreLeftOut)
     descriptorPastTheStream.replace(0, 4, le32(0x7FFFFFFF));
     QByteArray recordPastItsEntry = png;
     recordPastItsEntry.replace(4, 4, le32(quint32(png.size())));
-    const QByteArray wmf = wmfBytes(QSize(300, 200), Qt::blue);
+    const QByteArray wmf = wmfBytes(QSize(300, 200), Qt::blue, std::nullopt);
     QByteArray storedPastTheRecord = officeArtMetafile(kOfficeArtWmf, 0x216, wmf, QRect(0, 0, 300, 200), QSize(381000, 254000));
     storedPastTheRecord.replace(8 + 16 + 28, 4, le32(0x7FFFFFFF));
     const struct {
@@ -564,7 +564,7 @@ TEST(DocReaderTest, PictureRecordsBecomeFilesImageMagickReads)
     using namespace testsupport;
     Magick::InitializeMagick(nullptr);
     const QColor green(0, 128, 0);
-    const QByteArray wmf = wmfBytes(QSize(300, 200), green);
+    const QByteArray wmf = wmfBytes(QSize(300, 200), green, std::nullopt);
     // Bounds in the metafile's units over a display size of 1.5 by 1 inch.
     const QSize emus(1371600, 914400);
     const QByteArray indexedBmp = indexedBmpBytes(QSize(30, 20), green);

@@ -493,7 +493,7 @@ TEST(RtfReader, EmbeddedPictures)
          40, 20},
         // Metafiles and bitmaps as RTF keeps them, without their file headers.
         {"metafile", "{\\pict\\wmetafile8\\picw2540\\pich1270\\picwgoal1440\\pichgoal720 "
-                         + testsupport::wmfBytes(QSize(1440, 720), 1440, false).toHex() + "}",
+                         + testsupport::wmfBytes(QSize(1440, 720), Qt::red, std::nullopt).toHex() + "}",
          72, 36},
         {"bitmap", "{\\pict\\dibitmap0\\picwgoal800\\pichgoal400 " + testsupport::bmpBytes(QSize(40, 20)).mid(14).toHex() + "}",
          40, 20},

@@ -699,8 +699,6 @@ TEST(WordReadersTest, ImageBudgetDecodesEveryPictureTypeTheReadersHandIt)
         {"tiff, first page", testsupport::tiffPagesBytes({QSize(40, 20), QSize(5, 5)}), QSize(40, 20)},
         // 150 dpi: one inch by half an inch.
         {"placeable metafile", testsupport::wmfBytes(QSize(1440, 720)), QSize(150, 75)},
-        // Units counted as points; the last row and column are drawn too.
-        {"metafile without its placeable header", testsupport::wmfBytes(QSize(144, 72), 1440, false), QSize(303, 153)},
         {"svg", R"(<svg xmlns="http://www.w3.org/2000/svg" width="30" height="10"><rect width="30" height="10" fill="red"/></svg>)",
          QSize(30, 10)},
         {"emf", testsupport::emfBytes(QSize(40, 20)), {}},
@@ -716,10 +714,20 @@ TEST(WordReadersTest, ImageBudgetDecodesEveryPictureTypeTheReadersHandIt)
     }
     // 300 by 150 inches, drawn at less than its resolution to stay within
     // bounds, not refused.
-    const QImage huge = ImageBudget().decode(testsupport::wmfBytes(QSize(30000, 15000), 100));
+    const QImage huge = ImageBudget().decode(testsupport::wmfBytes(QSize(30000, 15000), Qt::red, 100));
     EXPECT_LE(huge.width(), kMaxImageSide);
     EXPECT_GT(huge.width(), 2000);
     EXPECT_EQ(huge.width(), 2 * huge.height());
+    // A metafile that gives no size of its own is drawn some inches wide,
+    // whatever its units, in the shape of its window.
+    for (const QSize units : {QSize(144, 72), QSize(20000, 10000)}) {
+        SCOPED_TRACE(units.width());
+        const QImage bare = ImageBudget().decode(testsupport::wmfBytes(units, Qt::red, std::nullopt));
+        EXPECT_GT(bare.width(), 600);
+        EXPECT_LT(bare.width(), 1200);
+        EXPECT_NEAR(double(bare.width()) / bare.height(), 2, 0.02);
+        EXPECT_EQ(bare.pixelColor(bare.width() / 2, bare.height() / 2), QColor(Qt::red));
+    }
     // The bitmaps keep their pixels, bottom row first as stored.
     const QImage bitmap = ImageBudget().decode(bareBitmap(QSize(9, 3), 40));
     ASSERT_FALSE(bitmap.isNull());
