@@ -1,4 +1,5 @@
 #include "platform/text/PageFurniture.h"
+#include "platform/text/TextDefaults.h"
 #include "platform/text/TextPrinter.h"
 #include "tests/support/PdfInspection.h"
 
@@ -365,4 +366,59 @@ TEST(PageFurniture, sectionsOfPages)
         furniture.breakPagesAtSections();
         EXPECT_EQ(printedPages(body), c.pages) << c.name;
     }
+}
+
+// Paragraphs with space before them over many pages, a footnote every tenth:
+// where the space is left out at the tops of pages, each note still prints
+// below the text of the page holding its mark, and each page counts its
+// characters.
+TEST(PageFurniture, notesStayWithTheirMarksWhereTopSpaceIsLeftOut)
+{
+    QTemporaryDir folder;
+    QTextDocument body;
+    setUp(body);
+    PageFurniture& furniture = PageFurniture::of(body);
+    QTextCursor cursor(&body);
+    QTextBlockFormat spaced;
+    spaced.setTopMargin(18 * platform::text::layoutUnitsPerPoint());
+    constexpr int kLines = 240;
+    for (int line = 0; line < kLines; ++line) {
+        if (line > 0)
+            cursor.insertBlock(spaced);
+        cursor.insertText(QStringLiteral("Line %1 ").arg(line) + QStringLiteral("filler ").repeated(line % 4 * 12));
+        if (line % 10 == 0) {
+            const int note = furniture.addNote(Note::Kind::Footnote, QString::number(line / 10));
+            QTextCursor(&furniture.noteText(note)).insertText(QStringLiteral("Noteword %1").arg(line / 10));
+            addNoteMark(cursor, note, QString::number(line / 10));
+        }
+    }
+    const QString pdf = folder.filePath("notes.pdf");
+    QList<int> counts;
+    ASSERT_TRUE(platform::text::printToPDF(body, a4(), pdf, &counts));
+    const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(pdf);
+    ASSERT_TRUE(document);
+    ASSERT_GT(document->numPages(), 5);
+    EXPECT_EQ(counts.size(), document->numPages());
+    int notesSeen = 0;
+    for (int page = 0; page < document->numPages(); ++page) {
+        SCOPED_TRACE(page);
+        QList<int> marked, noted;
+        double lowestText = 0, highestNote = 841.9;
+        for (const auto& box : document->page(page)->textList()) {
+            if (box->text() == u"Line") {
+                const int line = box->nextWord()->text().toInt();
+                if (line % 10 == 0)
+                    marked << line / 10;
+                lowestText = std::max(lowestText, box->boundingBox().bottom());
+            } else if (box->text() == u"Noteword") {
+                noted << box->nextWord()->text().toInt();
+                highestNote = std::min(highestNote, box->boundingBox().top());
+            }
+        }
+        EXPECT_EQ(noted, marked);
+        EXPECT_LT(lowestText, highestNote);
+        notesSeen += noted.size();
+        EXPECT_GT(counts.value(page), 0);
+    }
+    EXPECT_EQ(notesSeen, kLines / 10);
 }
