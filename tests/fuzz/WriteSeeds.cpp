@@ -4,6 +4,7 @@
 // file, so the readers would hardly be reached.
 //   fuzz_seeds <folder>
 #include "tests/support/ImageFixtures.h"
+#include "tests/support/OfficeArtFixtures.h"
 #include "tests/support/WordDocumentFixtures.h"
 #include "tests/support/Word6Builder.h"
 
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
         {QStringLiteral("Doc/word6"), testsupport::sampleWord6()},
         {QStringLiteral("WordStream/word6"), testsupport::sampleWord6Stream()},
         {QStringLiteral("WordStream/fast-saved"), fastSavedWord6Stream()},
+        {QStringLiteral("Doc/drawings"), testsupport::sampleDocWithDrawings()},
         {QStringLiteral("DocxPart"), partOf(testsupport::sampleDocxEntries(), "word/document.xml")},
         {QStringLiteral("OdtPart"), partOf(testsupport::sampleOdtEntries(), "content.xml")},
         // The image source's corpus (libFuzzer reads folders recursively).

@@ -1,5 +1,7 @@
 #include "tests/support/OfficeArtFixtures.h"
 
+#include "tests/support/ImageFixtures.h"
+#include "tests/support/TestSupport.h"
 #include "tests/support/WordDocumentFixtures.h"
 
 namespace testsupport {
@@ -58,6 +60,16 @@ QByteArray officeArtShape(const OfficeArtShapeSpec& shape)
     if (shape.textId)
         body += officeArtRecord(kOfficeArtClientTextBox, le32(shape.textId));
     return officeArtContainer(kOfficeArtShapeContainer, body);
+}
+
+QByteArray officeArtTextBox(quint32 id, const QList<OfficeArtProperty>& properties, quint32 textId)
+{
+    return officeArtShape({.id = id, .kind = 202, .properties = properties, .textId = textId});
+}
+
+QByteArray officeArtPictureFrame(quint32 id, quint32 picture)
+{
+    return officeArtShape({.id = id, .kind = 75, .properties = {{kPictureProperty, picture}}});
 }
 
 QByteArray officeArtGroup(OfficeArtShapeSpec group, const QList<QByteArray>& members)
@@ -141,6 +153,40 @@ QByteArray docTextBoxStories(const QList<DocTextBoxStory>& stories)
     positions += le32(at + 1);
     entries += le32(0) + le32(0) + le16(1) + le32(0) + le32(0) + le32(0);
     return positions + entries;
+}
+
+QByteArray DocDrawingsFile::build() const
+{
+    DocBuilder b;
+    const QString marks = QString(QChar(8)) + QChar(8);
+    b.paragraph({{"Anchor words ", {}}, {marks, sprm8(0x0855, 1)}, {" anchor end\r", {}}});
+    b.paragraph(closing);
+    for (const QString& story : stories.split(QLatin1Char('\r'), Qt::SkipEmptyParts))
+        b.paragraph({{story + "\r", {}}});
+    b.paragraph({{"\r", {}}});
+    b.setStoryLengths(0, 0, 0, quint32(stories.size() + 1));
+    b.setDelayBytes(delay);
+    b.addTablePart(40, docShapeAnchors(anchors));
+    b.addTablePart(56, storyTable);
+    b.addTablePart(50, drawings ? drawings(b.delayOffset()) : QByteArray());
+    return b.build(data);
+}
+
+QByteArray sampleDocWithDrawings()
+{
+    const QByteArray png = officeArtBitmap(kOfficeArtPng, 0x6E0, pngBytes(QSize(8, 8), Qt::blue));
+    const QByteArray wmf = officeArtMetafile(kOfficeArtWmf, 0x216, wmfBytes(QSize(30, 20), Qt::green, std::nullopt), QRect(0, 0, 30, 20),
+                                             QSize(381000, 254000));
+    DocDrawingsFile file;
+    file.anchors.append({14, kDocShapeId + 1, 1440, 1440});
+    file.delay = png;
+    file.drawings = [size = png.size(), wmf](quint32 offset) {
+        return officeArtContent({officeArtDelayedStoreEntry(offset, quint32(size)), officeArtStoreEntry(wmf)},
+                                {officeArtTextBox(kDocShapeId), officeArtPictureFrame(kDocShapeId + 1)});
+    };
+    file.closing = {{"Closing words ", {}}, {QString(QChar(1)), sprm8(0x0855, 1) + sprm32(0x6A03, 0)}, {"\r", {}}};
+    file.data = docPictureData(officeArtStoreEntry(wmf), 1440, 720);
+    return file.build();
 }
 
 } // namespace testsupport

@@ -3,12 +3,15 @@
 // (shapes, groups, picture store entries, picture records), the tables of
 // the table stream that anchor shapes in the text and name the text-box
 // stories, and a small metafile to draw.
+#include "tests/support/WordDocumentFixtures.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QList>
 #include <QRect>
 #include <QSize>
 
+#include <functional>
 #include <optional>
 
 namespace testsupport {
@@ -69,6 +72,10 @@ struct OfficeArtShapeSpec {
 };
 // A shape container.
 QByteArray officeArtShape(const OfficeArtShapeSpec& shape);
+// A text box showing the story of textId (0: the one the story table
+// names for it), and a picture frame showing picture store entry picture.
+QByteArray officeArtTextBox(quint32 id, const QList<OfficeArtProperty>& properties = {}, quint32 textId = 0x10000);
+QByteArray officeArtPictureFrame(quint32 id, quint32 picture = 1);
 // A group container: its own shape (marked a group) then its members.
 QByteArray officeArtGroup(OfficeArtShapeSpec group, const QList<QByteArray>& members);
 
@@ -107,5 +114,30 @@ struct DocTextBoxStory {
     quint32 shape;
 };
 QByteArray docTextBoxStories(const QList<DocTextBoxStory>& stories);
+
+// The shape the fixture documents anchor first.
+inline constexpr quint32 kDocShapeId = 2049;
+
+// A Word 97 document: "Anchor words", two drawn objects' anchors and "anchor
+// end", then the closing paragraph, then the text-box document (its
+// stories, each ending with its mark, and the document's closing mark).
+// The drawing records are made knowing where the delay bytes start in the
+// WordDocument stream.
+struct DocDrawingsFile {
+    std::function<QByteArray(quint32 delayOffset)> drawings;
+    QList<DocShapeAnchor> anchors = {{13, kDocShapeId, 2880, 1440}}; // 2 by 1 inches
+    QString stories = "Box words\r";
+    QByteArray storyTable = docTextBoxStories({{10, kDocShapeId}});
+    QByteArray delay = {};
+    QList<DocBuilder::Run> closing = {{"Closing words\r", {}}};
+    QByteArray data = {}; // the Data stream
+
+    QByteArray build() const;
+};
+
+// One of those with all kinds of drawings: the text box, a PNG floating
+// from the delay stream at the second anchor and an inline metafile in the
+// closing paragraph.
+QByteArray sampleDocWithDrawings();
 
 } // namespace testsupport

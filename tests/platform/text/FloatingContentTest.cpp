@@ -43,48 +43,17 @@ Entries replaced(Entries entries, const QString& name, const QByteArray& bytes)
     return entries;
 }
 
-constexpr quint32 kShapeId = 2049;
-
-// A Word 97 document: "Anchor words", two drawn objects' anchors and "anchor
-// end", then the closing paragraph, then the text-box document (its
-// stories, each ending with its mark, and the document's closing mark).
-// The drawing records are made knowing where the delay bytes start in the
-// WordDocument stream.
-struct DocShapes {
-    std::function<QByteArray(quint32 delayOffset)> drawings;
-    QList<DocShapeAnchor> anchors = {{13, kShapeId, 2880, 1440}}; // 2 by 1 inches
-    QString stories = "Box words\r";
-    QByteArray storyTable = docTextBoxStories({{10, kShapeId}});
-    QByteArray delay = {};
-    QList<DocBuilder::Run> closing = {{"Closing words\r", {}}};
-    QByteArray data = {}; // the Data stream
-
-    QByteArray build() const
-    {
-        DocBuilder b;
-        const QString marks = QString(QChar(8)) + QChar(8);
-        b.paragraph({{"Anchor words ", {}}, {marks, sprm8(0x0855, 1)}, {" anchor end\r", {}}});
-        b.paragraph(closing);
-        for (const QString& story : stories.split(QLatin1Char('\r'), Qt::SkipEmptyParts))
-            b.paragraph({{story + "\r", {}}});
-        b.paragraph({{"\r", {}}});
-        b.setStoryLengths(0, 0, 0, quint32(stories.size() + 1));
-        b.setDelayBytes(delay);
-        b.addTablePart(40, docShapeAnchors(anchors));
-        b.addTablePart(56, storyTable);
-        b.addTablePart(50, drawings ? drawings(b.delayOffset()) : QByteArray());
-        return b.build(data);
-    }
-};
+constexpr quint32 kShapeId = kDocShapeId;
+using DocShapes = DocDrawingsFile;
 
 QByteArray textBox(const QList<OfficeArtProperty>& properties = {}, quint32 textId = 0x10000, quint32 id = kShapeId)
 {
-    return officeArtShape({.id = id, .kind = 202, .properties = properties, .textId = textId});
+    return officeArtTextBox(id, properties, textId);
 }
 
 QByteArray pictureFrame(quint32 picture = 1, quint32 id = kShapeId)
 {
-    return officeArtShape({.id = id, .kind = 75, .properties = {{kPictureProperty, picture}}});
+    return officeArtPictureFrame(id, picture);
 }
 
 // A document whose shapes show pictures alone: no text-box stories.
