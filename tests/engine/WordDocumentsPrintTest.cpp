@@ -163,11 +163,7 @@ QStringList printedPages(const QString& fileName, const QByteArray& bytes)
     TextDocumentPDFConverter converter = makeConverter(0);
     if (!converter.ConvertTextFileToPDF(QUrl::fromLocalFile(source), QUrl::fromLocalFile(pdf)))
         return {};
-    const auto facts = testsupport::inspectPdf(pdf);
-    QStringList pages;
-    for (const QString& text : facts ? facts->pageTexts : QStringList())
-        pages.append(text.simplified());
-    return pages;
+    return testsupport::foldedPageTexts(pdf);
 }
 
 } // namespace

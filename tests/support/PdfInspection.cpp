@@ -45,6 +45,15 @@ std::optional<PdfFacts> inspectPdf(const QString& path, const QString& password)
     return facts;
 }
 
+QStringList foldedPageTexts(const QString& path)
+{
+    const std::optional<PdfFacts> facts = inspectPdf(path);
+    QStringList pages;
+    for (const QString& text : facts ? facts->pageTexts : QStringList())
+        pages.append(text.simplified());
+    return pages;
+}
+
 bool needsPassword(const QString& path)
 {
     const std::unique_ptr<Poppler::Document> document = Poppler::Document::load(path);

@@ -25,6 +25,10 @@ struct PdfFacts {
 // or the password does not unlock it.
 std::optional<PdfFacts> inspectPdf(const QString& path, const QString& password = {});
 
+// The text of each page, white space folded; empty when Poppler cannot open
+// the file.
+QStringList foldedPageTexts(const QString& path);
+
 // True when Poppler cannot open the file without a password.
 bool needsPassword(const QString& path);
 

@@ -276,11 +276,7 @@ QStringList printedPages(QTextDocument& body)
     const QString pdf = folder.filePath("sections.pdf");
     if (!platform::text::printToPDF(body, a4(), pdf))
         return {"<not printed>"};
-    const auto facts = testsupport::inspectPdf(pdf);
-    QStringList pages;
-    for (const QString& text : facts ? facts->pageTexts : QStringList())
-        pages.append(text.simplified());
-    return pages;
+    return testsupport::foldedPageTexts(pdf);
 }
 
 } // namespace
