@@ -13,8 +13,11 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocumentFragment>
@@ -49,9 +52,25 @@ void chooseDestination(const QString& path, bool& chosen)
     apptest::whenModalShown(
         [path, &chosen](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
-            dialog->selectFile(path);
-            QMetaObject::invokeMethod(dialog, "accept");
-            chosen = true;
+            // The dialog lists folders in the background and may take the
+            // name as relative to the folder it showed before; it is
+            // accepted only once it names path itself.
+            QPointer<QFileDialog> guard(dialog);
+            auto* retry = new QTimer(dialog);
+            const auto attempt = [guard, retry, path, &chosen] {
+                if (!guard)
+                    return;
+                guard->selectFile(path);
+                const QStringList selected = guard->selectedFiles();
+                if (selected.size() == 1 && QFileInfo(selected.first()) == QFileInfo(path)) {
+                    retry->stop();
+                    chosen = true;
+                    QMetaObject::invokeMethod(guard.data(), "accept");
+                }
+            };
+            QObject::connect(retry, &QTimer::timeout, dialog, attempt);
+            retry->start(10);
+            attempt();
         },
         "QFileDialog");
 }
@@ -263,17 +282,18 @@ private slots:
         fillList(controller, {"one.txt", "two.txt", "three.txt"});
         const QString out = m_folder->filePath("out");
         QDir().mkpath(out);
+        // Pressed while the worker waits for the first input's progress
+        // report: the cancel is then certain to come before that input ends.
         bool pressed = false;
-        auto* watch = new QTimer(this);
-        connect(watch, &QTimer::timeout, this, [&] {
-            if (!pressed && controller.fileProcessingIndex == 1) {
-                pressed = true;
-                controller.progressCancelOutlet->click();
-            }
-        });
-        watch->start(1);
+        const QMetaObject::Connection watch =
+            connect(controller.conversionProgressIndicator, &QProgressBar::valueChanged, this, [&] {
+                if (!pressed && controller.fileProcessingIndex == 1) {
+                    pressed = true;
+                    controller.progressCancelOutlet->click();
+                }
+            });
         exportAllTo(controller, out);
-        delete watch;
+        disconnect(watch);
         QVERIFY(pressed);
         QCOMPARE(QDir(out).entryList(QDir::Files).size(), 1);
         QVERIFY(m_notifications.isEmpty());
