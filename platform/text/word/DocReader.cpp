@@ -42,6 +42,8 @@ constexpr int kMaxLists = 32767;
 constexpr int kMaxStyles = 4095; // style indices are 12 bits
 constexpr int kNoStyle = 0x0FFF;
 constexpr int kMaxStyleDepth = 32;
+// Word 6's autonumbering levels: 1 to 9 number headings, these list items.
+constexpr int kWord6ListLevel = 10;
 
 // The operand size of a property modifier; -1 when it cannot be walked.
 qint64 operandSize(const Bytes& b, quint16 sprm, qint64 at)
@@ -117,6 +119,10 @@ struct ParagraphProperties {
     bool inTable = false, rowEnd = false, innerCell = false, innerRowEnd = false;
     int depth = 0;
     int ilfo = 0, ilvl = 0;
+    // Word 6 and 95 number paragraphs of their own (levels 10 and up) by
+    // the label they describe.
+    std::optional<ListLevelLook> autonumber;
+    int autonumberLevel = 0;
 };
 
 // Styles live in the table stream; their modifiers apply under the direct
@@ -218,6 +224,8 @@ private:
     };
     mutable QHash<std::pair<const Style*, const Style*>, CharacterBase> m_characterBases;
     QList<quint32> m_lfoLsids;
+    // Runs of Word 6 numbered paragraphs met, each counting from its start.
+    int m_autonumberedRuns = 0;
     // A list override naming no list: its items are bulleted.
     const ListLevels m_missingList = [] {
         ListLevels levels(kMaxListLevels);
@@ -716,6 +724,10 @@ void DocParser::applyParagraphSprms(const Bytes& b, qint64 from, qint64 to, Para
         case 0x244C: p.innerRowEnd = b.u8(s.operand) != 0; break;
         case 0x460B: p.ilfo = b.s16(s.operand); break;
         case 0x260A: p.ilvl = std::min<int>(b.u8(s.operand), 8); break;
+        case kWord6Autonumber:
+            p.autonumber = word6Autonumber(b, s.operand, s.size, m_fonts, m_eightBit);
+            break;
+        case 0x25FF: p.autonumberLevel = b.u8(s.operand); break;
         case 0x2640: {
             const int level = b.u8(s.operand);
             p.block.setHeadingLevel(level < 9 ? level + 1 : 0); // 9 is body text
@@ -832,6 +844,11 @@ void DocParser::emitParagraph(qsizetype from, qsizetype to, qsizetype mark)
         for (const DocListLevel& level : *list)
             looks.append(level.look);
         m_builder->setListItem(QStringLiteral("doc:%1").arg(m_lfoLsids[p.ilfo - 1]), p.ilvl, looks);
+    } else if (p.autonumber && p.autonumberLevel >= kWord6ListLevel) {
+        // Numbers count on over the numbered paragraphs that follow each other.
+        m_builder->setListItem(QStringLiteral("word6:%1").arg(m_autonumberedRuns), 0, {*p.autonumber});
+    } else {
+        ++m_autonumberedRuns;
     }
 
     QString pending;

@@ -1,5 +1,6 @@
 #include "platform/text/word/Word6Format_p.h"
 
+#include "platform/text/FontFamilies.h"
 #include "platform/text/Windows1252.h"
 #include "platform/text/rtf/RtfCodePage_p.h"
 
@@ -39,8 +40,8 @@ constexpr std::array<Word6Sprm, 256> kSprms = [] {
     set(9, 0x2407, 1); // page break before
     set(10, 0, 1);
     set(11, 0, 1);
-    set(12, 0, kCounted); // autonumbering
-    set(13, 0, 1);
+    set(12, kWord6Autonumber, kCounted);
+    set(13, 0x25FF, 1); // the autonumbering's level
     set(14, 0, 1);
     set(15, 0, kCounted);
     set(16, 0x840E, 2); // right indent
@@ -319,6 +320,45 @@ std::optional<BorderLine> word6Border(quint16 brc)
         : kind == 3         ? QTextFrameFormat::BorderStyle_Double
                             : QTextFrameFormat::BorderStyle_Solid;
     return line;
+}
+
+std::optional<ListLevelLook> word6Autonumber(const Bytes& b, qint64 at, qint64 size, const QStringList& fonts,
+                                             const std::array<char16_t, 256>& characters)
+{
+    // Number format, the ends of the text before and after the number in
+    // the text below, flags, the label's font, size and first number, then
+    // the text.
+    constexpr qint64 kDescriptionSize = 52;
+    constexpr qint64 kText = 20;
+    constexpr int kTextSize = 32;
+    if (size < kDescriptionSize || !b.has(at, kDescriptionSize))
+        return std::nullopt;
+    ListLevelLook look;
+    const quint8 format = b.u8(at);
+    look.numberFormat = wordNumberFormatName(format).toString();
+    const int before = std::min<int>(b.u8(at + 1), kTextSize);
+    const int after = std::clamp<int>(b.u8(at + 2), before, kTextSize);
+    const auto text = [&](int from, int to) {
+        QString out;
+        for (int k = from; k < to; ++k)
+            out += QChar(characters[b.u8(at + kText + k)]);
+        return out;
+    };
+    const bool numbered = look.numberFormat != u"bullet" && look.numberFormat != u"none";
+    look.text = text(0, before) + (numbered ? QStringLiteral("%1") : QString()) + text(before, after);
+    look.start = b.u16(at + 10);
+    const quint8 set = b.u8(at + 3), values = b.u8(at + 4);
+    if (set & 0x10)
+        look.chars.setFontWeight(values & 0x08 ? QFont::Bold : QFont::Normal);
+    if (set & 0x20)
+        look.chars.setFontItalic(values & 0x10);
+    const int font = b.u16(at + 6);
+    if (font < fonts.size() && !fonts[font].isEmpty())
+        look.chars.setFontFamilies(documentFontFamilies(fonts[font]));
+    const int halfPoints = b.u16(at + 8);
+    if (halfPoints >= 2 && halfPoints <= 3276)
+        look.chars.setFontPointSize(halfPoints / 2.0);
+    return look;
 }
 
 std::array<char16_t, 256> eightBitCharacters(int codePage)

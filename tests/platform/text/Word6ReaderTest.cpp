@@ -26,6 +26,8 @@ namespace {
 // One-byte codes of the modifiers the tests write.
 enum : quint8 {
     PJc = 5,
+    PAnld = 12,
+    PNLvlAnm = 13,
     PPageBreakBefore = 9,
     PDxaRight = 16,
     PDxaLeft = 17,
@@ -310,6 +312,41 @@ TEST_P(Word6ReaderTest, TablesWithTheirCellsAndLines)
     const QString text = document.toPlainText();
     EXPECT_LT(text.indexOf("before"), text.indexOf("cell A1"));
     EXPECT_GT(text.indexOf("after"), text.indexOf("cell B2"));
+}
+
+// A paragraph's autonumbering: its description (number format, the text
+// before and after the number, the first number, the label's font) and level.
+QByteArray autonumber(quint8 format, const QByteArray& before, const QByteArray& after, quint16 start,
+                      quint8 level = 10, quint16 font = 0)
+{
+    QByteArray description(52, '\0');
+    description[0] = char(format);
+    description[1] = char(before.size());
+    description[2] = char(before.size() + after.size());
+    testsupport::put16(description, 6, font);
+    testsupport::put16(description, 10, start);
+    description.replace(20, before.size() + after.size(), before + after);
+    return word6Sprm(PAnld, char(description.size()) + description) + word6Sprm8(PNLvlAnm, level);
+}
+
+TEST_P(Word6ReaderTest, AutonumberedParagraphsAsListItems)
+{
+    Word6Builder b;
+    b.setFonts({{"Arial", 0}, {"Courier New", 0}, {"Symbol", 2}});
+    const QByteArray numbered = autonumber(0, {}, ".", 1);
+    b.paragraph({{"first step\r", {}}}, numbered);
+    b.paragraph({{"second step\r", {}}}, numbered);
+    b.paragraph({{"third step\r", {}}}, numbered);
+    b.paragraph({{"a plain paragraph\r", {}}});
+    b.paragraph({{"counted afresh\r", {}}}, numbered);
+    b.paragraph({{"bulleted item\r", {}}}, autonumber(23, "\xb7", {}, 1, 11, 2));
+    b.paragraph({{"lettered item\r", {}}}, autonumber(4, "(", ")", 3));
+    b.paragraph({{"numbered heading\r", {}}}, autonumber(0, {}, ".", 1, 1));
+    QTextDocument document;
+    ASSERT_TRUE(read(b, document));
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("1.\tfirst step\n2.\tsecond step\n3.\tthird step\na plain paragraph\n"
+                                                     "1.\tcounted afresh\n\u2022\tbulleted item\n(c)\tlettered item\n"
+                                                     "numbered heading"));
 }
 
 TEST_P(Word6ReaderTest, HiddenTextAndFieldsLikeWord97)
