@@ -180,6 +180,7 @@ QByteArray Word6Builder::wordDocument() const
     put16(word, 6, m_language);
     put16(word, 10, m_split ? 0x0004 : 0); // complex: fast-saved
     put16(word, 12, kWord6); // the oldest version that reads the file
+    put16(word, 0x14, m_characterSet);
     put32(word, 0x18, kTextAt);
     put32(word, 0x1C, kTextAt + n);
     put32(word, 0x20, quint32(word.size()));

@@ -48,6 +48,8 @@ public:
 
     void setVersion(quint16 nFib) { m_version = nFib; }
     void setLanguage(quint16 lid) { m_language = lid; }
+    // Text in the Macintosh character set, as Word 6 for the Macintosh saves it.
+    void setMacintoshCharacters() { m_characterSet = 256; }
     // Styles by index; none by default. defaultFont is the style sheet's.
     void setStyles(const QList<Style>& styles, quint16 defaultFont = 0)
     {
@@ -94,6 +96,7 @@ private:
 
     quint16 m_version = kWord6;
     quint16 m_language = 0x0409;
+    quint16 m_characterSet = 0;
     QByteArray m_text;
     QList<CharacterRange> m_chpx, m_papx;
     QList<Style> m_styles;

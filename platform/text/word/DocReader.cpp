@@ -406,8 +406,7 @@ void DocParser::readFkps(quint32 fc, quint32 lcb, bool paragraphs)
 void DocParser::readFonts(quint32 fc, quint32 lcb)
 {
     if (m_fib.legacy) {
-        for (const DocFont& font : readWord6Fonts(m_t, fc, lcb, kMaxFonts))
-            m_fonts.append(font.name);
+        m_fonts = readWord6Fonts(m_t, fc, lcb, kMaxFonts);
         return;
     }
     if (lcb < 4 || !m_t.has(fc, lcb))

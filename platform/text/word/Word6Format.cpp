@@ -275,11 +275,11 @@ std::optional<DocFib> readWord6Fib(const Bytes& w)
     return fib;
 }
 
-QList<DocFont> readWord6Fonts(const Bytes& b, quint32 fc, quint32 lcb, int maxFonts)
+QStringList readWord6Fonts(const Bytes& b, quint32 fc, quint32 lcb, int maxFonts)
 {
     // The table's size, then each font: its size less one, flags, weight,
     // character set, where its other name starts, and its name.
-    QList<DocFont> fonts;
+    QStringList fonts;
     if (lcb < 2 || !b.has(fc, lcb))
         return fonts;
     const qint64 end = qint64(fc) + std::clamp<qint64>(b.u16(fc), 2, lcb);
@@ -290,7 +290,7 @@ QList<DocFont> readWord6Fonts(const Bytes& b, quint32 fc, quint32 lcb, int maxFo
         QByteArray name;
         for (qint64 k = at + 6; k < std::min(next, end) && b.u8(k) != 0; ++k)
             name.append(char(b.u8(k)));
-        fonts.append({decoder.decode(codePage ? codePage : 1252, name), codePage});
+        fonts.append(decoder.decode(codePage ? codePage : 1252, name));
         at = next;
     }
     return fonts;

@@ -27,13 +27,8 @@ inline constexpr quint16 kWord6Autonumber = 0xC6F0;
 // The block of a Word 6 or 95 file; null when it is too short to hold one.
 std::optional<DocFib> readWord6Fib(const Bytes& word);
 
-struct DocFont {
-    QString name;
-    int codePage = 0; // of text in the font; 0: the document's
-};
-
-// The font table: 8-bit names, each in its character set.
-QList<DocFont> readWord6Fonts(const Bytes& b, quint32 fc, quint32 lcb, int maxFonts);
+// The names of the font table, 8-bit ones each in its character set.
+QStringList readWord6Fonts(const Bytes& b, quint32 fc, quint32 lcb, int maxFonts);
 
 // Where the property lists of the style at entry start: past its base part
 // and its counted, terminated 8-bit name, at an even offset.

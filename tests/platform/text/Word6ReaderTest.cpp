@@ -206,17 +206,21 @@ TEST_P(Word6ReaderTest, EightBitTextInTheDocumentsCodePage)
         quint16 language;
         QByteArray bytes;
         QString text;
+        bool macintosh = false;
     } cases[] = {
         {"Western", 0x0409, "caf\xe9 \x80 \x93quoted\x94", QStringLiteral("caf\u00e9 \u20ac \u201cquoted\u201d")},
         {"Western, German", 0x0407, "Stra\xdf" "e", QStringLiteral("Stra\u00dfe")},
         {"Cyrillic", 0x0419, "\xcf\xf0\xe8\xe2\xe5\xf2", QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442")},
         {"Central European", 0x0405, "\x8a\xe8\xf8", QStringLiteral("\u0160\u010d\u0159")},
         {"Greek", 0x0408, "\xc1\xe8\xde\xed\xe1", QStringLiteral("\u0391\u03b8\u03ae\u03bd\u03b1")},
+        {"Macintosh", 0x0409, "caf\x8e \xa5 \xd2quoted\xd3", QStringLiteral("caf\u00e9 \u2022 \u201cquoted\u201d"), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Word6Builder b;
         b.setLanguage(c.language);
+        if (c.macintosh)
+            b.setMacintoshCharacters();
         b.paragraph({{c.bytes + "\r", {}}});
         QTextDocument document;
         ASSERT_TRUE(read(b, document));
