@@ -8,6 +8,7 @@
 #include "platform/text/PrintedPdf_p.h"
 
 #include <QFontMetricsF>
+#include <QMutex>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QPainter>
@@ -29,6 +30,13 @@ namespace {
 // thread writes at the least: below that a thread costs more than it saves.
 constexpr qsizetype kCharactersPerThread = 64 * 1024;
 constexpr int kPagesPerThread = 24;
+// Fonts whose drawn faces are kept: a run's documents take one or a few.
+constexpr size_t kKeptFaces = 4;
+// Characters a face takes over from the one before it at the most: every
+// document embeds the glyphs of its face.
+constexpr qsizetype kMaxFaceCharacters = 256;
+// The page a face is drawn on, points: its pages are replaced anyway.
+constexpr QSizeF kFacePaper(200, 200);
 
 // A run of the text: a paragraph, or a line of one.
 struct Span {
@@ -376,10 +384,18 @@ void mapCharacters(const QString& characters, const QList<quint32>& glyphs, Face
     }
 }
 
-// A document whose first page draws every glyph of the text's characters,
-// and the face that shows them there; null when the painter drew them in a
+// A face drawn once, ready for every document printed in it: a document
+// whose page draws each glyph of the face.
+struct DrawnFace {
+    Face face;
+    QByteArray pdf;
+    std::vector<bool> holds; // by character
+};
+
+// Draws the glyphs of characters in look's font on a page of a document of
+// its own and learns the face from it; null when the painter drew them in a
 // way of its own (as outlines, for a font that may not be embedded).
-std::shared_ptr<pdf::PdfDocument> drawFace(const QString& characters, const Look& look, const QSizeF& paper, Face& face)
+std::shared_ptr<const DrawnFace> drawFace(const QString& characters, const Look& look)
 {
     const std::optional<QGlyphRun> drawn = glyphsOf(characters, look);
     if (!drawn)
@@ -397,7 +413,7 @@ std::shared_ptr<pdf::PdfDocument> drawFace(const QString& characters, const Look
         positions << QPointF(double(i) * font.averageCharWidth(), font.ascent());
     glyphs.setPositions(positions);
 
-    PrintedPdf output(paper);
+    PrintedPdf output(kFacePaper);
     QPainter painter;
     if (!output.isValid() || !painter.begin(&output.device()))
         return nullptr;
@@ -405,10 +421,12 @@ std::shared_ptr<pdf::PdfDocument> drawFace(const QString& characters, const Look
     if (!painter.end())
         return nullptr;
     const std::shared_ptr<pdf::PdfDocument> document = output.finish();
-    if (!document)
-        return nullptr;
-    const std::optional<pdf::ShownFont> shown = pdf::shownFont(*document, indexes);
+    const std::optional<pdf::ShownFont> shown = document ? pdf::shownFont(*document, indexes) : std::nullopt;
     if (!shown)
+        return nullptr;
+    auto result = std::make_shared<DrawnFace>();
+    result->pdf = document->dataRepresentation();
+    if (result->pdf.isEmpty())
         return nullptr;
     // Each glyph advances as the layout advances it, by the font's own
     // unhinted metrics.
@@ -416,13 +434,68 @@ std::shared_ptr<pdf::PdfDocument> drawFace(const QString& characters, const Look
     std::vector<double> byGlyph(size_t(indexes.back()) + 1, qQNaN());
     for (qsizetype i = 0; i < advances.size(); ++i)
         byGlyph[indexes[i]] = advances[i].x();
+    Face& face = result->face;
     face.strings.emplace(*shown, font.pixelSize(), byGlyph);
     face.family = font.familyName();
     face.style = font.styleName();
     face.size = font.pixelSize();
     mapCharacters(characters, drawn->glyphIndexes(), face);
-    return document;
+    result->holds.assign(0x10000, false);
+    for (const QChar c : characters)
+        result->holds[c.unicode()] = true;
+    return result;
 }
+
+// The faces drawn for the last documents, kept for the next: a painter
+// embedding a font is most of the work of printing a short document, and
+// the documents of a run mostly share their font.
+class DrawnFaces {
+public:
+    static DrawnFaces& instance()
+    {
+        static DrawnFaces faces;
+        return faces;
+    }
+
+    // A face of look's font that holds characters: one drawn before, else
+    // one drawn now for them and for those of the last face of the font (a
+    // few more glyphs in each document, far fewer faces drawn in a run).
+    std::shared_ptr<const DrawnFace> faceFor(const QString& characters, const Look& look)
+    {
+        const QString font = look.font.key();
+        const QMutexLocker lock(&m_mutex);
+        QString wanted = characters;
+        for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
+            if (entry->font != font)
+                continue;
+            const std::shared_ptr<const DrawnFace> drawn = entry->drawn;
+            if (std::all_of(characters.begin(), characters.end(), [&](QChar c) { return drawn->holds[c.unicode()]; })) {
+                std::rotate(m_entries.begin(), entry, entry + 1);
+                return drawn;
+            }
+            for (size_t c = 0; c < drawn->holds.size() && wanted.size() < kMaxFaceCharacters; ++c)
+                if (drawn->holds[c] && !characters.contains(QChar(char16_t(c))))
+                    wanted += QChar(char16_t(c));
+            m_entries.erase(entry);
+            break;
+        }
+        std::shared_ptr<const DrawnFace> drawn = drawFace(wanted, look);
+        if (!drawn)
+            return nullptr;
+        m_entries.insert(m_entries.begin(), {font, drawn});
+        if (m_entries.size() > kKeptFaces)
+            m_entries.pop_back();
+        return drawn;
+    }
+
+private:
+    struct Entry {
+        QString font;
+        std::shared_ptr<const DrawnFace> drawn;
+    };
+    QMutex m_mutex;
+    std::vector<Entry> m_entries; // the most recently used first
+};
 
 // Where the document road puts each line: down the page, the advance apart
 // within a paragraph and the full height after one; a line that would
@@ -566,11 +639,11 @@ std::optional<std::shared_ptr<pdf::PdfDocument>> printSimplePlainText(const QStr
           && geometry.heightSteps <= geometry.pageSteps && std::isfinite(geometry.baseline)))
         return std::nullopt;
 
-    Face face;
-    const std::shared_ptr<pdf::PdfDocument> document =
-        drawFace(paragraphs.characters, look, geometry.paper, face);
+    const std::shared_ptr<const DrawnFace> drawn = DrawnFaces::instance().faceFor(paragraphs.characters, look);
+    const std::shared_ptr<pdf::PdfDocument> document = drawn ? pdf::PdfDocument::fromData(drawn->pdf) : nullptr;
     if (!document)
         return std::nullopt;
+    const Face& face = drawn->face;
     const std::vector<ShownLines> lines = showAllLines(text, paragraphs.spans, attributes, geometry, face);
     if (lines.empty())
         return std::nullopt;
