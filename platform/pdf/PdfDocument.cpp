@@ -2,6 +2,7 @@
 
 #include "platform/DictionaryKeys.h"
 #include "platform/pdf/PdfDocument_p.h"
+#include "platform/pdf/PdfFileOutput_p.h"
 #include "platform/pdf/PdfInputSource_p.h"
 #include "platform/pdf/PdfLog_p.h"
 #include "platform/pdf/PdfPageBoxes_p.h"
@@ -25,6 +26,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 
 namespace platform::pdf {
 
@@ -696,10 +698,16 @@ bool PdfDocument::write(const QUrl& url, const QVariantMap& options) const
         writeOutline(*d);
         mendTrailer(*d->qpdf);
         InfoOverride infoOverride(*d->qpdf, options);
-        QPDFWriter writer(*d->qpdf, tempName.constData());
+        const std::unique_ptr<PdfFileOutput> output = PdfFileOutput::create(tempPath);
+        if (!output)
+            throw std::runtime_error("temporary file not opened for writing");
+        QPDFWriter writer(*d->qpdf);
+        writer.setOutputPipeline(output.get());
         writer.setPreserveEncryption(false);
         applySecurity(writer, options);
         writer.write();
+        if (!output->close())
+            throw std::runtime_error("temporary file not written completely");
         logWarnings(*d->qpdf);
         ok = true;
     } catch (const std::exception& e) {
