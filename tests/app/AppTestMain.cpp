@@ -30,6 +30,7 @@ int main(int argc, char** argv)
             continue;
         std::unique_ptr<QObject> test = factory();
         failures += QTest::qExec(test.get(), arguments);
+        apptest::forgetModalWatchers();
     }
     LicensePanelController::releaseSharedInstance();
     return failures == 0 ? 0 : 1;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -47,12 +48,30 @@ void saveScreenshot(QWidget* widget, const QString& name)
     top->grab().save(QStringLiteral(SCREENSHOT_DIR "/%1.png").arg(name));
 }
 
+namespace {
+
+// Parent of the pending watchers, owned by the application.
+QObject& modalWatchers()
+{
+    static QPointer<QObject> watchers;
+    if (!watchers)
+        watchers = new QObject(qApp);
+    return *watchers;
+}
+
+} // namespace
+
+void forgetModalWatchers()
+{
+    qDeleteAll(modalWatchers().children());
+}
+
 void whenModalShown(std::function<void(QWidget*)> action, const char* className,
                     std::function<bool(QWidget*)> accept)
 {
     // How often the dialog is looked for.
     constexpr int kPollMs = 10;
-    auto* poll = new QTimer(qApp);
+    auto* poll = new QTimer(&modalWatchers());
     poll->setInterval(kPollMs);
     const QByteArray wanted(className);
     QObject::connect(poll, &QTimer::timeout, qApp, [poll, wanted, action = std::move(action), accept] {

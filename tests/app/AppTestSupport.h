@@ -37,6 +37,9 @@ void saveScreenshot(QWidget* widget, const QString& name);
 // className and accept narrow which dialog is waited for.
 void whenModalShown(std::function<void(QWidget*)> action, const char* className = "QWidget",
                     std::function<bool(QWidget*)> accept = {});
+// Drops the watchers no dialog answered, so that a failed test's actions,
+// which refer to its locals, never run in the next one.
+void forgetModalWatchers();
 
 } // namespace apptest
 

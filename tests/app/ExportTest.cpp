@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
@@ -52,20 +53,23 @@ void chooseDestination(const QString& path, bool& chosen)
     apptest::whenModalShown(
         [path, &chosen](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
-            // The dialog lists folders in the background and may take the
-            // name as relative to the folder it showed before; it is
-            // accepted only once it names path itself.
+            // The path is typed into the name field as a person would:
+            // selectFile leaves a focused field alone. The dialog lists
+            // folders in the background, so it is accepted only once it
+            // names path itself, and at once, before the listing can
+            // change its selection.
             QPointer<QFileDialog> guard(dialog);
             auto* retry = new QTimer(dialog);
             const auto attempt = [guard, retry, path, &chosen] {
                 if (!guard)
                     return;
-                guard->selectFile(path);
+                if (auto* name = guard->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    name->setText(path);
                 const QStringList selected = guard->selectedFiles();
                 if (selected.size() == 1 && QFileInfo(selected.first()) == QFileInfo(path)) {
                     retry->stop();
                     chosen = true;
-                    QMetaObject::invokeMethod(guard.data(), "accept");
+                    QMetaObject::invokeMethod(guard.data(), "accept", Qt::DirectConnection);
                 }
             };
             QObject::connect(retry, &QTimer::timeout, dialog, attempt);
@@ -160,7 +164,11 @@ private slots:
         m_desktop.opened.clear();
     }
 
-    void cleanup() { platform::setUserNotificationPosterForTesting({}); }
+    void cleanup()
+    {
+        apptest::forgetModalWatchers();
+        platform::setUserNotificationPosterForTesting({});
+    }
 
     void mergedExport()
     {
