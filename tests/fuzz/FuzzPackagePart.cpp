@@ -5,16 +5,15 @@
 // parsers behind it.
 #include "platform/text/odf/OdtReader.h"
 #include "platform/text/word/DocxReader.h"
+#include "tests/fuzz/FuzzApplication.h"
 #include "tests/support/WordDocumentFixtures.h"
 
-#include <QGuiApplication>
 #include <QTextDocument>
 #include <QtEndian>
 
 #include <zlib.h>
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -84,10 +83,8 @@ QByteArray storedZip(const QList<QPair<QString, QByteArray>>& entries)
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Fonts and image readers need an application; it lives for the run.
-    static QGuiApplication* app = new QGuiApplication(*argc, *argv);
-    (void)app;
+    startFuzzApplication(argc, argv);
+    loadFontConfiguration();
     g_entries = new QList<QPair<QString, QByteArray>>(testsupport::SAMPLE_ENTRIES());
     return 0;
 }

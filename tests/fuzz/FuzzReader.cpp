@@ -12,6 +12,7 @@
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     startFuzzApplication(argc, argv);
+    loadFontConfiguration();
     return 0;
 }
 

@@ -13,6 +13,7 @@
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     startFuzzApplication(argc, argv);
+    loadFontConfiguration();
     return 0;
 }
 
