@@ -151,7 +151,7 @@ VImage castTo(VImage image, SampleFormat format)
     };
     const double factor = range(target) / range(image.format());
     if (factor != 1.0)
-        image = image.linear({factor}, {0.0});
+        image = image.linear(factor, 0.0);
     return image.cast(target);
 }
 
