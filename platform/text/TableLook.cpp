@@ -55,10 +55,20 @@ struct Drawn {
 // The layout draws a double line as two lines of a third of its width each,
 // rounded to whole layout units, one at each side: it is given at least
 // three units, in threes, so that both lines and the space between show.
+// A hairline double line (under this many points across) is drawn as one
+// line of its width instead: made three units wide, it took the text's room
+// and wrapped words that fit the cell in a word processor.
+constexpr double kThinnestDoublePoints = 1.5;
+
+bool drawnAsDouble(const BorderLine& line)
+{
+    return line.style == QTextFrameFormat::BorderStyle_Double && line.extent() >= kThinnestDoublePoints;
+}
+
 double drawnWidth(const BorderLine& line, double unitsPerPoint)
 {
     const double width = line.extent() * unitsPerPoint;
-    if (line.style != QTextFrameFormat::BorderStyle_Double || !(width > 0))
+    if (!drawnAsDouble(line) || !(width > 0))
         return width;
     return 3 * std::max(1.0, std::round(width / 3));
 }
@@ -66,7 +76,9 @@ double drawnWidth(const BorderLine& line, double unitsPerPoint)
 void setEdge(QTextTableCellFormat& f, Edge edge, const BorderLine& line, double unitsPerPoint)
 {
     const double width = drawnWidth(line, unitsPerPoint);
-    const auto style = line.visible() ? line.style : QTextFrameFormat::BorderStyle_None;
+    auto style = line.visible() ? line.style : QTextFrameFormat::BorderStyle_None;
+    if (style == QTextFrameFormat::BorderStyle_Double && !drawnAsDouble(line))
+        style = QTextFrameFormat::BorderStyle_Solid;
     const QBrush brush(line.color);
     switch (edge) {
     case EdgeTop:

@@ -510,17 +510,19 @@ int characterCount(const QTextDocument& document)
 
 void appendDocument(QTextDocument& document, const QTextDocument& other)
 {
+    const bool wasEmpty = document.isEmpty();
+    // A document of an empty body still prints its headers and footers (a
+    // letterhead template, say), so they come along even then.
+    if (wasEmpty && !PageFurniture::find(document)) {
+        if (PageFurniture* furniture = PageFurniture::find(other))
+            furniture->moveTo(document);
+    }
     if (characterCount(other) == 0 && other.rootFrame()->childFrames().isEmpty())
         return;
-    const bool wasEmpty = document.isEmpty();
     if (wasEmpty) {
         // Text that relies on the other document's defaults looks the same.
         document.setDefaultFont(other.defaultFont());
         document.setDefaultTextOption(other.defaultTextOption());
-        // So do its headers, footers and notes, whose marks come along.
-        PageFurniture* furniture = PageFurniture::find(other);
-        if (furniture && !PageFurniture::find(document))
-            furniture->moveTo(document);
     }
 
     copyImages(document, other);

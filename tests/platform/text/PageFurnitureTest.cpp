@@ -228,18 +228,22 @@ TEST(PageFurniture, notesPrintWhereTheirMarksAre)
     EXPECT_GT(all.indexOf("Tallword"), all.indexOf("Line 69"));
 }
 
-// The engine copies a read document into its own: the furniture goes along.
+// The engine copies a read document into its own: the furniture goes along,
+// even from a document whose body is empty (a letterhead template).
 TEST(PageFurniture, followsTheTextIntoAnotherDocument)
 {
-    QTextDocument read;
-    setUp(read);
-    QTextCursor(&read).insertText(QStringLiteral("text"));
-    PageFurniture::of(read).makeHeader(PageKind::Default);
-    QTextDocument target;
-    platform::text::appendDocument(target, read);
-    ASSERT_NE(PageFurniture::find(target), nullptr);
-    EXPECT_NE(PageFurniture::find(target)->header(PageKind::Default), nullptr);
-    EXPECT_EQ(PageFurniture::find(read), nullptr);
+    for (const QString& body : {QStringLiteral("text"), QString()}) {
+        SCOPED_TRACE(body.toStdString());
+        QTextDocument read;
+        setUp(read);
+        QTextCursor(&read).insertText(body);
+        PageFurniture::of(read).makeHeader(PageKind::Default);
+        QTextDocument target;
+        platform::text::appendDocument(target, read);
+        ASSERT_NE(PageFurniture::find(target), nullptr);
+        EXPECT_NE(PageFurniture::find(target)->header(PageKind::Default), nullptr);
+        EXPECT_EQ(PageFurniture::find(read), nullptr);
+    }
 }
 
 namespace {

@@ -181,3 +181,28 @@ TEST(WordTablesTest, OpenDocumentCellsDrawTheirStylesLines)
     EXPECT_NEAR(cellFormat(t, 0, 0).topPadding(), 72 / 25.4 * layoutUnitsPerPoint(), 0.01);
     EXPECT_NEAR(cellFormat(t, 0, 1).leftPadding(), 0, 0.01);
 }
+
+// A double line too thin for two lines and a space to show apart is drawn
+// as one line of its width, leaving the cell's text its room: made three
+// layout units wide, it wrapped words that fit in a word processor.
+TEST(WordTablesTest, AHairlineDoubleLineLeavesTheCellItsRoom)
+{
+    const QByteArray hairline = R"(<w:tblBorders><w:top w:val="double" w:sz="2"/><w:left w:val="double" w:sz="2"/><w:bottom w:val="double" w:sz="2"/><w:right w:val="double" w:sz="2"/></w:tblBorders>)";
+    const QByteArray margins = R"(<w:tblCellMar><w:start w:w="28" w:type="dxa"/><w:end w:w="28" w:type="dxa"/></w:tblCellMar>)";
+    const QByteArray body = "<w:tbl><w:tblPr>" + hairline + margins
+                            + R"(</w:tblPr><w:tblGrid><w:gridCol w:w="1036"/><w:gridCol w:w="1381"/></w:tblGrid>)"
+                            + row("row 0 left", "row 0 right 0") + "</w:tbl>";
+    const QByteArray styles = R"(<w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:rPr><w:rFonts w:ascii="Liberation Serif" w:hAnsi="Liberation Serif"/><w:sz w:val="24"/></w:rPr></w:style>)";
+    QTextDocument document;
+    ASSERT_TRUE(readDocxData(docxWithStyles(styles, body), document));
+    QTextTable* t = firstTable(document);
+    ASSERT_NE(t, nullptr);
+    const QTextTableCellFormat f = cellFormat(t, 0, 0);
+    EXPECT_EQ(f.topBorderStyle(), QTextFrameFormat::BorderStyle_Solid);
+    EXPECT_NEAR(linesOf(t, 0, 0)[EdgeTop], 0.75, 0.01);
+    document.setTextWidth(451 * layoutUnitsPerPoint());
+    (void)document.size(); // lays the document out
+    const QTextBlock cell = t->cellAt(0, 0).firstCursorPosition().block();
+    ASSERT_NE(cell.layout(), nullptr);
+    EXPECT_EQ(cell.layout()->lineCount(), 1);
+}
