@@ -533,7 +533,10 @@ void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
     QString text;
     QString diagram;
     bool anchored = false;
-    bool border = true;
+    // A shape's line: its own (a:ln with a fill, or noFill), else its
+    // style's (lnRef of a theme line), else none.
+    std::optional<bool> ownLine;
+    std::optional<bool> styleLine;
     bool boxed = false;
     walkElement(xml, [&](QXmlStreamReader& x) {
         const QStringView n = x.name();
@@ -548,12 +551,18 @@ void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
             embed = attr(x, QLatin1StringView("embed")).toString();
         } else if (n == u"ln") {
             walkElement(x, [&](QXmlStreamReader& line) {
-                border = border && line.name() != u"noFill";
+                const QStringView fill = line.name();
+                if (fill == u"noFill")
+                    ownLine = false;
+                else if (fill == u"solidFill" || fill == u"gradFill" || fill == u"pattFill")
+                    ownLine = ownLine.value_or(true);
                 line.skipCurrentElement();
                 return true;
             });
             return true;
-        } else if (n == u"txbxContent" && captureBox(x, size.width(), border)) {
+        } else if (n == u"lnRef") {
+            styleLine = attr(x, QLatin1StringView("idx")).toInt() > 0;
+        } else if (n == u"txbxContent" && captureBox(x, size.width(), ownLine.value_or(styleLine.value_or(false)))) {
             boxed = true;
             return true;
         } else if (n == u"Fallback") {

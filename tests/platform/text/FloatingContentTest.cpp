@@ -106,13 +106,16 @@ QByteArray anchoredPicture(const char* relationshipId = "rId3")
            + relationshipId + R"("/></pic:blipFill></pic:pic></a:graphicData></a:graphic></wp:anchor></w:drawing></w:r>)";
 }
 
-// A DrawingML text box anchored in a paragraph, its line given by line.
-QByteArray drawingBox(const QByteArray& words, const QByteArray& line = {})
+// A DrawingML text box anchored in a paragraph, its line given by line and
+// its shape style by style.
+QByteArray drawingBox(const QByteArray& words, const QByteArray& line = {}, const QByteArray& style = {})
 {
     return R"(<w:r><w:drawing><wp:anchor><wp:extent cx="2540000" cy="635000"/><a:graphic><a:graphicData><wps:wsp><wps:spPr>)"
-           + line + R"(</wps:spPr><wps:txbx><w:txbxContent><w:p><w:r><w:t>)" + words
+           + line + "</wps:spPr>" + style + R"(<wps:txbx><w:txbxContent><w:p><w:r><w:t>)" + words
            + R"(</w:t></w:r></w:p></w:txbxContent></wps:txbx></wps:wsp></a:graphicData></a:graphic></wp:anchor></w:drawing></w:r>)";
 }
+
+const QByteArray kSolidLine = R"(<a:ln w="6350"><a:solidFill><a:srgbClr val="000000"/></a:solidFill></a:ln>)";
 
 QByteArray vmlBox(const QByteArray& words)
 {
@@ -183,13 +186,21 @@ TEST_F(FloatingContentTest, TextBoxesStandFramedAfterTheirAnchorParagraph)
         bool (*read)(const QByteArray&, QTextDocument&);
         bool border;
     } cases[] = {
-        {"docx drawing", docx(paragraph("Anchor words", drawingBox("Box words")) + closing), readDocxData, true},
+        {"docx drawing", docx(paragraph("Anchor words", drawingBox("Box words", kSolidLine)) + closing), readDocxData,
+         true},
         {"docx drawing without line",
          docx(paragraph("Anchor words", drawingBox("Box words", "<a:ln><a:noFill/></a:ln>")) + closing), readDocxData,
          false},
+        // A shape that names no line of its own and no style draws none.
+        {"docx drawing naming no line", docx(paragraph("Anchor words", drawingBox("Box words")) + closing),
+         readDocxData, false},
+        {"docx drawing with its style's line",
+         docx(paragraph("Anchor words", drawingBox("Box words", {}, R"(<wps:style><a:lnRef idx="2"><a:schemeClr val="accent1"/></a:lnRef></wps:style>)"))
+              + closing),
+         readDocxData, true},
         {"docx vml", docx(paragraph("Anchor words", vmlBox("Box words")) + closing), readDocxData, true},
         {"docx alternate content",
-         docx(paragraph("Anchor words", R"(<mc:AlternateContent><mc:Choice Requires="wps">)" + drawingBox("Box words")
+         docx(paragraph("Anchor words", R"(<mc:AlternateContent><mc:Choice Requires="wps">)" + drawingBox("Box words", kSolidLine)
                                             + R"(</mc:Choice><mc:Fallback>)" + vmlBox("Box words")
                                             + "</mc:Fallback></mc:AlternateContent>")
               + closing),
