@@ -45,10 +45,22 @@ QStringList stronglyBoundFamilies(FcPattern* pattern)
     return families;
 }
 
+// fontconfig frees its current configuration when the last reference to it
+// goes, and reads it again from disk, fonts and all, at the next look-up.
+// ImageMagick, when it first lists fonts (for a metafile's text), releases a
+// reference it never took; one of our own, taken at the first look-up and
+// kept for the process, stands in for the one it drops.
+void holdConfiguration()
+{
+    static FcConfig* const held = FcConfigReference(nullptr);
+    (void)held;
+}
+
 // Asks fontconfig which installed family it would draw family with, and
 // keeps the answer only when it is one of the family's own aliases.
 QString lookUp(const QString& family)
 {
+    holdConfiguration();
     FcPattern* pattern = FcPatternCreate();
     if (!pattern)
         return {};

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 using namespace platform::text;
@@ -110,6 +111,25 @@ TEST(WordFontsTest, MetricCompatibleStandIns)
     }
     EXPECT_EQ(documentFontFamilies("Calibri"), QStringList({"Calibri", "Carlito"}));
     EXPECT_EQ(documentFontFamilies("DejaVu Sans"), QStringList({"DejaVu Sans"}));
+}
+
+// A library that releases fontconfig's configuration without having taken it
+// (ImageMagick does, for a metafile's text) must not make the next look-up
+// read the whole configuration and every font cache again.
+TEST(WordFontsTest, LookUpsKeepTheConfigurationALibraryReleases)
+{
+    ASSERT_EQ(metricCompatibleFamily("Cambria"), "Caladea");
+    FcConfig* config = FcConfigGetCurrent();
+    const int interval = FcConfigGetRescanInterval(config);
+    ASSERT_TRUE(FcConfigSetRescanInterval(config, 12345)); // marks this configuration
+    FcConfigDestroy(config);
+    const bool kept = FcConfigGetRescanInterval(nullptr) == 12345;
+    EXPECT_TRUE(kept) << "the configuration was freed and read again";
+    if (kept) {
+        FcConfigReference(config);
+        FcConfigSetRescanInterval(config, interval);
+    }
+    EXPECT_EQ(metricCompatibleFamily("Courier New"), "Liberation Mono");
 }
 
 TEST(WordFontsTest, ThemeFontReferences)
