@@ -189,6 +189,9 @@ std::optional<Bitmap> bitmapFromVips(VImage image, double dpiX, double dpiY, con
         image = image.copy(VImage::option()->set(
             "interpretation", interpretationOf(impl->model, image.format())));
         impl->image = image.copy_memory();
+        // A decoder's thread limit stays with the decoding: work on the
+        // pixels in memory uses every thread.
+        impl->image.remove(VIPS_META_CONCURRENCY);
         impl->premultiplied = premultiplied && modelHasAlpha(impl->model);
         impl->dpiX = sensibleResolution(dpiX);
         impl->dpiY = sensibleResolution(dpiY);

@@ -99,6 +99,13 @@ QByteArray blobField(const VImage& image, const char* name)
     return QByteArray(static_cast<const char*>(data), static_cast<qsizetype>(length));
 }
 
+// Threads that decode a file's pixels. libvips 8.14 stops the threads of a
+// pool without a lock when one fails, and another may then abort the whole
+// program on an assertion: a damaged picture could end the application.
+// With one thread no other is there to see it; decoders read their files
+// in order anyway, so little speed is lost.
+constexpr int kDecodeThreads = 1;
+
 int intField(const VImage& image, const char* name, int fallback)
 {
     return image.get_typeof(name) ? image.get_int(name) : fallback;
@@ -376,9 +383,10 @@ Bitmap ImageSource::image(int index) const
     }
     if (d->loader == u"wmf")
         return renderMetafile(d->data, d->metafile);
-    const std::optional<VImage> header = d->frameHeader(index);
+    std::optional<VImage> header = d->frameHeader(index);
     if (!header || !d->withinLimit(header->width(), header->height()))
         return {};
+    header->set(VIPS_META_CONCURRENCY, kDecodeThreads);
     const std::optional<Bitmap> bitmap =
         bitmapFromVips(*header, dpiOfVipsResolution(header->xres()),
                        dpiOfVipsResolution(header->yres()), blobField(*header, VIPS_META_ICC_NAME));
