@@ -40,6 +40,10 @@ struct BorderLine {
 
 enum Edge { EdgeTop, EdgeLeft, EdgeBottom, EdgeRight };
 
+// Widest cell margin a document may ask for, in points (two inches): more
+// leaves a cell no room for its text.
+constexpr double kMaxCellPaddingPoints = 144;
+
 // What a cell, or a region of cells, sets; what it leaves unset comes from
 // below.
 struct CellLook {

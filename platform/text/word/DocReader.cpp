@@ -41,6 +41,9 @@ constexpr int kMaxFonts = 32767;
 constexpr int kMaxLists = 32767;
 constexpr int kMaxStyles = 4095; // style indices are 12 bits
 constexpr int kNoStyle = 0x0FFF;
+// The unit of a cell margin's width that names twips; the others (none,
+// automatic, percent) give no margin of their own.
+constexpr quint8 kTwipsUnit = 3;
 constexpr int kMaxStyleDepth = 32;
 // Word 6's autonumbering levels: 1 to 9 number headings, these list items.
 constexpr int kWord6ListLevel = 10;
@@ -999,6 +1002,9 @@ void DocParser::applyRowLook(const Run* papx, bool firstRow)
     QList<double> widths;
     TableLook table;
     bool tableLines = false;
+    bool tablePadding = false;
+    // Cells' own margins by column and edge; applied over the table's.
+    QHash<int, std::array<std::optional<double>, 4>> cellPadding;
     const auto cell = [&](qint64 index) -> CellLook* {
         if (index < 0 || index >= kMaxTableColumns)
             return nullptr;
@@ -1060,6 +1066,31 @@ void DocParser::applyRowLook(const Run* papx, bool firstRow)
                         cell(c)->borders[edge] = line;
             break;
         }
+        case 0x9602: // half the space between cells' text: their side margins
+            table.padding[EdgeLeft] = table.padding[EdgeRight] =
+                std::clamp(m_w.s16(s.operand) / 20.0, 0.0, kMaxCellPaddingPoints);
+            tablePadding = true;
+            break;
+        case 0xD634:   // cell margins of the table
+        case 0xD632: { // of a range of cells: first, limit, edges, unit, width
+            if (s.size < 6 || m_w.u8(s.operand + 3) != kTwipsUnit)
+                break;
+            const int from = m_w.u8(s.operand), to = m_w.u8(s.operand + 1);
+            const quint8 which = m_w.u8(s.operand + 2);
+            const double points = std::clamp(m_w.u16(s.operand + 4) / 20.0, 0.0, kMaxCellPaddingPoints);
+            for (int edge = 0; edge < 4; ++edge) {
+                if (!(which & (1 << edge)))
+                    continue;
+                if (s.code == 0xD634) {
+                    table.padding[edge] = points;
+                    tablePadding = true;
+                } else {
+                    for (int c = from; c < std::min(to, int(kMaxTableColumns)); ++c)
+                        cellPadding[c][edge] = points;
+                }
+            }
+            break;
+        }
         case 0xD612: // shading: foreground, background, pattern
             for (qint64 c = 0; 10 * (c + 1) <= s.size && c < kMaxTableColumns; ++c) {
                 const qint64 at = s.operand + 10 * c;
@@ -1078,8 +1109,15 @@ void DocParser::applyRowLook(const Run* papx, bool firstRow)
             break;
         }
     });
+    for (auto it = cellPadding.cbegin(); it != cellPadding.cend(); ++it) {
+        std::array<double, 4> padding = table.padding;
+        for (int edge = 0; edge < 4; ++edge)
+            padding[edge] = it.value()[edge].value_or(padding[edge]);
+        if (CellLook* look = cell(it.key()))
+            look->padding = padding;
+    }
     if (firstRow) {
-        if (tableLines)
+        if (tableLines || tablePadding)
             m_builder->setTableLook(table);
         m_builder->setColumnWidths(widths);
     }

@@ -14,7 +14,6 @@ namespace {
 // Lines are at most 12 points wide (96 eighths).
 constexpr double kMaxLinePoints = 12;
 constexpr int kMaxBandSize = 1000;
-constexpr double kMaxCellMarginPoints = 144;
 
 std::optional<double> twipsAttr(const QXmlStreamReader& xml, QLatin1StringView name)
 {
@@ -86,7 +85,7 @@ void readCellMargins(QXmlStreamReader& xml, std::array<double, 4>& padding)
                          : n == u"right" || n == u"end"   ? EdgeRight
                                                           : -1;
         if (edge >= 0 && w)
-            padding[edge] = std::clamp(*w, 0.0, kMaxCellMarginPoints);
+            padding[edge] = std::clamp(*w, 0.0, kMaxCellPaddingPoints);
         xml.skipCurrentElement();
     }
 }

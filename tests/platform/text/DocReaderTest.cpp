@@ -605,3 +605,49 @@ TEST(DocReaderTest, PictureRecordsBecomeFilesImageMagickReads)
         EXPECT_NEAR(middle.red(), 0, 0.02);
     }
 }
+
+// Cell margins come from the row's half gap between cells, its default
+// margins and each cell's own, over Word's 5.4 points.
+TEST(DocReaderTest, TableCellsTakeTheMarginsTheirRowsGive)
+{
+    const auto le16 = [](int v) { return QByteArray(1, char(v & 0xFF)) + char((v >> 8) & 0xFF); };
+    // First cell, limit, edges (top 1, left 2, bottom 4, right 8), unit 3 (twips), width.
+    const auto margins = [&](int code, int from, int to, int edges, int twips) {
+        return le16(code) + char(6) + char(from) + char(to) + char(edges) + char(3) + le16(twips);
+    };
+    QByteArray cells = QByteArray(1, char(2)) + le16(0) + le16(2880) + le16(4320) + QByteArray(40, '\0');
+    const QByteArray definition = le16(0xD608) + le16(int(cells.size()) + 1) + cells;
+    const struct {
+        const char* name;
+        QByteArray sprms;
+        double firstLeft, firstTop, secondLeft; // points
+    } cases[] = {
+        {"none given", {}, 5.4, 0, 5.4},
+        {"half the gap between cells", le16(0x9602) + le16(57), 2.85, 0, 2.85},
+        {"the table's margins", margins(0xD634, 0, 2, 0x0F, 28), 1.4, 1.4, 1.4},
+        {"a cell's own over the table's", margins(0xD634, 0, 2, 0x0F, 28) + margins(0xD632, 1, 2, 0x02, 200), 1.4,
+         1.4, 10},
+        {"a unit other than twips", margins(0xD634, 0, 2, 0x0F, 28).replace(char(3), char(2)), 5.4, 0, 5.4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocBuilder b;
+        const QByteArray inTable = sprm8(0x2416, 1);
+        b.paragraph({{"left\a", {}}}, inTable);
+        b.paragraph({{"right\a", {}}}, inTable);
+        b.paragraph({{"\a", {}}}, inTable + sprm8(0x2417, 1) + definition + c.sprms);
+        b.paragraph({{"after\r", {}}});
+        QTextDocument document;
+        ASSERT_TRUE(readDocData(b.build({}), document));
+        QTextTable* table = nullptr;
+        for (QTextFrame* frame : document.rootFrame()->childFrames())
+            table = table ? table : qobject_cast<QTextTable*>(frame);
+        ASSERT_NE(table, nullptr);
+        const double unit = platform::text::layoutUnitsPerPoint();
+        const QTextTableCellFormat first = table->cellAt(0, 0).format().toTableCellFormat();
+        const QTextTableCellFormat second = table->cellAt(0, 1).format().toTableCellFormat();
+        EXPECT_NEAR(first.leftPadding(), c.firstLeft * unit, 0.01);
+        EXPECT_NEAR(first.topPadding(), c.firstTop * unit, 0.01);
+        EXPECT_NEAR(second.leftPadding(), c.secondLeft * unit, 0.01);
+    }
+}
