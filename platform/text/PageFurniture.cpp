@@ -115,6 +115,14 @@ int PageFurniture::addNote(Note::Kind kind, const QString& mark)
     return static_cast<int>(m_notes.size()) - 1;
 }
 
+int PageFurniture::addPlacedStory(const PagePlacement& placement)
+{
+    if (m_placed.size() >= std::size_t(kMaxPlacedStories))
+        return -1;
+    m_placed.push_back({placement, makeDocument()});
+    return int(m_placed.size()) - 1;
+}
+
 void PageFurniture::moveTo(QTextDocument& body)
 {
     setParent(&body);
@@ -128,7 +136,7 @@ bool PageFurniture::isEmpty() const
     };
     const PageSection& first = m_sections.front();
     return m_sections.size() == 1 && !first.firstPageNumber && none(first.headers) && none(first.footers)
-           && m_notes.empty();
+           && m_notes.empty() && m_placed.empty();
 }
 
 } // namespace platform::text

@@ -4,6 +4,8 @@
 // A reader attaches it to the body document it fills; the printer places it
 // on each page. A body without it prints bare pages.
 #include <QObject>
+#include <QPointF>
+#include <QSizeF>
 #include <QString>
 #include <QTextFormat>
 
@@ -30,6 +32,15 @@ inline constexpr int kNoteReferenceProperty = QTextFormat::UserProperty + 0x5D;
 // value: the section's index, 1 or more. The first section starts with the
 // body.
 inline constexpr int kSectionProperty = QTextFormat::UserProperty + 0x5E;
+
+// Block format property of a body paragraph that anchors stories drawn at
+// a place of their own on the page where it starts; value: QList<int>, their
+// indices in PageFurniture::placedStories().
+inline constexpr int kPlacedStoriesProperty = QTextFormat::UserProperty + 0x5F;
+
+// Stories placed on pages: a mail merge may give each of some thousand
+// letters an address window. Boxes past this stay in the text's flow.
+inline constexpr int kMaxPlacedStories = 10000;
 
 // Sections of a document: a mail merge puts each of some thousand letters
 // in a section of its own. Sections past this go on in the last one.
@@ -71,6 +82,22 @@ struct Note {
     Kind kind = Kind::Footnote;
     // As printed at the reference and before the note's text ("1", "i", "*").
     QString mark;
+    std::unique_ptr<QTextDocument> text;
+};
+
+// Where a story anchored in the body is drawn on its paragraph's page, over
+// the text and taking none of its room. In points: offset from the paper's
+// top-left corner, or on either axis from the text area's (the job's
+// margins) where fromMargin says; size the area it covers.
+struct PagePlacement {
+    QPointF offset;
+    bool horizontalFromMargin = false;
+    bool verticalFromMargin = false;
+    QSizeF size;
+};
+
+struct PlacedStory {
+    PagePlacement placement;
     std::unique_ptr<QTextDocument> text;
 };
 
@@ -126,8 +153,15 @@ public:
     int addNote(Note::Kind kind, const QString& mark);
     QTextDocument& noteText(int index) { return *m_notes.at(index).text; }
 
-    // No headers, footers, notes or sections after the first, and the
-    // first numbers its pages from 1.
+    const std::vector<PlacedStory>& placedStories() const { return m_placed; }
+    // Adds a placed story with an empty text document; answers its index,
+    // which its anchor paragraph lists in kPlacedStoriesProperty, or -1
+    // past kMaxPlacedStories.
+    int addPlacedStory(const PagePlacement& placement);
+    QTextDocument& placedText(int index) { return *m_placed.at(std::size_t(index)).text; }
+
+    // No headers, footers, notes, placed stories or sections after the
+    // first, and the first numbers its pages from 1.
     bool isEmpty() const;
 
     // Hands the furniture over to another body, which has none, when that
@@ -142,6 +176,7 @@ private:
     QTextDocument* m_body;
     std::vector<PageSection> m_sections;
     std::vector<Note> m_notes;
+    std::vector<PlacedStory> m_placed;
 };
 
 } // namespace platform::text

@@ -108,6 +108,24 @@ void drawDocument(QPainter& painter, QTextDocument& document, QPointF at, double
     painter.restore();
 }
 
+// The page (pages pageHeight layout units apart) that holds the middle of a
+// line of block.
+int pageOfLine(const QTextBlock& block, const QTextLine& line, double pageHeight)
+{
+    const double top = block.document()->documentLayout()->blockBoundingRect(block).top();
+    return int(std::floor((top + line.y() + line.height() / 2) / pageHeight));
+}
+
+// Where a placed story's area begins on the paper, moved onto the paper
+// where it would fall off it.
+QPointF placedAt(const PagePlacement& placement, const PageFrame& frame)
+{
+    const double x = placement.offset.x() + (placement.horizontalFromMargin ? frame.left : 0);
+    const double y = placement.offset.y() + (placement.verticalFromMargin ? frame.topMargin : 0);
+    return {std::clamp(x, 0.0, std::max(0.0, frame.paperWidth - placement.size.width())),
+            std::clamp(y, 0.0, std::max(0.0, frame.paperHeight - placement.size.height()))};
+}
+
 constexpr PageKind kPageKinds[] = {PageKind::Default, PageKind::First, PageKind::Even};
 
 // The stories that sections print, each once.
@@ -160,6 +178,8 @@ PrintedFurniture::PrintedFurniture(QTextDocument& body, double textWidth)
     for (const auto* stories : {&m_allHeaders, &m_allFooters})
         for (QTextDocument* document : *stories)
             layOut(*document, textWidth);
+    for (const PlacedStory& story : m_furniture->placedStories())
+        layOut(*story.text, story.placement.size.width() > 0 ? story.placement.size.width() : textWidth);
     for (const Note& note : m_furniture->notes()) {
         m_atFoot.push_back(note.kind == Note::Kind::Footnote);
         if (note.kind != Note::Kind::Footnote) {
@@ -175,6 +195,7 @@ PrintedFurniture::~PrintedFurniture() = default;
 
 void PrintedFurniture::frameBody(PageFrame& frame, double topMargin, double bottomMargin) const
 {
+    frame.topMargin = topMargin;
     frame.bodyTop = topMargin;
     frame.bodyBottom = frame.paperHeight - bottomMargin;
     if (!m_furniture)
@@ -212,7 +233,6 @@ std::map<int, std::vector<int>> PrintedFurniture::footnotesByPage(double pageHei
 {
     std::map<int, std::vector<int>> pages;
     std::set<int> seen;
-    const QAbstractTextDocumentLayout* layout = m_body.documentLayout();
     for (QTextBlock block = m_body.begin(); block.isValid(); block = block.next()) {
         const QTextLayout* lines = block.layout();
         if (!lines || !block.isVisible())
@@ -227,8 +247,7 @@ std::map<int, std::vector<int>> PrintedFurniture::footnotesByPage(double pageHei
             const QTextLine line = lines->lineForTextPosition(it.fragment().position() - block.position());
             if (!line.isValid())
                 continue;
-            const double middle = layout->blockBoundingRect(block).top() + line.y() + line.height() / 2;
-            pages[int(std::floor(middle / pageHeight))].push_back(note);
+            pages[pageOfLine(block, line, pageHeight)].push_back(note);
         }
     }
     return pages;
@@ -350,7 +369,6 @@ std::vector<int> PrintedFurniture::sectionsOfPages(double pageHeight, int bodyPa
     if (count < 2)
         return sections;
     std::vector<std::pair<int, int>> starts; // page, section
-    const QAbstractTextDocumentLayout* layout = m_body.documentLayout();
     int reached = -1; // the last page the text so far reaches
     int pending = 0;  // a section starting at a paragraph that prints no line
     for (QTextBlock block = m_body.begin(); block.isValid(); block = block.next()) {
@@ -360,16 +378,12 @@ std::vector<int> PrintedFurniture::sectionsOfPages(double pageHeight, int bodyPa
         const QTextLayout* lines = block.layout();
         if (!lines || !block.isVisible() || lines->lineCount() == 0)
             continue;
-        const double top = layout->blockBoundingRect(block).top();
-        const auto pageOf = [&](const QTextLine& line) {
-            return int(std::floor((top + line.y() + line.height() / 2) / pageHeight));
-        };
         if (pending > 0) {
-            const int page = pageOf(lines->lineAt(0));
+            const int page = pageOfLine(block, lines->lineAt(0), pageHeight);
             starts.emplace_back(page > reached ? page : page + 1, pending);
             pending = 0;
         }
-        reached = std::max(reached, pageOf(lines->lineAt(lines->lineCount() - 1)));
+        reached = std::max(reached, pageOfLine(block, lines->lineAt(lines->lineCount() - 1), pageHeight));
     }
     std::stable_sort(starts.begin(), starts.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::size_t next = 0;
@@ -382,12 +396,33 @@ std::vector<int> PrintedFurniture::sectionsOfPages(double pageHeight, int bodyPa
     return sections;
 }
 
+// A story is placed on the page where its anchor paragraph starts.
+std::map<int, std::vector<int>> PrintedFurniture::placedStoriesByPage(double pageHeight) const
+{
+    std::map<int, std::vector<int>> pages;
+    const std::size_t count = m_furniture->placedStories().size();
+    for (QTextBlock block = m_body.begin(); block.isValid() && count > 0; block = block.next()) {
+        const QVariant anchored = block.blockFormat().property(kPlacedStoriesProperty);
+        if (!anchored.isValid())
+            continue;
+        const QTextLayout* lines = block.layout();
+        const int page = lines && lines->lineCount() > 0
+            ? pageOfLine(block, lines->lineAt(0), pageHeight)
+            : int(std::floor(m_body.documentLayout()->blockBoundingRect(block).top() / pageHeight));
+        for (int index : anchored.value<QList<int>>())
+            if (index >= 0 && std::size_t(index) < count)
+                pages[page].push_back(index);
+    }
+    return pages;
+}
+
 int PrintedFurniture::planPages(double pageHeight, int bodyPages)
 {
     m_places.clear();
     m_bodyPages.clear();
     if (!m_furniture)
         return bodyPages;
+    m_placedOnPage = placedStoriesByPage(pageHeight);
     const std::vector<int> sections = sectionsOfPages(pageHeight, bodyPages);
     int number = 0;
     for (int page = 0; page < bodyPages; ++page) {
@@ -428,6 +463,13 @@ void PrintedFurniture::drawPage(QPainter& painter, int page, const PageFrame& fr
 {
     if (!m_furniture)
         return;
+    drawHeaderAndFooter(painter, page, frame, devicePerPoint);
+    drawFootnotes(painter, page, frame, devicePerPoint);
+    drawPlacedStories(painter, page, frame, devicePerPoint);
+}
+
+void PrintedFurniture::drawHeaderAndFooter(QPainter& painter, int page, const PageFrame& frame, double devicePerPoint)
+{
     const int number = m_places.at(std::size_t(page)).number;
     const int pageCount = int(m_places.size());
     if (QTextDocument* header = storyOf(page, false)) {
@@ -446,6 +488,10 @@ void PrintedFurniture::drawPage(QPainter& painter, int page, const PageFrame& fr
             : frame.bodyBottom + kFurnitureGap;
         drawDocument(painter, *footer, QPointF(frame.left, top), devicePerPoint);
     }
+}
+
+void PrintedFurniture::drawFootnotes(QPainter& painter, int page, const PageFrame& frame, double devicePerPoint)
+{
     const auto notes = m_notesOnPage.find(bodyPageOf(page));
     if (notes == m_notesOnPage.end() || notes->second.empty())
         return;
@@ -464,6 +510,17 @@ void PrintedFurniture::drawPage(QPainter& painter, int page, const PageFrame& fr
     }
 }
 
+void PrintedFurniture::drawPlacedStories(QPainter& painter, int page, const PageFrame& frame, double devicePerPoint)
+{
+    const auto placed = m_placedOnPage.find(bodyPageOf(page));
+    if (placed == m_placedOnPage.end())
+        return;
+    for (int index : placed->second) {
+        const PlacedStory& story = m_furniture->placedStories()[std::size_t(index)];
+        drawDocument(painter, *story.text, placedAt(story.placement, frame), devicePerPoint);
+    }
+}
+
 int PrintedFurniture::charactersOn(int page) const
 {
     if (!m_furniture)
@@ -477,6 +534,10 @@ int PrintedFurniture::charactersOn(int page) const
     if (notes != m_notesOnPage.end())
         for (int note : notes->second)
             count += visibleCharacters(*m_printedNotes[note]);
+    const auto placed = m_placedOnPage.find(bodyPageOf(page));
+    if (placed != m_placedOnPage.end())
+        for (int index : placed->second)
+            count += visibleCharacters(*m_furniture->placedStories()[std::size_t(index)].text);
     return count;
 }
 

@@ -3,7 +3,7 @@
 // each page its section's with its page fields filled in, blank pages where
 // a section starts on an odd or even page, footnotes at the foot of the page
 // that holds their mark, endnotes and footnotes that find no room after the
-// text.
+// text, and stories placed on the page where their anchor paragraph starts.
 #include "platform/text/PageFurniture.h"
 
 #include <QList>
@@ -28,6 +28,8 @@ struct PageFrame {
     double width = 0;      // the text width
     double bodyTop = 0;    // where the body's text area begins
     double bodyBottom = 0; // and ends
+    double paperWidth = 0;
+    double topMargin = 0; // the job's, which the furniture may push the body below
 };
 
 class PrintedFurniture {
@@ -58,7 +60,8 @@ public:
     // The body's page a printed page (0-based) shows; -1 for a blank page.
     int bodyPageOf(int page) const;
 
-    // Draws printed page (0-based): its header, footer and footnotes.
+    // Draws printed page (0-based): its header, footer, footnotes and
+    // placed stories.
     void drawPage(QPainter& painter, int page, const PageFrame& frame, double devicePerPoint);
 
     // Characters other than white space the furniture prints on that page.
@@ -73,6 +76,12 @@ private:
                   std::vector<int>& deferred);
     void appendAfterText(const std::vector<int>& notes);
     double notesHeight(const std::vector<int>& notes) const;
+    // The placed stories each of the body's pages shows, in the order of
+    // the body.
+    std::map<int, std::vector<int>> placedStoriesByPage(double pageHeight) const;
+    void drawHeaderAndFooter(QPainter& painter, int page, const PageFrame& frame, double devicePerPoint);
+    void drawFootnotes(QPainter& painter, int page, const PageFrame& frame, double devicePerPoint);
+    void drawPlacedStories(QPainter& painter, int page, const PageFrame& frame, double devicePerPoint);
 
     QTextDocument& m_body;
     PageFurniture* m_furniture = nullptr;
@@ -87,6 +96,7 @@ private:
     std::vector<std::unique_ptr<QTextDocument>> m_printedNotes;
     std::map<int, std::vector<int>> m_notesOnPage;
     std::vector<bool> m_atFoot;
+    std::map<int, std::vector<int>> m_placedOnPage; // by body page
 };
 
 } // namespace platform::text

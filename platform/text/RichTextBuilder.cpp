@@ -166,6 +166,15 @@ void RichTextBuilder::insertFreshBlock(const QTextBlockFormat& format, const QTe
         m_complete = false;
 }
 
+void RichTextBuilder::anchorPlacedStory(int index)
+{
+    QTextBlockFormat format = m_cursor.blockFormat();
+    QList<int> stories = format.property(kPlacedStoriesProperty).value<QList<int>>();
+    stories.append(index);
+    format.setProperty(kPlacedStoriesProperty, QVariant::fromValue(stories));
+    m_cursor.setBlockFormat(format);
+}
+
 void RichTextBuilder::startParagraph(const QTextBlockFormat& format, const QTextCharFormat& markFormat)
 {
     ensureCell();

@@ -114,6 +114,9 @@ public:
     // The next paragraph starts the section of the body's page furniture
     // with this index (kSectionProperty).
     void startSection(int index) { m_sectionStart = index; }
+    // The current paragraph anchors the placed story of the body's page
+    // furniture with this index (kPlacedStoriesProperty).
+    void anchorPlacedStory(int index);
     // A picture at its display size in points (empty or absurd: its pixel
     // size). source names where its bytes are (a package part, a named
     // binary): a source met before is the same picture, and load is not

@@ -366,6 +366,7 @@ std::shared_ptr<pdf::PdfDocument> printToPdfDocument(QTextDocument& document, co
     // Headers and footers take their room from the body's area.
     PrintedFurniture furniture(document, area.width());
     PageFrame frame{paper.height(), settings.leftMargin, area.width()};
+    frame.paperWidth = paper.width();
     furniture.frameBody(frame, settings.topMargin, settings.bottomMargin);
     const QSizeF bodyArea(area.width(), frame.bodyBottom - frame.bodyTop);
 

@@ -60,6 +60,18 @@ bool needsPassword(const QString& path)
     return document && document->isLocked();
 }
 
+QList<PdfWord> pageWords(const QString& path, int pageIndex)
+{
+    QList<PdfWord> words;
+    const std::unique_ptr<Poppler::Document> document = load(path, {});
+    const std::unique_ptr<Poppler::Page> page = document ? document->page(pageIndex) : nullptr;
+    if (!page)
+        return words;
+    for (const auto& box : page->textList())
+        words.append({box->text(), box->boundingBox()});
+    return words;
+}
+
 QImage renderPdfPage(const QString& path, int pageIndex, double dpi)
 {
     const std::unique_ptr<Poppler::Document> document = load(path, {});

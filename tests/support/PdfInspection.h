@@ -2,6 +2,8 @@
 // Looking at a written PDF independently of our own PDF layer, through
 // Poppler directly, so tests do not check the layer with itself.
 #include <QImage>
+#include <QList>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -31,6 +33,16 @@ QStringList foldedPageTexts(const QString& path);
 
 // True when Poppler cannot open the file without a password.
 bool needsPassword(const QString& path);
+
+// A word of a page as Poppler reads it, its box in points from the page's
+// top-left corner.
+struct PdfWord {
+    QString text;
+    QRectF box;
+};
+// The words of one page in Poppler's reading order; empty when Poppler
+// cannot open the file or has no such page.
+QList<PdfWord> pageWords(const QString& path, int pageIndex);
 
 // Renders one page at the given resolution (dots per inch), white paper.
 QImage renderPdfPage(const QString& path, int pageIndex, double dpi = 72);

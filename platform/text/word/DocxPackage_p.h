@@ -65,8 +65,10 @@ private:
 // which the parser reading document.xml fills.
 class DocxStories {
 public:
-    DocxStories(const DocxParts& parts, QTextDocument& body);
-    // Gives the parser of the body its note references.
+    // bodyPictures names the pictures of the body's part.
+    DocxStories(const DocxParts& parts, QTextDocument& body, WordprocessingParser::PartName bodyPictures);
+    // Gives the parser of the body its note references and its stories
+    // placed on pages.
     void attach(WordprocessingParser& parser);
     // Gives the body's sections their headers and footers, breaks and page
     // numbers, once the parser has read the body.
@@ -77,9 +79,11 @@ public:
 private:
     WordprocessingParser::NoteMark reference(bool endnote, const QString& id, const QString& customMark);
     void loadNotes(bool endnote);
+    int placeOnPage(const WordprocessingParser::Floating& floating);
 
     const DocxParts& m_parts;
     QTextDocument& m_body;
+    WordprocessingParser::PartName m_bodyPictures;
     // Each note's element, by id, made a document of its own; and the part
     // it came from.
     QHash<QString, QByteArray> m_notes[2];

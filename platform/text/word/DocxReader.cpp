@@ -62,7 +62,7 @@ bool readPackage(ZipPackage& zip, QTextDocument& document)
     const std::optional<DocxParts> parts = DocxParts::read(zip, main, *rels);
     if (!parts)
         return false;
-    DocxStories stories(*parts, document);
+    DocxStories stories(*parts, document, parts->partNames(main, *rels));
     // Word's own defaults where the styles give none.
     const bool read = buildDocument(document, QStringLiteral("Times New Roman"), 10, [&](RichTextBuilder& builder) {
         WordprocessingParser parser(builder, parts->partNames(main, *rels), parts->partReader());

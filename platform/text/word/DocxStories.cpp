@@ -103,16 +103,24 @@ bool evenAndOddHeaders(const std::optional<QByteArray>& settings)
     return false;
 }
 
+// Reads a story into document with a parser whose pictures pictures names.
+bool readStory(const DocxParts& parts, const WordprocessingParser::PartName& pictures, QTextDocument& document,
+               const std::function<bool(WordprocessingParser&)>& read)
+{
+    return buildDocument(document, QStringLiteral("Times New Roman"), 10, [&](RichTextBuilder& builder) {
+        WordprocessingParser parser(builder, pictures, parts.partReader());
+        parts.prepare(parser);
+        return read(parser);
+    });
+}
+
 // Reads one story (a header, footer or note) of part into document.
 void readStory(const DocxParts& parts, const QString& part, const QByteArray& xml, const QString& root,
                QTextDocument& document)
 {
     const Relationships rels = readPartRelationships(parts.zip(), part).value_or(Relationships());
-    const bool read = buildDocument(document, QStringLiteral("Times New Roman"), 10, [&](RichTextBuilder& builder) {
-        WordprocessingParser parser(builder, parts.partNames(part, rels), parts.partReader());
-        parts.prepare(parser);
-        return parser.readDocument(xml, root);
-    });
+    const bool read = readStory(parts, parts.partNames(part, rels), document,
+                                [&](WordprocessingParser& parser) { return parser.readDocument(xml, root); });
     if (!read)
         qCInfo(lcText) << "the story in" << part << "could not be read whole";
 }
@@ -175,7 +183,10 @@ std::shared_ptr<QTextDocument> readStoryPart(const DocxParts& parts, const PageF
 
 } // namespace
 
-DocxStories::DocxStories(const DocxParts& parts, QTextDocument& body) : m_parts(parts), m_body(body) {}
+DocxStories::DocxStories(const DocxParts& parts, QTextDocument& body, WordprocessingParser::PartName bodyPictures)
+    : m_parts(parts), m_body(body), m_bodyPictures(std::move(bodyPictures))
+{
+}
 
 void DocxStories::attach(WordprocessingParser& parser)
 {
@@ -188,6 +199,22 @@ void DocxStories::attach(WordprocessingParser& parser)
         m_sections[index] = properties;
         m_sectionCount = std::max(m_sectionCount, index + (followed ? 2 : 1));
     });
+    parser.setPlaceOnPage([this](const WordprocessingParser::Floating& floating) { return placeOnPage(floating); });
+}
+
+int DocxStories::placeOnPage(const WordprocessingParser::Floating& floating)
+{
+    PageFurniture& furniture = PageFurniture::of(m_body);
+    const int index = furniture.addPlacedStory(*floating.placement);
+    if (index < 0)
+        return -1;
+    const auto read = [&](WordprocessingParser& parser) {
+        parser.readFloating(floating);
+        return true;
+    };
+    if (!readStory(m_parts, m_bodyPictures, furniture.placedText(index), read))
+        qCInfo(lcText) << "a box placed on a page could not be read whole";
+    return index;
 }
 
 void DocxStories::loadNotes(bool endnote)

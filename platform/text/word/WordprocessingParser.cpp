@@ -96,6 +96,54 @@ int headingLevelOfStyleId(const QString& id)
     return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
+// Where an anchored shape lies along one axis: at an offset from the page's
+// edge or the margin's; none for other references and for alignments.
+struct AxisPlace {
+    double offset = 0;
+    bool fromMargin = false;
+};
+
+std::optional<AxisPlace> readAxisPlace(QXmlStreamReader& xml)
+{
+    const QStringView from = attr(xml, QLatin1StringView("relativeFrom"));
+    const bool margin = from == u"margin";
+    const bool known = margin || from == u"page";
+    std::optional<double> offset;
+    bool other = false;
+    walkElement(xml, [&](QXmlStreamReader& x) {
+        if (x.name() != u"posOffset") {
+            other = true;
+            return false;
+        }
+        bool ok = false;
+        const double emu = x.readElementText().trimmed().toDouble(&ok);
+        if (ok && std::abs(emu / kEmuPerPoint) <= kMaxLengthPoints)
+            offset = emu / kEmuPerPoint;
+        return true;
+    });
+    if (!known || other || !offset)
+        return std::nullopt;
+    return AxisPlace{*offset, margin};
+}
+
+// How an anchored shape lies: the text flows over it (no wrapping) and it
+// stands at offsets of its own, or otherwise.
+struct ShapeAnchor {
+    bool anchored = false;
+    bool simplePosition = false; // placed by wp:simplePos, which is not read
+    bool wrapNone = false;
+    std::optional<AxisPlace> horizontal, vertical;
+
+    std::optional<PagePlacement> placement(QSizeF size) const
+    {
+        if (!anchored || simplePosition || !wrapNone || !horizontal || !vertical || !(size.width() >= 0)
+            || !(size.height() >= 0) || size.width() > kMaxLengthPoints || size.height() > kMaxLengthPoints)
+            return std::nullopt;
+        return PagePlacement{QPointF(horizontal->offset, vertical->offset), horizontal->fromMargin,
+                             vertical->fromMargin, size};
+    }
+};
+
 } // namespace
 
 bool onOff(const QXmlStreamReader& xml, QLatin1StringView name)
@@ -532,7 +580,8 @@ void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
     QString embed;
     QString text;
     QString diagram;
-    bool anchored = false;
+    ShapeAnchor anchor;
+    const qsizetype floatingBefore = m_floating.size();
     // A shape's line: its own (a:ln with a fill, or noFill), else its
     // style's (lnRef of a theme line), else none.
     std::optional<bool> ownLine;
@@ -541,7 +590,14 @@ void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
     walkElement(xml, [&](QXmlStreamReader& x) {
         const QStringView n = x.name();
         if (n == u"anchor") {
-            anchored = true;
+            anchor.anchored = true;
+            const QStringView simple = attr(x, QLatin1StringView("simplePos"));
+            anchor.simplePosition = simple == u"1" || simple == u"true";
+        } else if (n == u"positionH" || n == u"positionV") {
+            (n == u"positionH" ? anchor.horizontal : anchor.vertical) = readAxisPlace(x);
+            return true;
+        } else if (n == u"wrapNone") {
+            anchor.wrapNone = true;
         } else if (n == u"relIds") {
             diagram = attr(x, QLatin1StringView("dm")).toString();
         } else if (n == u"extent" && size.isEmpty()) {
@@ -577,11 +633,15 @@ void WordprocessingParser::readDrawing(QXmlStreamReader& xml)
         return false;
     });
     if (!embed.isEmpty()) {
-        if (anchored)
-            m_floating.append({{}, 0, false, embed, size});
+        if (anchor.anchored)
+            m_floating.append({{}, 0, false, embed, size, {}});
         else
             addPicture(embed, QString(), size);
     }
+    // A group's shapes have places within the group, which are not read:
+    // only a drawing of one box or picture is placed on the page.
+    if (m_floating.size() == floatingBefore + 1)
+        m_floating.last().placement = anchor.placement(size);
     if (!boxed && !text.trimmed().isEmpty())
         emitText(text.trimmed());
     if (!diagram.isEmpty())
@@ -598,7 +658,7 @@ void WordprocessingParser::addDiagram(const QString& dataRelationshipId)
     });
     for (const DiagramBox& box : boxes) {
         if (m_boxDepth < kMaxTextBoxDepth) {
-            m_floating.append({box.content, box.width, box.border, {}, {}});
+            m_floating.append({box.content, box.width, box.border, {}, {}, {}});
             continue;
         }
         QXmlStreamReader content(box.content);
@@ -652,14 +712,30 @@ bool WordprocessingParser::captureBox(QXmlStreamReader& xml, double width, bool 
 {
     if (m_boxDepth >= kMaxTextBoxDepth)
         return false;
-    m_floating.append({captureElement(xml), width, border, {}, {}});
+    m_floating.append({captureElement(xml), width, border, {}, {}, {}});
     return true;
 }
 
-// What floated beside the paragraph just ended, each in a block of its own.
+bool WordprocessingParser::placeOnPage(const Floating& floating)
+{
+    if (!floating.placement || !m_placeOnPage)
+        return false;
+    const int index = m_placeOnPage(floating);
+    if (index < 0)
+        return false;
+    m_builder.anchorPlacedStory(index);
+    return true;
+}
+
+// What floated beside the paragraph just ended, each in a block of its own
+// unless it is placed on the page; those are anchored first, while the
+// paragraph is still the builder's.
 void WordprocessingParser::placeFloating()
 {
-    const QList<Floating> floating = std::exchange(m_floating, {});
+    QList<Floating> floating;
+    for (const Floating& f : std::exchange(m_floating, {}))
+        if (!placeOnPage(f))
+            floating.append(f);
     for (const Floating& f : floating) {
         if (!m_builder.isComplete())
             return;
@@ -672,6 +748,13 @@ void WordprocessingParser::placeFloating()
         addPicture(f.relationshipId, QString(), f.size);
         m_paragraphStarted = false;
     }
+}
+
+void WordprocessingParser::readFloating(const Floating& floating)
+{
+    m_floating = {floating};
+    placeFloating();
+    m_builder.finish();
 }
 
 // A text box as a one-cell table with the box's line, read from its

@@ -3,6 +3,7 @@
 // Word 2003 XML files: styles with inheritance and document defaults, list
 // definitions, paragraphs, runs, tables and pictures, read into a
 // RichTextBuilder. Elements it does not know are walked for their text.
+#include "platform/text/PageFurniture.h"
 #include "platform/text/word/WordNumbering.h"
 #include "platform/text/word/WordTables_p.h"
 #include "platform/text/word/WordTheme.h"
@@ -43,6 +44,23 @@ public:
     // numbered one.
     using NoteReference = std::function<NoteMark(bool endnote, const QString& id, const QString& customMark)>;
 
+    // What floats beside a paragraph, placed after it: a text box (its
+    // content captured, with its width in points and whether it has a
+    // line around it) or an anchored picture; placement where it lies at a
+    // place of its own on the page, over the text.
+    struct Floating {
+        QByteArray boxContent;
+        double width = 0;
+        bool border = true;
+        QString relationshipId;
+        QSizeF size;
+        std::optional<PagePlacement> placement;
+    };
+    // Makes floating content with a placement a placed story of the body's
+    // page furniture; answers its index, or -1 to leave it in the text's
+    // flow. Without it, everything floats in the flow.
+    using PlaceOnPage = std::function<int(const Floating& floating)>;
+
     explicit WordprocessingParser(RichTextBuilder& builder, PartName partName = {}, PartReader readPart = {});
     ~WordprocessingParser();
 
@@ -64,6 +82,9 @@ public:
     // are not told apart.
     using SectionEnd = std::function<void(int index, const QByteArray& properties, bool followed)>;
     void setSectionEnd(SectionEnd end) { m_sectionEnd = std::move(end); }
+    void setPlaceOnPage(PlaceOnPage place) { m_placeOnPage = std::move(place); }
+    // Reads floating content alone, as the whole of a story.
+    void readFloating(const Floating& floating);
 
 private:
     struct Paragraph {
@@ -108,16 +129,6 @@ private:
     void readRunProperties(QXmlStreamReader& xml, QTextCharFormat& format, QString* styleId);
     void readParagraphProperties(QXmlStreamReader& xml, Paragraph& paragraph);
     void readGrid(QXmlStreamReader& xml, TableState& table);
-    // What floats beside a paragraph, placed after it: a text box (its
-    // content captured, with its width in points and whether it has a
-    // line around it) or an anchored picture.
-    struct Floating {
-        QByteArray boxContent;
-        double width = 0;
-        bool border = true;
-        QString relationshipId;
-        QSizeF size;
-    };
     void readDrawing(QXmlStreamReader& xml);
     // A SmartArt diagram, by its data part's relationship: its boxes float
     // after the paragraph.
@@ -130,6 +141,9 @@ private:
     // false when boxes nest too deep, to be read as plain text then.
     bool captureBox(QXmlStreamReader& xml, double width, bool border);
     void placeFloating();
+    // Anchors content with a placement in the paragraph just ended; false
+    // when it stays in the flow.
+    bool placeOnPage(const Floating& floating);
     void placeBox(const Floating& box);
     // mc:AlternateContent: whether its choice (or fallback) is taken.
     bool takeAlternative(QXmlStreamReader& xml);
@@ -178,6 +192,7 @@ private:
     QList<bool> m_alternateTaken; // of the mc:AlternateContent elements open
     NoteReference m_noteReference;
     SectionEnd m_sectionEnd;
+    PlaceOnPage m_placeOnPage;
     int m_section = 0; // of the body's text being read
     int m_fieldDepth = 0;        // complex fields open
     QString m_fieldInstruction;  // of the outermost one
