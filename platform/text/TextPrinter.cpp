@@ -532,6 +532,10 @@ void appendDocument(QTextDocument& document, const QTextDocument& other)
     cursor.movePosition(QTextCursor::End);
     const int insertedAt = cursor.position();
     cursor.insertFragment(QTextDocumentFragment(&other));
+    // The copy gives an empty first paragraph the format of the one it
+    // lands in: an empty document's, which has none of the reader's.
+    if (wasEmpty)
+        QTextCursor(&document).setBlockFormat(other.begin().blockFormat());
 
     if (!wasEmpty && other.defaultFont() != document.defaultFont()) {
         // The inserted text keeps the other document's default font where it

@@ -578,4 +578,33 @@ TEST(AppendDocumentTest, CarriesTextDefaultsAndImages)
     EXPECT_EQ(appended.charFormat().fontWeight(), QFont::Bold);
 }
 
+// The first paragraph keeps its own format in a document that was empty,
+// even when it holds no text: its alignment, spacing and what readers note
+// on it (boxes placed on its page, say) gave way to the empty document's.
+TEST(AppendDocumentTest, TheFirstParagraphKeepsItsFormat)
+{
+    constexpr int kNote = QTextFormat::UserProperty + 0x7A;
+    for (const QString& text : {QStringLiteral("first"), QString()}) {
+        SCOPED_TRACE(text.toStdString());
+        QTextDocument source;
+        QTextCursor cursor(&source);
+        QTextBlockFormat first;
+        first.setAlignment(Qt::AlignRight);
+        first.setTopMargin(12);
+        first.setProperty(kNote, QVariant::fromValue(QList<int>{0, 1}));
+        cursor.setBlockFormat(first);
+        cursor.insertText(text);
+        cursor.insertBlock(QTextBlockFormat());
+        cursor.insertText(QStringLiteral("second"));
+
+        QTextDocument empty;
+        platform::text::appendDocument(empty, source);
+        const QTextBlockFormat carried = empty.begin().blockFormat();
+        EXPECT_EQ(carried.alignment(), Qt::AlignRight);
+        EXPECT_EQ(carried.topMargin(), 12);
+        EXPECT_EQ(carried.property(kNote).value<QList<int>>(), (QList<int>{0, 1}));
+        EXPECT_EQ(empty.begin().next().blockFormat().alignment(), QTextBlockFormat().alignment());
+    }
+}
+
 } // namespace
