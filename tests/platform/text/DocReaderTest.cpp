@@ -78,6 +78,32 @@ QByteArray pictureDoc(const QByteArray& data)
     return b.build(data);
 }
 
+QByteArray le16(int v)
+{
+    return QByteArray(1, char(v & 0xFF)) + char((v >> 8) & 0xFF);
+}
+
+// A Word 97 document of one table row of two cells, "left" and "right",
+// whose row end carries rowSprms, then a paragraph.
+QByteArray twoCellRow(const QByteArray& rowSprms)
+{
+    DocBuilder b;
+    const QByteArray inTable = sprm8(0x2416, 1);
+    b.paragraph({{"left\a", {}}}, inTable);
+    b.paragraph({{"right\a", {}}}, inTable);
+    b.paragraph({{"\a", {}}}, inTable + sprm8(0x2417, 1) + rowSprms);
+    b.paragraph({{"after\r", {}}});
+    return b.build({});
+}
+
+QTextTable* firstTable(QTextDocument& document)
+{
+    for (QTextFrame* frame : document.rootFrame()->childFrames())
+        if (auto* table = qobject_cast<QTextTable*>(frame))
+            return table;
+    return nullptr;
+}
+
 } // namespace
 
 TEST(DocReaderTest, StylesGoUnderDirectFormatting)
@@ -391,7 +417,6 @@ TEST(DocReaderTest, ManyListsAndListItemsFindTheirFormats)
 
 TEST(DocReaderTest, TableRowsDrawTheLinesAndShadingTheyDefine)
 {
-    const auto le16 = [](int v) { return QByteArray(1, char(v & 0xFF)) + char((v >> 8) & 0xFF); };
     const auto brc80 = [](int eighths, int type, int ico) {
         return QByteArray(1, char(eighths)) + char(type) + char(ico) + char(0);
     };
@@ -409,17 +434,9 @@ TEST(DocReaderTest, TableRowsDrawTheLinesAndShadingTheyDefine)
                          + QByteArray(2, '\0');
     const QByteArray cellShading = le16(0xD612) + shading;
 
-    DocBuilder b;
-    const QByteArray inTable = sprm8(0x2416, 1);
-    b.paragraph({{"left\a", {}}}, inTable);
-    b.paragraph({{"right\a", {}}}, inTable);
-    b.paragraph({{"\a", {}}}, inTable + sprm8(0x2417, 1) + definition + tableLines + cellShading);
-    b.paragraph({{"after\r", {}}});
     QTextDocument document;
-    ASSERT_TRUE(readDocData(b.build({}), document));
-    QTextTable* table = nullptr;
-    for (QTextFrame* frame : document.rootFrame()->childFrames())
-        table = table ? table : qobject_cast<QTextTable*>(frame);
+    ASSERT_TRUE(readDocData(twoCellRow(definition + tableLines + cellShading), document));
+    QTextTable* table = firstTable(document);
     ASSERT_NE(table, nullptr);
     const double unit = platform::text::layoutUnitsPerPoint();
     const QTextTableCellFormat left = table->cellAt(0, 0).format().toTableCellFormat();
@@ -610,7 +627,6 @@ TEST(DocReaderTest, PictureRecordsBecomeFilesImageMagickReads)
 // margins and each cell's own, over Word's 5.4 points.
 TEST(DocReaderTest, TableCellsTakeTheMarginsTheirRowsGive)
 {
-    const auto le16 = [](int v) { return QByteArray(1, char(v & 0xFF)) + char((v >> 8) & 0xFF); };
     // First cell, limit, edges (top 1, left 2, bottom 4, right 8), unit 3 (twips), width.
     const auto margins = [&](int code, int from, int to, int edges, int twips) {
         return le16(code) + char(6) + char(from) + char(to) + char(edges) + char(3) + le16(twips);
@@ -631,17 +647,9 @@ TEST(DocReaderTest, TableCellsTakeTheMarginsTheirRowsGive)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        DocBuilder b;
-        const QByteArray inTable = sprm8(0x2416, 1);
-        b.paragraph({{"left\a", {}}}, inTable);
-        b.paragraph({{"right\a", {}}}, inTable);
-        b.paragraph({{"\a", {}}}, inTable + sprm8(0x2417, 1) + definition + c.sprms);
-        b.paragraph({{"after\r", {}}});
         QTextDocument document;
-        ASSERT_TRUE(readDocData(b.build({}), document));
-        QTextTable* table = nullptr;
-        for (QTextFrame* frame : document.rootFrame()->childFrames())
-            table = table ? table : qobject_cast<QTextTable*>(frame);
+        ASSERT_TRUE(readDocData(twoCellRow(definition + c.sprms), document));
+        QTextTable* table = firstTable(document);
         ASSERT_NE(table, nullptr);
         const double unit = platform::text::layoutUnitsPerPoint();
         const QTextTableCellFormat first = table->cellAt(0, 0).format().toTableCellFormat();
