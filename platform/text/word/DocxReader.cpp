@@ -62,10 +62,11 @@ bool readPackage(ZipPackage& zip, QTextDocument& document)
     const std::optional<DocxParts> parts = DocxParts::read(zip, main, *rels);
     if (!parts)
         return false;
-    DocxStories stories(*parts, document, parts->partNames(main, *rels));
+    const WordprocessingParser::PartName bodyParts = parts->partNames(main, *rels);
+    DocxStories stories(*parts, document, bodyParts);
     // Word's own defaults where the styles give none.
     const bool read = buildDocument(document, QStringLiteral("Times New Roman"), 10, [&](RichTextBuilder& builder) {
-        WordprocessingParser parser(builder, parts->partNames(main, *rels), parts->partReader());
+        WordprocessingParser parser(builder, bodyParts, parts->partReader());
         if (!parts->prepare(parser))
             return false;
         stories.attach(parser);
